@@ -1,0 +1,23 @@
+// The microphone: a level meter polled once per frame, the beat detector
+// fed by it, and the microphone preferences.
+#pragma once
+
+namespace zorbel {
+
+// Least level range the beat detector divides by; 0.02 (most sensitive) to
+// 0.15 (least), 0.04 by default.
+extern float g_minDyn;
+
+// One call per frame with the meter's average power (linear, 0..1).
+// Returns 1.0 on a beat, 0.5 on a half-beat, 0 otherwise or without music.
+float getAudioBeat(float level);
+
+// Sensitivity 0 (least) .. 100 (most); sets g_minDyn and stores "MIN_DYN".
+void setMicSensitivity(float sensitivity);
+float getMicSensitivity();
+
+// Loads g_minDyn from "MIN_DYN": absent, 0, negative or not a finite number
+// give the default 0.04.
+void loadMicSensitivity();
+
+}  // namespace zorbel

@@ -1,0 +1,190 @@
+#include "platform/prefs/prefs.h"
+
+#include "platform/log/log.h"
+
+#include <glib.h>
+#include <glib/gstdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace zorbel {
+
+namespace {
+
+const char kGroup[] = "zorbel";
+
+// A preference file is a few hundred bytes; anything far larger is not ours.
+const goffset kMaxFileSize = 64 * 1024;
+
+// "preferences.ini" -> "preferences.ini.broken-20261207-101500"
+std::string asideName(const std::string& path)
+{
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::tm tm {};
+    localtime_r(&now, &tm);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::string aside = path + ".broken-" + stamp;
+    for (int n = 2; g_file_test(aside.c_str(), G_FILE_TEST_EXISTS); ++n)
+        aside = path + ".broken-" + stamp + "-" + std::to_string(n);
+    return aside;
+}
+
+}  // namespace
+
+struct Prefs::File {
+    GKeyFile* keys = g_key_file_new();
+    ~File() { g_key_file_free(keys); }
+};
+
+Prefs* Prefs::standardUserDefaults()
+{
+    static Prefs* store = new Prefs(defaultPath());  // lives for the whole process
+    return store;
+}
+
+std::string Prefs::defaultPath()
+{
+    gchar* path = g_build_filename(g_get_user_config_dir(), "zorbel", "preferences.ini", nullptr);
+    std::string result(path);
+    g_free(path);
+    return result;
+}
+
+Prefs::Prefs(std::string path) : path_(std::move(path)), file_(new File)
+{
+    load();
+}
+
+Prefs::~Prefs() = default;
+
+void Prefs::load()
+{
+    GStatBuf st;
+    if (g_stat(path_.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            logLine("##### Cannot read preferences %s (%s); using defaults", path_.c_str(), std::strerror(errno));
+        return;  // first run: no file yet
+    }
+
+    GError* error = nullptr;
+    const char* reason = nullptr;
+    std::string detail;
+    if (!S_ISREG(st.st_mode)) {
+        reason = "not a regular file";
+    } else if (st.st_size > kMaxFileSize) {
+        reason = "file far too large";
+    } else if (!g_key_file_load_from_file(file_->keys, path_.c_str(), G_KEY_FILE_NONE, &error)) {
+        detail = error->message;
+        reason = detail.c_str();
+        g_clear_error(&error);
+        if (access(path_.c_str(), R_OK) != 0) {
+            // Unreadable but maybe intact: leave it where it is, never overwrite it.
+            logLine("##### Cannot read preferences %s (%s); using defaults, changes will not be saved",
+                    path_.c_str(), reason);
+            writable_ = false;
+            return;
+        }
+    }
+    if (!reason)
+        return;
+
+    // Keep what the user had: move the broken file aside, start from defaults.
+    g_key_file_free(file_->keys);
+    file_->keys = g_key_file_new();
+    std::string aside = asideName(path_);
+    if (g_rename(path_.c_str(), aside.c_str()) == 0) {
+        logLine("##### Broken preferences %s (%s); moved to %s, using defaults", path_.c_str(), reason,
+                aside.c_str());
+    } else {
+        logLine("##### Broken preferences %s (%s) cannot be moved aside (%s); using defaults, changes will "
+                "not be saved",
+                path_.c_str(), reason, std::strerror(errno));
+        writable_ = false;
+    }
+}
+
+void Prefs::save()
+{
+    if (!writable_)
+        return;
+    gchar* dir = g_path_get_dirname(path_.c_str());
+    g_mkdir_with_parents(dir, 0700);
+    g_free(dir);
+
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file_->keys, &length, nullptr);
+    GError* error = nullptr;
+    // Temp file in the same folder, fsync, rename: never half-written.
+    if (!g_file_set_contents_full(path_.c_str(), data, static_cast<gssize>(length),
+                                  GFileSetContentsFlags(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE),
+                                  0600, &error)) {
+        logLine("##### Failed saving preferences %s: %s", path_.c_str(), error->message);
+        g_clear_error(&error);
+    }
+    g_free(data);
+}
+
+float Prefs::floatForKey(const char* key) const
+{
+    GError* error = nullptr;
+    double value = g_key_file_get_double(file_->keys, kGroup, key, &error);
+    if (error) {
+        if (error->code != G_KEY_FILE_ERROR_KEY_NOT_FOUND && error->code != G_KEY_FILE_ERROR_GROUP_NOT_FOUND)
+            logLine("##### Preference %s is not a number; using its default", key);
+        g_clear_error(&error);
+        return 0.0f;
+    }
+    return static_cast<float>(value);
+}
+
+bool Prefs::boolForKey(const char* key) const
+{
+    GError* error = nullptr;
+    gboolean value = g_key_file_get_boolean(file_->keys, kGroup, key, &error);
+    if (error) {
+        if (error->code != G_KEY_FILE_ERROR_KEY_NOT_FOUND && error->code != G_KEY_FILE_ERROR_GROUP_NOT_FOUND)
+            logLine("##### Preference %s is not true or false; using its default", key);
+        g_clear_error(&error);
+        return false;
+    }
+    return value != FALSE;
+}
+
+int Prefs::integerForKey(const char* key) const
+{
+    GError* error = nullptr;
+    int value = g_key_file_get_integer(file_->keys, kGroup, key, &error);
+    if (error) {
+        if (error->code != G_KEY_FILE_ERROR_KEY_NOT_FOUND && error->code != G_KEY_FILE_ERROR_GROUP_NOT_FOUND)
+            logLine("##### Preference %s is not a whole number; using its default", key);
+        g_clear_error(&error);
+        return 0;
+    }
+    return value;
+}
+
+void Prefs::setFloat(float value, const char* key)
+{
+    // The double of a float prints and parses back to the very same float.
+    g_key_file_set_double(file_->keys, kGroup, key, static_cast<double>(value));
+    save();
+}
+
+void Prefs::setBool(bool value, const char* key)
+{
+    g_key_file_set_boolean(file_->keys, kGroup, key, value ? TRUE : FALSE);
+    save();
+}
+
+void Prefs::setInteger(int value, const char* key)
+{
+    g_key_file_set_integer(file_->keys, kGroup, key, value);
+    save();
+}
+
+}  // namespace zorbel
