@@ -1,0 +1,63 @@
+#pragma once
+
+// The phone's accelerometer on the desktop: a device accelerometer if SDL has
+// one, else a game controller's motion sensor, else the keyboard-driven
+// virtual phone.
+
+#include <cstdint>
+
+#include "platform/sensors/virtualPhone.h"
+
+union SDL_Event;
+
+namespace zorbel {
+
+constexpr double kStandardGravity = 9.80665;  // m/s^2 in 1 g
+
+// SDL reports m/s^2 with +9.81 on +y for a device at rest upright; the phone
+// reads -1 g there. Non-finite values pass through unchanged.
+Reading readingFromSdlAccel(const float ms2[3]);
+
+class Accelerometer {
+public:
+    enum class Source { keyboard, sensor, controller };
+
+    Accelerometer() = default;
+    ~Accelerometer();
+    Accelerometer(const Accelerometer&) = delete;
+    Accelerometer& operator=(const Accelerometer&) = delete;
+
+    // Initialises SDL's sensor and game controller subsystems (harmless if
+    // already done) and picks the source. Until then, and if SDL fails, the
+    // keyboard drives the virtual phone.
+    void start();
+
+    // Keyboard keys for the virtual phone; controllers coming and going.
+    void handleEvent(const SDL_Event& e);
+
+    // The latest reading from the current source, in g on the phone's axes.
+    // dtSeconds moves the virtual phone on. False if the device read failed.
+    bool poll(double dtSeconds, double& x, double& y, double& z);
+
+    Source source() const { return source_; }
+    const char* sourceName() const;  // "sensor", "controller", "keyboard"
+    const VirtualPhone& virtualPhone() const { return phone_; }
+
+    // Lines describing the keys, for the README and --help.
+    static const char* keysHelp();
+
+private:
+    void handleKey(int sym, bool down);
+    bool openController(int deviceIndex);
+    void controllerRemoved(std::int32_t instanceId);
+    void closeDevice();
+
+    bool started_ = false;
+    Source source_ = Source::keyboard;
+    std::int32_t deviceId_ = -1;  // SDL instance id of the open sensor or controller
+    VirtualPhone phone_;
+    bool left_ = false, right_ = false, up_ = false, down_ = false;
+    bool loggedBadDt_ = false;
+};
+
+}  // namespace zorbel
