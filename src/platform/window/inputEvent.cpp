@@ -1,0 +1,106 @@
+#include "platform/window/inputEvent.h"
+
+#include "platform/window/AppWindow.h"
+
+#include <SDL.h>
+
+namespace zorbel {
+
+namespace {
+
+void atWindowPosition(const AppWindow& window, float wx, float wy, InputEvent& e)
+{
+    e.onScreen = window.windowToPoints(wx, wy, e.x, e.y);
+}
+
+void atFinger(const AppWindow& window, const SDL_TouchFingerEvent& f, InputEvent& e)
+{
+    int w = 0;
+    int h = 0;
+    window.windowSize(w, h);
+    atWindowPosition(window, f.x * static_cast<float>(w), f.y * static_cast<float>(h), e);
+    e.finger = static_cast<int64_t>(f.fingerId);
+}
+
+InputKey keyOf(SDL_Keycode key)
+{
+    switch (key) {
+    case SDLK_F11:
+        return InputKey::F11;
+    case SDLK_F12:
+        return InputKey::F12;
+    case SDLK_ESCAPE:
+        return InputKey::Escape;
+    default:
+        return InputKey::Other;
+    }
+}
+
+}  // namespace
+
+void disableSyntheticTouches()
+{
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+}
+
+InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
+{
+    InputEvent e;
+    switch (ev.type) {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (ev.button.which == SDL_TOUCH_MOUSEID || ev.button.button != SDL_BUTTON_LEFT)
+            break;
+        e.type = ev.type == SDL_MOUSEBUTTONDOWN ? InputEvent::PointerDown : InputEvent::PointerUp;
+        e.alt = (SDL_GetModState() & KMOD_ALT) != 0;
+        atWindowPosition(window, static_cast<float>(ev.button.x), static_cast<float>(ev.button.y), e);
+        break;
+    case SDL_MOUSEMOTION:
+        if (ev.motion.which == SDL_TOUCH_MOUSEID)
+            break;
+        e.type = InputEvent::PointerMove;
+        atWindowPosition(window, static_cast<float>(ev.motion.x), static_cast<float>(ev.motion.y), e);
+        break;
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP:
+        if (ev.tfinger.touchId == SDL_MOUSE_TOUCHID)
+            break;
+        e.type = ev.type == SDL_FINGERDOWN   ? InputEvent::TouchDown
+                 : ev.type == SDL_FINGERUP   ? InputEvent::TouchUp
+                                             : InputEvent::TouchMove;
+        atFinger(window, ev.tfinger, e);
+        break;
+    case SDL_KEYDOWN:
+        e.type = InputEvent::KeyDown;
+        e.key = keyOf(ev.key.keysym.sym);
+        e.repeat = ev.key.repeat != 0;
+        break;
+    case SDL_WINDOWEVENT:
+        switch (ev.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN:
+            e.type = InputEvent::FocusLost;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_RESTORED:
+            e.type = InputEvent::FocusGained;
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            e.type = InputEvent::Resized;
+            break;
+        default:
+            break;
+        }
+        break;
+    case SDL_QUIT:
+        e.type = InputEvent::Quit;
+        break;
+    default:
+        break;
+    }
+    return e;
+}
+
+}  // namespace zorbel

@@ -1,0 +1,47 @@
+// Window events translated into the program's own terms, so that code above
+// the platform layer never looks inside an SDL event.
+#pragma once
+
+#include <cstdint>
+
+union SDL_Event;
+
+namespace zorbel {
+
+class AppWindow;
+
+enum class InputKey { Other, F11, F12, Escape };
+
+struct InputEvent {
+    enum Type {
+        None,
+        PointerDown,  // left mouse button: x, y in screen points, alt
+        PointerMove,  // while any button is held or not: x, y
+        PointerUp,
+        TouchDown,    // a real finger: x, y in screen points, finger
+        TouchMove,
+        TouchUp,
+        KeyDown,      // key, repeat
+        FocusLost,    // the window went to the background or was minimised
+        FocusGained,
+        Resized,      // the drawable size changed
+        Quit,
+    };
+    Type type = None;
+    float x = 0.0f;
+    float y = 0.0f;
+    bool onScreen = false;  // x, y lie on the 320 x 480 screen, not the bars
+    bool alt = false;
+    bool repeat = false;
+    InputKey key = InputKey::Other;
+    int64_t finger = 0;
+};
+
+// Mouse events that SDL makes up from touches, and touches made up from the
+// mouse, come out as None, so each contact counts once.
+InputEvent translateEvent(const SDL_Event& event, const AppWindow& window);
+
+// Stops SDL from turning mouse input into touch events.
+void disableSyntheticTouches();
+
+}  // namespace zorbel
