@@ -4,6 +4,27 @@
 
 namespace zorbel {
 
+// Starts the meter unless the user switched the microphone off, and loads
+// the sensitivity. Returns 1.
+int initAudioInMeter();
+
+// Starts (or restarts) capture. remember > 0 stores "DISABLE_MIC" = false
+// after a successful start.
+void startAudioInMeter(int remember);
+
+// Stops capture; remember > 0 stores "DISABLE_MIC" = true. Does nothing at
+// all while stopped.
+void stopAudioInMeter(int remember);
+
+int audioInMeterIsRunning();
+
+// The meter's average power, linear 0..1; 0 while stopped or when the read fails.
+float getAverageAudioPower();
+
+// Interruption begins (state 1): stop. Ends (state 0): start again unless
+// the user switched the microphone off.
+void interruptionListenerCallback(void* userData, unsigned int state);
+
 // Least level range the beat detector divides by; 0.02 (most sensitive) to
 // 0.15 (least), 0.04 by default.
 extern float g_minDyn;

@@ -1,0 +1,28 @@
+// The mouse as a finger: the left button is one touch; holding Alt when it
+// goes down adds a second touch mirrored about the view's centre, as phone
+// simulators do, until the button is released.
+#pragma once
+
+#include "view/touchGrab.h"
+
+namespace zorbel {
+
+class PointerTouches {
+public:
+    // Each returns the number of touches written to out (0, 1 or 2).
+    int down(float px, float py, bool alt, TouchPoint out[2]);
+    int move(float px, float py, TouchPoint out[2]) const;
+    int up(float px, float py, TouchPoint out[2]);
+    bool isDown() const { return down_; }
+
+    // The view the mirror is taken in, in points.
+    float viewWidth = 320.0f;
+    float viewHeight = 480.0f;
+
+private:
+    int fill(float px, float py, TouchPoint out[2]) const;
+    bool down_ = false;
+    bool mirrored_ = false;
+};
+
+}  // namespace zorbel

@@ -1,0 +1,363 @@
+#include "view/EAGLView.h"
+
+#include "audio/audioInMeter.h"
+#include "figure/myGuy.h"
+#include "platform/gles/EAGLContext.h"
+#include "platform/gles/EAGLLayer.h"
+#include "platform/log/log.h"
+#include "platform/prefs/prefs.h"
+#include "platform/window/RunLoop.h"
+#include "view/infoIcon.h"
+#include "view/textureUpload.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace zorbel {
+
+int glAnimationEnable = 0;
+GLuint bbTexture = 0;
+GLuint chalkTexture = 0;
+GLuint tackTexture = 0;
+GLuint faceTexture = 0;
+float* faceVertices = nullptr;
+float* faceTextCoords = nullptr;
+int faceVerticesN = 0;
+Prefs* faceDefaults = nullptr;
+
+namespace {
+
+// Icon colours persist from frame to frame for the whole program.
+float iconRGB[3] = {0.0f, 0.0f, 0.0f};
+float tackToolRGB[3] = {0.0f, 0.0f, 0.0f};
+
+const GLfloat bbVertices[8] = {-1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f};
+const GLshort bbTexCoords[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+const GLfloat tkVertices[8] = {-0.1f, -0.1f, 0.1f, -0.1f, -0.1f, 0.1f, 0.1f, 0.1f};
+
+// A chalk or plain stroke: the strip doubles as its texture coordinates, so
+// the chalk grain stays fixed to the board.
+void drawStrip(const float* strip, int count)
+{
+    glVertexPointer(2, GL_FLOAT, 0, strip);
+    glTexCoordPointer(2, GL_FLOAT, 0, strip);
+    glDrawArrays(GL_LINE_STRIP, 0, count);
+}
+
+}  // namespace
+
+std::unique_ptr<EAGLView> EAGLView::initWithContext(std::shared_ptr<EAGLContext> ctx, RunLoop* runLoop)
+{
+    std::unique_ptr<EAGLView> view(new EAGLView());
+    view->layer_.reset(new EAGLLayer());
+    view->runLoop_ = runLoop;
+
+    view->context = std::move(ctx);
+    if (!view->context || !EAGLContext::setCurrentContext(view->context.get()))
+        return nullptr;
+
+    view->animationInterval = 1.0 / 60.0;
+    view->depthRenderbuffer = view->viewFramebuffer = view->viewRenderbuffer = 0;
+
+    bbTexture = loadResourceTexture("bb512x512.png");
+    chalkTexture = loadResourceTexture("chalk512x512.png");
+    tackTexture = loadResourceTexture("thumbTack32.png");
+
+    faceTexture = 0;
+    faceDefaults = Prefs::standardUserDefaults();
+
+    faceVertices = static_cast<float*>(std::malloc(146 * sizeof(float)));
+    if (!faceVertices)
+        logLine("##### Failed allocating memor for faceVertices !");
+    faceTextCoords = static_cast<float*>(std::malloc(146 * sizeof(float)));
+    if (!faceTextCoords)
+        logLine("##### Failed allocating memor for faceTextCoords !");
+    if (faceVertices && faceTextCoords)
+        PrepareFaceGLVertexArrays(faceVertices, faceTextCoords, &faceVerticesN);
+
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    view->guy = NewGuy(-1.0f, 1.0f, -1.5f, 1.5f);
+    if (!view->guy)
+        return nullptr;  // the destructor releases what was made
+
+    FillInfoVertices(view->infoVertices);
+    view->angle = static_cast<float>(std::rand() % 360 - 180);
+    view->angleA = 0.0f;
+    view->angleV = 0.0f;
+    view->accelX = 0.0f;
+    view->accelY = -1.0f;
+
+    initAudioInMeter();
+    glAnimationEnable = 1;
+    return view;
+}
+
+EAGLView::~EAGLView()
+{
+    stopAnimation();
+    stopAudioInMeter(0);
+    if (context && EAGLContext::setCurrentContext(context.get())) {
+        destroyFramebuffer();
+        glDeleteTextures(1, &bbTexture);
+        glDeleteTextures(1, &chalkTexture);
+        glDeleteTextures(1, &faceTexture);
+        glDeleteTextures(1, &tackTexture);
+    }
+    bbTexture = chalkTexture = faceTexture = tackTexture = 0;
+    std::free(faceVertices);
+    std::free(faceTextCoords);
+    faceVertices = faceTextCoords = nullptr;
+    faceVerticesN = 0;
+    layer_.reset();  // its texture lives in our context
+    if (EAGLContext::currentContext() == context.get())
+        EAGLContext::setCurrentContext(nullptr);
+    FreeGuy(guy);
+    guy = nullptr;
+}
+
+void EAGLView::layoutSubviews()
+{
+    EAGLContext::setCurrentContext(context.get());
+    destroyFramebuffer();
+    createFramebuffer();
+    drawView();
+}
+
+bool EAGLView::createFramebuffer()
+{
+    glGenFramebuffersOES(1, &viewFramebuffer);
+    glGenRenderbuffersOES(1, &viewRenderbuffer);
+    glBindFramebufferOES(GL_FRAMEBUFFER_OES, viewFramebuffer);
+    glBindRenderbufferOES(GL_RENDERBUFFER_OES, viewRenderbuffer);
+    context->renderbufferStorage(*layer_);
+    glFramebufferRenderbufferOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES, viewRenderbuffer);
+    glGetRenderbufferParameterivOES(GL_RENDERBUFFER_OES, GL_RENDERBUFFER_WIDTH_OES, &backingWidth);
+    glGetRenderbufferParameterivOES(GL_RENDERBUFFER_OES, GL_RENDERBUFFER_HEIGHT_OES, &backingHeight);
+    if (glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) != GL_FRAMEBUFFER_COMPLETE_OES) {
+        logLine("failed to make complete framebuffer object %x", glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES));
+        return false;
+    }
+    return true;
+}
+
+void EAGLView::destroyFramebuffer()
+{
+    glDeleteFramebuffersOES(1, &viewFramebuffer);
+    viewFramebuffer = 0;
+    glDeleteRenderbuffersOES(1, &viewRenderbuffer);
+    viewRenderbuffer = 0;
+    if (depthRenderbuffer) {
+        glDeleteRenderbuffersOES(1, &depthRenderbuffer);
+        depthRenderbuffer = 0;
+    }
+}
+
+void EAGLView::startAnimation()
+{
+    int timer = 0;
+    if (runLoop_)
+        timer = runLoop_->addRepeatingTimer(animationInterval, [this] { drawView(); });
+    setAnimationTimer(timer);
+}
+
+void EAGLView::stopAnimation()
+{
+    setAnimationTimer(0);
+}
+
+void EAGLView::setAnimationTimer(int timer)
+{
+    if (animationTimer && runLoop_)
+        runLoop_->invalidateTimer(animationTimer);
+    animationTimer = timer;
+}
+
+void EAGLView::setAnimationInterval(double seconds)
+{
+    animationInterval = seconds;
+    if (animationTimer) {
+        stopAnimation();
+        startAnimation();
+    }
+}
+
+void EAGLView::drawView()
+{
+    if (glAnimationEnable == 0)
+        return;
+
+    EAGLContext::setCurrentContext(context.get());
+    glBindFramebufferOES(GL_FRAMEBUFFER_OES, viewFramebuffer);
+    glViewport(0, 0, backingWidth, backingHeight);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrthof(-1.0f, 1.0f, -1.5f, 1.5f, -1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glLineWidth(1.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+
+    // The blackboard fills the view; the frame is never cleared.
+    glBindTexture(GL_TEXTURE_2D, bbTexture);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, bbVertices);
+    glTexCoordPointer(2, GL_SHORT, 0, bbTexCoords);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+
+    guy->gravityX = 100.0f * accelX;
+    guy->gravityY = 100.0f * accelY;
+    const float beat = getAudioBeat(getAverageAudioPower());
+    lastBeat_ = beat;
+    IntegratePhysics(guy, 0.025f, beat);
+    PrepareBodyGLVertexArrays(guy);
+
+    // Body in chalk.
+    glLineWidth(4.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, chalkTexture);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    drawStrip(guy->legsStrip, guy->legsStripN);
+    drawStrip(guy->armsStrip, guy->armsStripN);
+    drawStrip(guy->foot1Strip, guy->foot1StripN);
+    drawStrip(guy->foot2Strip, guy->foot2StripN);
+    drawStrip(guy->hand1Strip, guy->hand1StripN);
+    drawStrip(guy->hand2Strip, guy->hand2StripN);
+
+    // The info icon flashes red on a beat and swings towards gravity.
+    if (beat == 1.0f) {
+        iconRGB[0] = 1.0f;
+        iconRGB[1] = 0.0f;
+        iconRGB[2] = 0.0f;
+    } else {
+        FadeIconColour(iconRGB);
+    }
+    SwingInfoIcon(accelX, accelY, angle, angleV, angleA);
+
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glColor4f(iconRGB[0], iconRGB[1], iconRGB[2], 1.0f);
+    glLineWidth(2.0f);
+    glPushMatrix();
+    glTranslatef(0.9f, -1.4f, 0.0f);
+    glRotatef(angle, 0.0f, 0.0f, 1.0f);
+    glVertexPointer(2, GL_FLOAT, 0, infoVertices);
+    glDrawArrays(GL_LINE_STRIP, 0, 48);
+    glPopMatrix();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+
+    if (faceTexture != 0 && faceVertices && faceTextCoords) {
+        // The photo face, turned so that its top points from the hips to the head.
+        const float dx = guy->posX[3] - guy->posX[0];
+        const float dy = guy->posY[3] - guy->posY[0];
+        const float faceAngle =
+            static_cast<float>(atan2(static_cast<double>(dy), static_cast<double>(dx)) * 180.0 / 3.1415 - 90.0);
+        glPushMatrix();
+        glTranslatef(guy->posX[3], guy->posY[3], 0.0f);
+        glRotatef(faceAngle, 0.0f, 0.0f, 1.0f);
+        glBindTexture(GL_TEXTURE_2D, faceTexture);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glVertexPointer(2, GL_FLOAT, 0, faceVertices);
+        glTexCoordPointer(2, GL_FLOAT, 0, faceTextCoords);
+        glDrawArrays(GL_TRIANGLE_FAN, 0, faceVerticesN);
+        glPopMatrix();
+    } else {
+        PrepareHeadGLVertexArrays(guy);
+        glBindTexture(GL_TEXTURE_2D, chalkTexture);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glLineWidth(4.0f);
+        drawStrip(guy->headStrip, guy->headStripN);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glLineWidth(2.0f);
+        drawStrip(guy->eye1Strip, guy->eye1StripN);
+        drawStrip(guy->eye2Strip, guy->eye2StripN);
+        drawStrip(guy->noseStrip, guy->noseStripN);
+        drawStrip(guy->mouthStrip, guy->mouthStripN);
+    }
+
+    // The tack tool blinks while some grab point could still be tacked.
+    glBindTexture(GL_TEXTURE_2D, tackTexture);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, tkVertices);
+    glTexCoordPointer(2, GL_SHORT, 0, bbTexCoords);
+    if (guy->grabCount > guy->tackCount) {
+        if (tackToolRGB[2] >= 0.99f) {
+            tackToolRGB[0] = 1.0f;
+            tackToolRGB[1] = 0.0f;
+            tackToolRGB[2] = 0.0f;
+        } else {
+            FadeIconColour(tackToolRGB);
+        }
+        glColor4f(tackToolRGB[0], tackToolRGB[1], tackToolRGB[2], 1.0f);
+        glPushMatrix();
+        glTranslatef(-0.89f, -1.39f, 0.0f);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        glPopMatrix();
+    }
+    if (guy->tackCount > 0) {
+        glColor4f(1.0f, 1.0f, 0.0f, 1.0f);
+        for (int i = 0; i < guy->grabCount; ++i) {
+            if (!guy->grabTacked[i])
+                continue;
+            glPushMatrix();
+            glTranslatef(guy->grabX[i] + 0.06875f, guy->grabY[i] + 0.1f, 0.0f);
+            glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+            glPopMatrix();
+        }
+    }
+
+    glBindRenderbufferOES(GL_RENDERBUFFER_OES, viewRenderbuffer);
+    context->presentRenderbuffer(*layer_);
+}
+
+void EAGLView::touchesBegan(const TouchPoint* touches, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const TouchPoint& t = touches[i];
+        switch (CornerAt(t.x, t.y, boundsWidth(), boundsHeight())) {
+        case TouchCorner::Info:
+            if (infoCornerAction)
+                infoCornerAction();
+            FlipInfoIcon(angle);
+            continue;
+        case TouchCorner::Tack:
+            TackAll(guy);
+            continue;
+        case TouchCorner::None:
+            break;
+        }
+        float x, y;
+        ViewToWorld(t.x, t.y, boundsWidth(), boundsHeight(), x, y);
+        GrabBegan(guy, x, y);
+    }
+}
+
+void EAGLView::touchesMoved(const TouchPoint* touches, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (guy->grabCount == 0)
+            return;
+        float x, y;
+        ViewToWorld(touches[i].x, touches[i].y, boundsWidth(), boundsHeight(), x, y);
+        GrabMoved(guy, x, y);
+    }
+}
+
+void EAGLView::touchesEnded(const TouchPoint* touches, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (guy->grabCount == 0)
+            return;
+        float x, y;
+        ViewToWorld(touches[i].x, touches[i].y, boundsWidth(), boundsHeight(), x, y);
+        GrabEnded(guy, x, y);
+    }
+}
+
+}  // namespace zorbel

@@ -1,0 +1,110 @@
+// The one full-screen GL view: it owns the figure, the textures, the face
+// buffers and the frame timer, draws the scene once per frame and turns
+// touches into the figure's grab points.
+#pragma once
+
+#include "platform/gles/gles.h"
+#include "view/touchGrab.h"
+
+#include <functional>
+#include <memory>
+
+namespace zorbel {
+
+class EAGLContext;
+class EAGLLayer;
+class Prefs;
+class RunLoop;
+struct Guy;
+
+// Frames run only while this is not 0 (the face editor holds them).
+extern int glAnimationEnable;
+
+// Texture names; 0 = none.
+extern GLuint bbTexture;
+extern GLuint chalkTexture;
+extern GLuint tackTexture;
+extern GLuint faceTexture;
+
+// The photo-face fan: 73 (x, y) points and texture coordinates.
+extern float* faceVertices;
+extern float* faceTextCoords;
+extern int faceVerticesN;
+extern Prefs* faceDefaults;
+
+class EAGLView {
+public:
+    // Builds the view on a rendering context, in the order of the phone
+    // program's start-up (so the same rand() calls). runLoop may be null
+    // (headless): the frame timer then never fires. nullptr when the context
+    // cannot be made current.
+    static std::unique_ptr<EAGLView> initWithContext(std::shared_ptr<EAGLContext> context, RunLoop* runLoop);
+    ~EAGLView();
+    EAGLView(const EAGLView&) = delete;
+    EAGLView& operator=(const EAGLView&) = delete;
+
+    // The view's bounds in points (320 x 480) and its layer's pixel size.
+    float boundsWidth() const { return 320.0f; }
+    float boundsHeight() const { return 480.0f; }
+    EAGLLayer& layer() { return *layer_; }
+    EAGLContext* eaglContext() const { return context.get(); }
+
+    void layoutSubviews();
+    bool createFramebuffer();
+    void destroyFramebuffer();
+
+    void startAnimation();
+    void stopAnimation();
+    void setAnimationInterval(double seconds);
+    double getAnimationInterval() const { return animationInterval; }
+    bool isAnimating() const { return animationTimer != 0; }
+
+    // One frame.
+    void drawView();
+
+    // Touch phases; positions in view points, in the event's own order.
+    void touchesBegan(const TouchPoint* touches, int count);
+    void touchesMoved(const TouchPoint* touches, int count);
+    void touchesEnded(const TouchPoint* touches, int count);
+
+    void setAccelX(float x) { accelX = x; }
+    void setAccelY(float y) { accelY = y; }
+    void setAccelZ(float z) { accelZ = z; }
+    float getAccelX() const { return accelX; }
+    float getAccelY() const { return accelY; }
+
+    // Opens the overlay from the info corner; runs before the icon flips.
+    std::function<void()> infoCornerAction;
+
+    // What the beat detector returned in the last frame that ran.
+    float lastBeat() const { return lastBeat_; }
+    Guy* figure() const { return guy; }
+    float infoIconAngle() const { return angle; }
+
+private:
+    EAGLView() = default;
+    void setAnimationTimer(int timer);
+
+    int backingWidth = 0;
+    int backingHeight = 0;
+    Guy* guy = nullptr;
+    float accelX = 0.0f;
+    float accelY = 0.0f;
+    float accelZ = 0.0f;
+    float infoVertices[96] = {};
+    float angle = 0.0f;
+    float angleV = 0.0f;
+    float angleA = 0.0f;
+    std::shared_ptr<EAGLContext> context;
+    GLuint viewRenderbuffer = 0;
+    GLuint viewFramebuffer = 0;
+    GLuint depthRenderbuffer = 0;
+    int animationTimer = 0;  // run loop timer id; 0 = none
+    double animationInterval = 1.0 / 60.0;
+
+    std::unique_ptr<EAGLLayer> layer_;
+    RunLoop* runLoop_ = nullptr;
+    float lastBeat_ = 0.0f;
+};
+
+}  // namespace zorbel

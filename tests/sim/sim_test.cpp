@@ -1,0 +1,87 @@
+// zorbel-sim as a program: exit codes, errors before any frame, PNG frames.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "platform/imaging/image.h"
+#include "testHome.h"
+
+namespace zorbel {
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+};
+
+Result runSim(const std::string& args, const std::string& script)
+{
+    const std::string dir = test::freshDir("sim");
+    {
+        std::ofstream(dir + "/script") << script;
+    }
+    const std::string cmd = std::string(ZORBEL_SIM) + " " + args + " " + dir + "/script 2>" + dir + "/err";
+    Result r {0, ""};
+    FILE* p = popen(cmd.c_str(), "r");
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        r.out.append(buf, n);
+    const int status = pclose(p);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(Sim, ABadLineStopsTheScriptBeforeAnyFrame)
+{
+    const Result r = runSim("", "frames 5\nfrobnicate\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(Sim, PausedFramesCountAndRepeatTheState)
+{
+    const Result r = runSim("", "frames 1\nanimation 0\nframes 2\nanimation 1\nframes 1\n");
+    ASSERT_EQ(r.status, 0);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t nl; (nl = r.out.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(r.out.substr(start, nl - start));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1].substr(4), lines[0].substr(4));  // same state, beat 0, frame counted
+    EXPECT_EQ(lines[2].rfind("F 3 0 ", 0), 0u);
+    EXPECT_NE(lines[3].substr(4), lines[2].substr(4));
+}
+
+TEST(Sim, StripsBeforeAnyFrameAreEmpty)
+{
+    const Result r = runSim("", "strips\nsensitivity 100\n");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "S legs 0\nS arms 0\nS foot1 0\nS foot2 0\nS hand1 0\nS hand2 0\nS head 0\nS eye1 0\nS eye2 0\n"
+              "S nose 0\nS mouth 0\nM 0.0199999996 100\n");
+}
+
+TEST(Sim, WritesEveryNthFrameAsAnOpaquePng)
+{
+    const std::string dir = test::freshDir("png");
+    const Result r = runSim("--png " + dir + " --every 2", "frames 5\n");
+    ASSERT_EQ(r.status, 0);
+    struct stat st;
+    EXPECT_NE(stat((dir + "/frame-000001.png").c_str(), &st), 0);
+    EXPECT_NE(stat((dir + "/frame-000005.png").c_str(), &st), 0);
+    RGBAImage image;
+    ASSERT_TRUE(loadPNG(dir + "/frame-000004.png", image));
+    EXPECT_EQ(image.width, 320);
+    EXPECT_EQ(image.height, 480);
+    for (size_t i = 3; i < image.pixels.size(); i += 4)
+        ASSERT_EQ(image.pixels[i], 255);
+}
+
+}  // namespace
+}  // namespace zorbel

@@ -1,0 +1,162 @@
+// What the frame draws, checked on the rendered pixels.
+#include "sceneFixture.h"
+
+#include <cmath>
+
+namespace zorbel::test {
+namespace {
+
+// Distance in pixels from (px, py) to the nearest segment of a strip.
+float distanceToStrip(const float* strip, int count, float px, float py)
+{
+    float best = 1e9f;
+    for (int k = 0; k + 1 < count || (count == 1 && k == 0); ++k) {
+        int ax, ay, bx, by;
+        SceneTest::toPixel(strip[2 * k], strip[2 * k + 1], ax, ay);
+        const int next = count == 1 ? k : k + 1;
+        SceneTest::toPixel(strip[2 * next], strip[2 * next + 1], bx, by);
+        const float dx = static_cast<float>(bx - ax);
+        const float dy = static_cast<float>(by - ay);
+        const float len2 = dx * dx + dy * dy;
+        float t = len2 > 0 ? ((px - ax) * dx + (py - ay) * dy) / len2 : 0.0f;
+        t = std::fmax(0.0f, std::fmin(1.0f, t));
+        best = std::fmin(best, std::hypot(px - (ax + t * dx), py - (ay + t * dy)));
+    }
+    return best;
+}
+
+void touch(EAGLView& view, void (EAGLView::*phase)(const TouchPoint*, int), float x, float y)
+{
+    const TouchPoint p {x, y};
+    (view.*phase)(&p, 1);
+}
+
+TEST_F(SceneTest, BlackboardFillsTheWholeFrame)
+{
+    frames(1);
+    grab();
+    int board = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            board += isBoard(at(x, y)) ? 1 : 0;
+    EXPECT_GT(board, width * height * 95 / 100);
+    for (int y = 0; y < 40; ++y) {  // top corners, far from everything
+        EXPECT_TRUE(isBoard(at(y, y)));
+        EXPECT_TRUE(isBoard(at(width - 1 - y, y)));
+    }
+}
+
+TEST_F(SceneTest, ChalkLiesAlongTheLimbsAndNowhereElse)
+{
+    frames(400);
+    grab();
+    const float* body[] = {guy->legsStrip, guy->armsStrip, guy->foot1Strip, guy->foot2Strip, guy->hand1Strip,
+                           guy->hand2Strip, guy->headStrip, guy->eye1Strip, guy->eye2Strip, guy->noseStrip,
+                           guy->mouthStrip};
+    const int counts[] = {guy->legsStripN, guy->armsStripN, guy->foot1StripN, guy->foot2StripN, guy->hand1StripN,
+                          guy->hand2StripN, guy->headStripN, guy->eye1StripN, guy->eye2StripN, guy->noseStripN,
+                          guy->mouthStripN};
+    // Every chalk pixel belongs to a stroke (the info icon corner aside).
+    int chalk = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!isChalk(at(x, y)) || (x > 280 && y > 440))
+                continue;
+            ++chalk;
+            float d = 1e9f;
+            for (int s = 0; s < 11; ++s)
+                d = std::fmin(d, distanceToStrip(body[s], counts[s], x + 0.5f, y + 0.5f));
+            ASSERT_LT(d, 4.0f) << "stray chalk at " << x << ", " << y;
+        }
+    }
+    EXPECT_GT(chalk, 100);
+    // And every limb segment shows chalk along it.
+    for (int s = 0; s < 2; ++s) {
+        for (int k = 0; k + 1 < counts[s]; ++k) {
+            int ax, ay, bx, by;
+            toPixel(body[s][2 * k], body[s][2 * k + 1], ax, ay);
+            toPixel(body[s][2 * k + 2], body[s][2 * k + 3], bx, by);
+            EXPECT_GT(countNear((ax + bx) / 2, (ay + by) / 2, 3, isChalk), 0) << "strip " << s << " segment " << k;
+        }
+    }
+}
+
+TEST_F(SceneTest, TackedPointShowsAYellowTackAtItsOffset)
+{
+    frames(300);
+    // Hold the right hand, tack it, lift the finger.
+    int hx, hy;
+    toPixel(guy->posX[5], guy->posY[5], hx, hy);
+    touch(*view, &EAGLView::touchesBegan, static_cast<float>(hx), static_cast<float>(hy));
+    touch(*view, &EAGLView::touchesBegan, 10.0f, 470.0f);
+    touch(*view, &EAGLView::touchesEnded, static_cast<float>(hx), static_cast<float>(hy));
+    ASSERT_EQ(guy->tackCount, 1);
+    frames(5);
+    grab();
+    int tx, ty;
+    toPixel(guy->grabX[0] + 0.06875f, guy->grabY[0] + 0.1f, tx, ty);
+    EXPECT_GT(countNear(tx, ty, 12, isYellow), 20);
+    int gx, gy;
+    toPixel(guy->grabX[0] - 0.2f, guy->grabY[0] - 0.2f, gx, gy);
+    EXPECT_EQ(countNear(gx, gy, 6, isYellow), 0);
+}
+
+TEST_F(SceneTest, InfoIconSitsInTheLowerRightCorner)
+{
+    frames(60);
+    grab();
+    EXPECT_GT(countNear(304, 464, 12, isLightBlue), 10);
+    EXPECT_EQ(countNear(16, 16, 12, isLightBlue), 0);
+}
+
+TEST_F(SceneTest, TackToolShowsOnlyWhileAGrabIsUntacked)
+{
+    auto notBoard = [](const Pixel& p) { return !isBoard(p); };
+    frames(400);  // standing, clear of the corner
+    grab();
+    EXPECT_EQ(countNear(17, 462, 14, notBoard), 0);
+
+    touch(*view, &EAGLView::touchesBegan, 160.0f, 100.0f);  // a finger on the board
+    frames(30);
+    grab();
+    EXPECT_GT(countNear(17, 462, 14, notBoard), 10);
+
+    touch(*view, &EAGLView::touchesBegan, 10.0f, 470.0f);  // tack it: nothing left to tack
+    frames(1);
+    grab();
+    EXPECT_EQ(countNear(17, 462, 14, notBoard), 0);
+}
+
+TEST_F(SceneTest, PausedFrameLoopLeavesThePictureAndTheFigureAlone)
+{
+    frames(10);
+    const uint64_t presents = view->layer().presentCount();
+    const Guy before = *guy;
+    glAnimationEnable = 0;
+    frames(10);
+    EXPECT_EQ(view->layer().presentCount(), presents);
+    EXPECT_EQ(0, std::memcmp(&before, guy, sizeof(Guy)));
+    glAnimationEnable = 1;
+    frames(1);
+    EXPECT_EQ(view->layer().presentCount(), presents + 1);
+}
+
+TEST_F(SceneTest, AcceptsOnlyFiniteAccelerometerReadings)
+{
+    delegate.accelerometerDidAccelerate(0.25, -0.75, 0.1);
+    EXPECT_EQ(view->getAccelX(), 0.25f);
+    EXPECT_EQ(view->getAccelY(), -0.75f);
+    const double nan = std::nan("");
+    const double bad[][3] = {{0.5, -0.5, nan}, {nan, 0, 0}, {0, INFINITY, 0}, {1e300, 0, 0}, {0, 0, -1e39}};
+    for (const auto& r : bad) {
+        delegate.accelerometerDidAccelerate(r[0], r[1], r[2]);
+        EXPECT_EQ(view->getAccelX(), 0.25f);
+        EXPECT_EQ(view->getAccelY(), -0.75f);
+    }
+    frames(100);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(std::isfinite(guy->posX[i]) && std::isfinite(guy->posY[i]));
+}
+
+}  // namespace
+}  // namespace zorbel::test

@@ -1,0 +1,225 @@
+// zorbel-sim: the app's GL view, headless on an EGL surfaceless context,
+// driven by a script of accelerometer readings, touches and microphone
+// levels, printing a trace of the figure frame by frame.
+#include "app/iZorbelAppDelegate.h"
+#include "audio/audioInMeter.h"
+#include "audio/audioInput.h"
+#include "figure/myGuy.h"
+#include "platform/gles/EAGLContext.h"
+#include "platform/gles/EAGLLayer.h"
+#include "platform/imaging/image.h"
+#include "script.h"
+#include "trace.h"
+#include "view/EAGLView.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace zorbel {
+namespace {
+
+const char kUsage[] =
+    "usage: zorbel-sim [--strips] [--png DIR [--every N]] [SCRIPT]\n"
+    "Runs the frame loop headless from a script (a file, or standard input when SCRIPT is absent or -),\n"
+    "trace on standard output. The scene is built as the app builds it, in a 320 x 480 point view.\n"
+    "\n"
+    "Script: one command a line; '#' starts a comment; numbers are C-locale floats ('nan' accepted).\n"
+    "  accel X Y Z                      one accelerometer reading (g) through the app's handler\n"
+    "  level L                          the microphone level of every following frame (0 until set)\n"
+    "  touches PHASE X1 Y1 [X2 Y2 ...]  one touch event on the GL view; PHASE is began, moved or ended\n"
+    "  frames N                         run N frames; after each, print one F line\n"
+    "  multipliers C D S                set the spring, damper and friction multipliers\n"
+    "  sensitivity S                    set the microphone sensitivity, then print an M line\n"
+    "  animation 0|1                    pause or resume the frame loop\n"
+    "  strips                           print the current strips (S lines)\n"
+    "  facefan                          print the face fan (V and T lines)\n"
+    "\n"
+    "Options:\n"
+    "  --strips        print the strips after every frame\n"
+    "  --png DIR       also write rendered frames as DIR/frame-000123.png\n"
+    "  --every N       with --png, every Nth frame only (default 1)\n";
+
+// The microphone of the headless scene: whatever level the script says.
+float scriptedLevel = 0.0f;
+
+class ScriptedQueue : public AudioInputQueue {
+public:
+    bool currentAveragePower(float& power) override
+    {
+        power = scriptedLevel;
+        return true;
+    }
+};
+
+struct Options {
+    bool strips = false;
+    std::string pngDir;
+    long every = 1;
+    std::string script = "-";
+};
+
+int parseArguments(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--strips") {
+            o.strips = true;
+        } else if (a == "--png" && i + 1 < argc) {
+            o.pngDir = argv[++i];
+        } else if (a == "--every" && i + 1 < argc) {
+            char* end = nullptr;
+            o.every = std::strtol(argv[++i], &end, 10);
+            if (*end || o.every < 1) {
+                std::fprintf(stderr, "zorbel-sim: --every needs a whole number of at least 1\n");
+                return 2;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "zorbel-sim: unknown option %s\n%s", a.c_str(), kUsage);
+            return 2;
+        } else {
+            o.script = a;
+        }
+    }
+    return -1;
+}
+
+bool readScript(const std::string& name, std::string& text)
+{
+    std::stringstream s;
+    if (name == "-") {
+        s << std::cin.rdbuf();
+    } else {
+        std::ifstream in(name, std::ios::binary);
+        if (!in)
+            return false;
+        s << in.rdbuf();
+    }
+    text = s.str();
+    return true;
+}
+
+void writePng(const Options& o, EAGLView& view, long n)
+{
+    RGBAImage image;
+    if (!view.layer().readPresentedPixels(image.pixels, image.width, image.height))
+        return;
+    for (size_t i = 3; i < image.pixels.size(); i += 4)
+        image.pixels[i] = 255;  // alpha forced opaque
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06ld.png", n);
+    if (!savePNG(o.pngDir + name, image))
+        std::fprintf(stderr, "zorbel-sim: cannot write %s%s\n", o.pngDir.c_str(), name);
+}
+
+int run(const Options& o, const std::vector<ScriptCommand>& script)
+{
+    auto context = EAGLContext::createSurfaceless();
+    if (!context) {
+        std::fprintf(stderr, "zorbel-sim: no OpenGL ES 1.1 context\n");
+        return 1;
+    }
+    setAudioQueueOpener([] { return std::unique_ptr<AudioInputQueue>(new ScriptedQueue()); });
+    std::unique_ptr<EAGLView> view = EAGLView::initWithContext(context, nullptr);
+    if (!view) {
+        std::fprintf(stderr, "zorbel-sim: the GL view cannot be built\n");
+        return 1;
+    }
+    iZorbelAppDelegate delegate;
+    delegate.glView = view.get();
+    view->layer().setDrawableSize(320, 480);
+    view->createFramebuffer();
+
+    Guy& guy = *view->figure();
+    std::vector<TouchPoint> touches;
+    long frame = 0;
+    for (const ScriptCommand& c : script) {
+        switch (c.kind) {
+        case ScriptCommand::Accel:
+            delegate.accelerometerDidAccelerate(c.a[0], c.a[1], c.a[2]);
+            break;
+        case ScriptCommand::Level:
+            scriptedLevel = c.f[0];
+            break;
+        case ScriptCommand::Touches:
+            touches.clear();
+            for (size_t i = 0; i + 1 < c.f.size(); i += 2)
+                touches.push_back({c.f[i], c.f[i + 1]});
+            if (c.phase == TouchPhase::Began)
+                view->touchesBegan(touches.data(), static_cast<int>(touches.size()));
+            else if (c.phase == TouchPhase::Moved)
+                view->touchesMoved(touches.data(), static_cast<int>(touches.size()));
+            else
+                view->touchesEnded(touches.data(), static_cast<int>(touches.size()));
+            break;
+        case ScriptCommand::Frames:
+            for (long i = 0; i < c.count; ++i) {
+                const bool runs = glAnimationEnable != 0;
+                view->drawView();
+                ++frame;
+                printFrameLine(stdout, frame, runs ? view->lastBeat() : 0.0f, guy, noMusicCountDown,
+                               view->infoIconAngle());
+                if (o.strips)
+                    printStrips(stdout, guy);
+                if (!o.pngDir.empty() && frame % o.every == 0)
+                    writePng(o, *view, frame);
+            }
+            break;
+        case ScriptCommand::Multipliers:
+            g_springCoefMultipler = c.f[0];
+            g_springDampersMultipler = c.f[1];
+            g_stickynessMultiplier = c.f[2];
+            break;
+        case ScriptCommand::Sensitivity:
+            setMicSensitivity(c.f[0]);
+            printMicLine(stdout, g_minDyn, getMicSensitivity());
+            break;
+        case ScriptCommand::Animation:
+            glAnimationEnable = static_cast<int>(c.count);
+            break;
+        case ScriptCommand::Strips:
+            printStrips(stdout, guy);
+            break;
+        case ScriptCommand::FaceFan:
+            printFaceFan(stdout, faceVertices, faceTextCoords, faceVerticesN);
+            break;
+        case ScriptCommand::Crop:
+        case ScriptCommand::CropTouches:
+            break;  // rejected by the parser until the crop editor exists
+        }
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace
+}  // namespace zorbel
+
+int main(int argc, char** argv)
+{
+    using namespace zorbel;
+    Options options;
+    const int early = parseArguments(argc, argv, options);
+    if (early >= 0)
+        return early;
+
+    std::string text;
+    if (!readScript(options.script, text)) {
+        std::fprintf(stderr, "zorbel-sim: cannot read %s\n", options.script.c_str());
+        return 2;
+    }
+    std::vector<ScriptCommand> script;
+    std::string error;
+    if (!parseScript(text, ScriptOptions(), script, error)) {
+        std::fprintf(stderr, "zorbel-sim: %s\n", error.c_str());
+        return 2;
+    }
+    return run(options, script);
+}

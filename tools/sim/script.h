@@ -1,0 +1,42 @@
+// The zorbel-sim script: one command a line, checked whole before any frame runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zorbel {
+
+enum class TouchPhase { Began, Moved, Ended };
+
+struct ScriptCommand {
+    enum Kind {
+        Accel,        // a[0..2]: one accelerometer reading in g
+        Level,        // f[0]: the meter level from now on
+        Touches,      // phase, f: x1 y1 x2 y2 ... in view points
+        Frames,       // count
+        Multipliers,  // f[0..2]
+        Sensitivity,  // f[0]
+        Animation,    // count: 0 or 1
+        Strips,
+        FaceFan,
+        Crop,         // f[0..1]: photo width and height
+        CropTouches,  // phase, f: as for Touches
+    };
+    Kind kind = Strips;
+    int line = 0;
+    TouchPhase phase = TouchPhase::Began;
+    long count = 0;
+    double a[3] = {0, 0, 0};
+    std::vector<float> f;
+};
+
+struct ScriptOptions {
+    bool allowCrop = false;  // crop and croptouches need the crop editor
+};
+
+// Parses the whole text. On the first error returns false and fills error
+// with "line N: what is wrong".
+bool parseScript(const std::string& text, const ScriptOptions& options, std::vector<ScriptCommand>& out,
+                 std::string& error);
+
+}  // namespace zorbel
