@@ -10,7 +10,7 @@ namespace zorbel {
 // on the position on the board only, so boards of any size match.
 RGBAImage makeBlackboard(int width, int height);
 
-// White chalk grain: white colour, alpha mostly high with grainy gaps.
+// White chalk grain: white colour, alpha mostly high with soft, sparse gaps.
 // Tiles seamlessly in both directions.
 RGBAImage makeChalk(int size);
 

@@ -26,29 +26,42 @@ RGBAImage makeBlackboard(int width, int height) {
   });
 }
 
+// The strokes are wide lines textured by their position on the board: all of
+// a line's width takes the same texel, and one texel is about 0.3 to 0.6
+// pixels. Detail finer than a few texels would alias into stripes across the
+// stroke, so all grain here is blurred noise several texels wide.
 RGBAImage makeChalk(int size) {
   Rng rng(0xC4A1Cull);
-  const Fractal fine(size / 4, size / 4, 2, 0.6, rng);   // grains of 2 to 4 texels
-  const Fractal clumps(size / 32, size / 32, 3, 0.5, rng);
-  const Fractal pressure(4, 4, 2, 0.5, rng);             // slow changes of density
-  // Raw grain field; every lattice wraps at the tile edge, so the field does too.
-  std::vector<double> field(size_t(size) * size);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) {
-      const double u = (x + 0.5) / size, v = (y + 0.5) / size;
-      field[size_t(y) * size + x] = 0.40 * fine.at(u, v) + 0.25 * clumps.at(u, v) +
-                                    0.20 * pressure.at(u, v) +
-                                    0.15 * hash01(uint32_t(x), uint32_t(y), 2);
-    }
-  // Map by rank: the lowest tenth become gaps, the rest spread from faint to
-  // solid with most of the grain fairly opaque.
-  std::vector<double> sorted = field;
-  std::sort(sorted.begin(), sorted.end());
-  const auto quantile = [&](double q) { return sorted[size_t(q * (sorted.size() - 1))]; };
-  const double lo = quantile(0.06), hi = quantile(0.75);
+  const std::vector<double> fine = blurredNoise(size, 3, rng);       // grains ~7 texels wide
+  const std::vector<double> medium = blurredNoise(size, 8, rng);     // ~17 texels
+  const std::vector<double> pressure = blurredNoise(size, 32, rng);  // slow changes of density
+  const std::vector<double> skips = blurredNoise(size, 4, rng);      // where the stick skips
+  const size_t n = size_t(size) * size;
+  std::vector<double> grain(n), skip(n);
+  for (size_t i = 0; i < n; ++i) {
+    grain[i] = 0.5 * fine[i] + 0.35 * medium[i] + 0.3 * pressure[i];
+    skip[i] = skips[i] - 0.25 * pressure[i];  // light pressure skips more often
+  }
+  // Shade and cut by rank, so the share of faint and of bare texels is fixed
+  // whatever the noise draws.
+  std::vector<double> grainSorted = grain, skipSorted = skip;
+  std::sort(grainSorted.begin(), grainSorted.end());
+  std::sort(skipSorted.begin(), skipSorted.end());
+  const auto rank = [&](double v) {
+    const auto below = std::lower_bound(grainSorted.begin(), grainSorted.end(), v) - grainSorted.begin();
+    return double(below) / double(n);
+  };
+  const auto quantile = [&](double q) { return skipSorted[size_t(q * double(n - 1))]; };
+  // Skips: about 3.5 % of the tile is bare board, each bare spot inside a
+  // soft rim several texels wide, so the breaks fade in and out.
+  const double skipFrom = quantile(0.87), skipFull = quantile(0.985);
   return render(size, size, 1, [&](double x, double y) {
-    const double n = field[size_t(y) * size + size_t(x)];
-    return grey(1, std::sqrt(smoothstep(lo, hi, n)));
+    const size_t i = size_t(y) * size + size_t(x);
+    // Mostly solid: alpha 0.78 to 1, most texels above 0.9.
+    const double faint = 1 - rank(grain[i]);
+    const double body = 1 - 0.22 * faint * faint;
+    const double gap = smoothstep(skipFrom, skipFull, skip[i]);
+    return grey(1, body * (1 - gap));
   });
 }
 

@@ -47,4 +47,40 @@ double Fractal::at(double u, double v) const {
   return sum;
 }
 
+// One box blur pass along every row (or column), wrapping around the torus.
+static void boxBlurWrapped(std::vector<double>& f, int size, int radius, bool rows) {
+  std::vector<double> out(static_cast<size_t>(size));
+  const int window = 2 * radius + 1;
+  for (int k = 0; k < size; ++k) {
+    const auto at = [&](int i) -> double& {
+      return rows ? f[size_t(k) * size + size_t(i)] : f[size_t(i) * size + size_t(k)];
+    };
+    double sum = 0;
+    for (int i = -radius; i <= radius; ++i) sum += at(wrap(i, size));
+    for (int i = 0; i < size; ++i) {
+      out[size_t(i)] = sum / window;
+      sum += at(wrap(i + radius + 1, size)) - at(wrap(i - radius, size));
+    }
+    for (int i = 0; i < size; ++i) at(i) = out[size_t(i)];
+  }
+}
+
+std::vector<double> blurredNoise(int size, int radius, Rng& rng) {
+  if (size < 1) return {};
+  std::vector<double> f(size_t(size) * size);
+  for (double& v : f) v = rng.uniform() - 0.5;
+  if (radius > 0)
+    for (int pass = 0; pass < 3; ++pass) {
+      boxBlurWrapped(f, size, radius, true);
+      boxBlurWrapped(f, size, radius, false);
+    }
+  double mean = 0, var = 0;
+  for (double v : f) mean += v;
+  mean /= double(f.size());
+  for (double v : f) var += (v - mean) * (v - mean);
+  const double sd = std::sqrt(var / double(f.size()));
+  for (double& v : f) v = sd > 0 ? (v - mean) / sd : 0;
+  return f;
+}
+
 }  // namespace zorbel

@@ -43,6 +43,13 @@ class Fractal {
   std::vector<double> weights_;
 };
 
+// White noise on a size x size torus, smoothed by three passes of a box blur
+// of the given radius (close to a Gaussian blur of sigma = sqrt(r (r + 1)),
+// about r + 0.5 texels); rescaled to zero mean and unit variance. The blur
+// wraps around, so the field tiles seamlessly and has no detail finer than a
+// few texels.
+std::vector<double> blurredNoise(int size, int radius, Rng& rng);
+
 // Independent uniform value in [0, 1) per (x, y, seed): per-pixel grain.
 inline double hash01(uint32_t x, uint32_t y, uint32_t seed) {
   Rng r((uint64_t(x) << 32 | y) ^ (uint64_t(seed) * 0xD1B54A32D192ED03ull));
