@@ -141,7 +141,55 @@ bool EAGLView::createFramebuffer()
         logLine("failed to make complete framebuffer object %x", glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES));
         return false;
     }
+    makeBoardCache();
     return true;
+}
+
+void EAGLView::setBoardCacheEnabled(bool enabled)
+{
+    boardCacheEnabled_ = enabled;
+    if (!enabled) {
+        glDeleteTextures(1, &boardCache_);
+        boardCache_ = 0;
+    } else if (viewFramebuffer && !boardCache_) {
+        makeBoardCache();
+    }
+}
+
+// Draws the board into the framebuffer exactly as a frame does and keeps the
+// result. Needs textures of any size; without them every frame draws the board.
+void EAGLView::makeBoardCache()
+{
+    glDeleteTextures(1, &boardCache_);
+    boardCache_ = 0;
+    drawnLastFrame_.clear();
+    if (!boardCacheEnabled_ || !bbTexture || backingWidth <= 0 || backingHeight <= 0 ||
+        !context->supportsNpotTextures())
+        return;
+    glViewport(0, 0, backingWidth, backingHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrthof(-1.0f, 1.0f, -1.5f, 1.5f, -1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, bbTexture);
+    glVertexPointer(2, GL_FLOAT, 0, bbVertices);
+    glTexCoordPointer(2, GL_SHORT, 0, bbTexCoords);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glGenTextures(1, &boardCache_);
+    glBindTexture(GL_TEXTURE_2D, boardCache_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, backingWidth, backingHeight, 0);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &boardCache_);
+        boardCache_ = 0;
+    }
 }
 
 void EAGLView::destroyFramebuffer()
@@ -154,6 +202,8 @@ void EAGLView::destroyFramebuffer()
         glDeleteRenderbuffersOES(1, &depthRenderbuffer);
         depthRenderbuffer = 0;
     }
+    glDeleteTextures(1, &boardCache_);
+    boardCache_ = 0;
 }
 
 void EAGLView::startAnimation()
@@ -204,11 +254,31 @@ void EAGLView::drawView()
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
     // The blackboard fills the view; the frame is never cleared.
-    glBindTexture(GL_TEXTURE_2D, bbTexture);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(2, GL_FLOAT, 0, bbVertices);
     glTexCoordPointer(2, GL_SHORT, 0, bbTexCoords);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    if (boardCache_) {
+        // The opaque board drawn with blending gives exactly its own pixels,
+        // so copying them unblended and unmodulated changes nothing; and
+        // outside what the last frame drew, the pixels are the board already.
+        const bool partial = !drawnLastFrame_.empty();
+        if (partial) {
+            const ScissorRect r = dirtyPixels(drawnLastFrame_, backingWidth, backingHeight, 4);
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(r.x, r.y, r.width, r.height);
+        }
+        glBindTexture(GL_TEXTURE_2D, boardCache_);
+        glDisable(GL_BLEND);
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glEnable(GL_BLEND);
+        if (partial)
+            glDisable(GL_SCISSOR_TEST);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, bbTexture);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
 
     guy->gravityX = 100.0f * accelX;
     guy->gravityY = 100.0f * accelY;
@@ -312,8 +382,34 @@ void EAGLView::drawView()
         }
     }
 
+    rememberDrawnArea(faceTexture != 0 && faceVertices && faceTextCoords);
+
     glBindRenderbufferOES(GL_RENDERBUFFER_OES, viewRenderbuffer);
     context->presentRenderbuffer(*layer_);
+}
+
+// Everything this frame drew on the board: strokes, head, icons and tacks.
+void EAGLView::rememberDrawnArea(bool photoFace)
+{
+    DirtyBox& box = drawnLastFrame_;
+    box.clear();
+    box.addPoints(guy->legsStrip, guy->legsStripN);
+    box.addPoints(guy->armsStrip, guy->armsStripN);
+    box.addPoints(guy->foot1Strip, guy->foot1StripN);
+    box.addPoints(guy->foot2Strip, guy->foot2StripN);
+    box.addPoints(guy->hand1Strip, guy->hand1StripN);
+    box.addPoints(guy->hand2Strip, guy->hand2StripN);
+    if (photoFace)
+        box.addSquare(guy->posX[3], guy->posY[3], 0.05f * 4.36f);
+    else
+        box.addPoints(guy->headStrip, guy->headStripN);  // the features lie inside the outline
+    box.addSquare(0.9f, -1.4f, 0.07f);                     // info icon
+    if (guy->grabCount > guy->tackCount)
+        box.addSquare(-0.89f, -1.39f, 0.1f);  // tack tool
+    for (int i = 0; i < guy->grabCount; ++i) {
+        if (guy->grabTacked[i])
+            box.addSquare(guy->grabX[i] + 0.06875f, guy->grabY[i] + 0.1f, 0.1f);
+    }
 }
 
 void EAGLView::touchesBegan(const TouchPoint* touches, int count)

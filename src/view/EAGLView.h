@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/gles/gles.h"
+#include "view/dirtyBox.h"
 #include "view/touchGrab.h"
 
 #include <functional>
@@ -52,6 +53,11 @@ public:
     void layoutSubviews();
     bool createFramebuffer();
     void destroyFramebuffer();
+
+    // The blackboard drawn once at the framebuffer's pixel size and then
+    // copied 1:1 each frame: the same pixels at a fraction of the cost on a
+    // software rasteriser. On by default; tests compare both ways.
+    void setBoardCacheEnabled(bool enabled);
 
     void startAnimation();
     void stopAnimation();
@@ -105,6 +111,11 @@ private:
     std::unique_ptr<EAGLLayer> layer_;
     RunLoop* runLoop_ = nullptr;
     float lastBeat_ = 0.0f;
+    bool boardCacheEnabled_ = true;
+    GLuint boardCache_ = 0;  // the board at backingWidth x backingHeight; 0 = draw it each frame
+    DirtyBox drawnLastFrame_;  // empty: lay the whole board
+    void makeBoardCache();
+    void rememberDrawnArea(bool photoFace);
 };
 
 }  // namespace zorbel

@@ -309,7 +309,16 @@ void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, f
     // The picture is opaque; its alpha is not blended. Its row t = 0 is the
     // bottom (GL order).
     glDisable(GL_BLEND);
+    // Shown pixel for pixel (the usual case): nearest sampling and no colour
+    // modulation give the same bytes at a fraction of the rasteriser's cost.
+    const bool oneToOne = screen.width == glLayer.presentedWidth() && screen.height == glLayer.presentedHeight();
+    glBindTexture(GL_TEXTURE_2D, glLayer.presentedTexture());
+    const GLint filter = oneToOne ? GL_NEAREST : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, oneToOne ? GL_REPLACE : GL_MODULATE);
     drawTexturedRect(screen, glLayer.presentedTexture(), glLayer.presentedMaxS(), glLayer.presentedMaxT(), 0.0f);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   }
   if (overlayTexture != 0) {
     glEnable(GL_BLEND);

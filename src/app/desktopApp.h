@@ -1,0 +1,45 @@
+// The desktop shell: one window, one thread, the GL view's frame timer, the
+// accelerometer stand-in, and the mouse or real fingers as touches.
+#pragma once
+
+#include "app/iZorbelAppDelegate.h"
+#include "app/pointerTouches.h"
+#include "platform/sensors/accelerometer.h"
+#include "platform/window/AppWindow.h"
+#include "platform/window/RunLoop.h"
+
+#include <cstdint>
+#include <memory>
+
+union SDL_Event;
+
+namespace zorbel {
+
+class EAGLView;
+
+class DesktopApp {
+public:
+    // Opens the window, builds the scene and shows its first frame.
+    bool start();
+    void run() { runLoop.run(); }
+    DesktopApp();
+    ~DesktopApp();
+
+private:
+    void handle(const SDL_Event& event);
+    void layout();
+    void composite();
+    void touches(int phase, const TouchPoint* points, int count);
+
+    AppWindow window;
+    RunLoop runLoop;
+    Accelerometer accelerometer;
+    std::unique_ptr<EAGLView> view;
+    iZorbelAppDelegate delegate;
+    PointerTouches pointer;
+    int accelerometerTimer = 0;
+    uint64_t composited = ~uint64_t(0);
+    bool mustComposite = true;
+};
+
+}  // namespace zorbel
