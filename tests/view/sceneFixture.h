@@ -8,6 +8,8 @@
 #include "platform/gles/EAGLLayer.h"
 #include "view/EAGLView.h"
 
+#include "pixels.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,10 +19,6 @@
 #include <vector>
 
 namespace zorbel::test {
-
-struct Pixel {
-    int r, g, b, a;
-};
 
 class SceneTest : public ::testing::Test {
 public:
@@ -59,56 +57,29 @@ protected:
     // The last presented picture, rows top first.
     void grab()
     {
-        ASSERT_TRUE(view->layer().readPresentedPixels(pixels, width, height));
-        ASSERT_EQ(width, 320);
-        ASSERT_EQ(height, 480);
+        ASSERT_TRUE(view->layer().readPresentedPixels(picture.rgba, picture.width, picture.height));
+        ASSERT_EQ(picture.width, 320);
+        ASSERT_EQ(picture.height, 480);
+        width = picture.width;
+        height = picture.height;
     }
 
-    Pixel at(int x, int y) const
-    {
-        const uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
-        return {p[0], p[1], p[2], p[3]};
-    }
+    Pixel at(int x, int y) const { return picture.at(x, y); }
 
     // Counts the pixels within `radius` of (cx, cy) that satisfy pred.
     template <typename Pred>
     int countNear(int cx, int cy, int radius, Pred pred) const
     {
-        int n = 0;
-        for (int y = cy - radius; y <= cy + radius; ++y)
-            for (int x = cx - radius; x <= cx + radius; ++x)
-                if (x >= 0 && y >= 0 && x < width && y < height && pred(at(x, y)))
-                    ++n;
-        return n;
+        return picture.countNear(cx, cy, radius, pred);
     }
 
     std::shared_ptr<EAGLContext> context;
     std::unique_ptr<EAGLView> view;
     iZorbelAppDelegate delegate;
     Guy* guy = nullptr;
-    std::vector<uint8_t> pixels;
+    Picture picture;
     int width = 0;
     int height = 0;
 };
-
-inline bool isChalk(const Pixel& p)
-{
-    return p.r > 150 && p.g > 150 && p.b > 150;
-}
-
-inline bool isBoard(const Pixel& p)
-{
-    return p.r < 110 && p.g < 110 && p.b < 110 && std::abs(p.r - p.b) < 30;
-}
-
-inline bool isYellow(const Pixel& p)
-{
-    return p.r > 150 && p.g > 150 && p.b < 110;
-}
-
-inline bool isLightBlue(const Pixel& p)
-{
-    return p.b > 140 && p.b > p.r + 40;
-}
 
 }  // namespace zorbel::test

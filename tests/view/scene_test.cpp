@@ -6,25 +6,6 @@
 namespace zorbel::test {
 namespace {
 
-// Distance in pixels from (px, py) to the nearest segment of a strip.
-float distanceToStrip(const float* strip, int count, float px, float py)
-{
-    float best = 1e9f;
-    for (int k = 0; k + 1 < count || (count == 1 && k == 0); ++k) {
-        int ax, ay, bx, by;
-        SceneTest::toPixel(strip[2 * k], strip[2 * k + 1], ax, ay);
-        const int next = count == 1 ? k : k + 1;
-        SceneTest::toPixel(strip[2 * next], strip[2 * next + 1], bx, by);
-        const float dx = static_cast<float>(bx - ax);
-        const float dy = static_cast<float>(by - ay);
-        const float len2 = dx * dx + dy * dy;
-        float t = len2 > 0 ? ((px - ax) * dx + (py - ay) * dy) / len2 : 0.0f;
-        t = std::fmax(0.0f, std::fmin(1.0f, t));
-        best = std::fmin(best, std::hypot(px - (ax + t * dx), py - (ay + t * dy)));
-    }
-    return best;
-}
-
 void touch(EAGLView& view, void (EAGLView::*phase)(const TouchPoint*, int), float x, float y)
 {
     const TouchPoint p {x, y};
@@ -65,7 +46,7 @@ TEST_F(SceneTest, ChalkLiesAlongTheLimbsAndNowhereElse)
             ++chalk;
             float d = 1e9f;
             for (int s = 0; s < 11; ++s)
-                d = std::fmin(d, distanceToStrip(body[s], counts[s], x + 0.5f, y + 0.5f));
+                d = std::fmin(d, picture.distanceToStrip(body[s], counts[s], x + 0.5f, y + 0.5f));
             ASSERT_LT(d, 4.0f) << "stray chalk at " << x << ", " << y;
         }
     }
