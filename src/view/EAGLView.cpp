@@ -436,23 +436,23 @@ void EAGLView::touchesBegan(const TouchPoint* touches, int count)
 
 void EAGLView::touchesMoved(const TouchPoint* touches, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        if (guy->grabCount == 0)
-            return;
-        float x, y;
-        ViewToWorld(touches[i].x, touches[i].y, boundsWidth(), boundsHeight(), x, y);
-        GrabMoved(guy, x, y);
-    }
+    eachTouchWhileGrabbing(touches, count, GrabMoved);
 }
 
 void EAGLView::touchesEnded(const TouchPoint* touches, int count)
+{
+    eachTouchWhileGrabbing(touches, count, GrabEnded);
+}
+
+// Moves and lifts: each touch in turn, until no grab point is left.
+void EAGLView::eachTouchWhileGrabbing(const TouchPoint* touches, int count, void (*action)(Guy*, float, float))
 {
     for (int i = 0; i < count; ++i) {
         if (guy->grabCount == 0)
             return;
         float x, y;
         ViewToWorld(touches[i].x, touches[i].y, boundsWidth(), boundsHeight(), x, y);
-        GrabEnded(guy, x, y);
+        action(guy, x, y);
     }
 }
 

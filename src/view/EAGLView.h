@@ -115,6 +115,7 @@ private:
     GLuint boardCache_ = 0;  // the board at backingWidth x backingHeight; 0 = draw it each frame
     DirtyBox drawnLastFrame_;  // empty: lay the whole board
     void makeBoardCache();
+    void eachTouchWhileGrabbing(const TouchPoint* touches, int count, void (*action)(Guy*, float, float));
     void rememberDrawnArea(bool photoFace);
 };
 

@@ -78,28 +78,10 @@ bool EAGLLayer::readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int&
   glFramebufferTexture2DOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D, texture_, 0);
   bool ok = glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) == GL_FRAMEBUFFER_COMPLETE_OES;
   if (ok) {
-    const int w = pictureWidth_;
-    const int h = pictureHeight_;
-    const size_t rowBytes = static_cast<size_t>(w) * 4;
-    rgba.resize(rowBytes * static_cast<size_t>(h));
-    GLint previousPack = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &previousPack);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, previousPack);
-    ok = glGetError() == GL_NO_ERROR;
+    ok = readPixelsTopRowFirst(pictureWidth_, pictureHeight_, rgba);
     if (ok) {
-      // GL's row 0 is the bottom; callers get the top row first.
-      std::vector<uint8_t> row(rowBytes);
-      for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom) {
-        uint8_t* a = rgba.data() + rowBytes * static_cast<size_t>(top);
-        uint8_t* b = rgba.data() + rowBytes * static_cast<size_t>(bottom);
-        std::memcpy(row.data(), a, rowBytes);
-        std::memcpy(a, b, rowBytes);
-        std::memcpy(b, row.data(), rowBytes);
-      }
-      width = w;
-      height = h;
+      width = pictureWidth_;
+      height = pictureHeight_;
     }
   }
   glBindFramebufferOES(GL_FRAMEBUFFER_OES, static_cast<GLuint>(previousFramebuffer));

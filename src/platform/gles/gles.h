@@ -13,10 +13,17 @@
 #include <GLES/gl.h>
 #include <GLES/glext.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace zorbel {
 
 // True when the current context lists `name` (e.g. "GL_OES_texture_npot") in
 // GL_EXTENSIONS. False with no current context.
 bool hasGLExtension(const char* name);
+
+// Reads width x height pixels of the bound framebuffer as RGBA, the top row
+// first (GL's row 0 is the bottom). False when the read fails.
+bool readPixelsTopRowFirst(int width, int height, std::vector<uint8_t>& rgba);
 
 }  // namespace zorbel

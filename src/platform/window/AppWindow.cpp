@@ -341,27 +341,14 @@ bool AppWindow::readDrawablePixels(std::vector<uint8_t>& rgba, int& width, int& 
   int w = 0, h = 0;
   drawableSize(w, h);
   if (w <= 0 || h <= 0) return false;
-  GLint previousFramebuffer = 0, previousPack = 4;
+  GLint previousFramebuffer = 0;
   glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &previousFramebuffer);
-  glGetIntegerv(GL_PACK_ALIGNMENT, &previousPack);
   glBindFramebufferOES(GL_FRAMEBUFFER_OES, 0);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  const size_t rowBytes = static_cast<size_t>(w) * 4;
-  rgba.resize(rowBytes * static_cast<size_t>(h));
-  glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, previousPack);
+  const bool ok = readPixelsTopRowFirst(w, h, rgba);
   glBindFramebufferOES(GL_FRAMEBUFFER_OES, static_cast<GLuint>(previousFramebuffer));
-  if (glGetError() != GL_NO_ERROR) {
+  if (!ok) {
     std::fprintf(stderr, "zorbel: window: reading the window's pixels failed\n");
     return false;
-  }
-  std::vector<uint8_t> row(rowBytes);
-  for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom) {
-    uint8_t* a = rgba.data() + rowBytes * static_cast<size_t>(top);
-    uint8_t* b = rgba.data() + rowBytes * static_cast<size_t>(bottom);
-    std::memcpy(row.data(), a, rowBytes);
-    std::memcpy(a, b, rowBytes);
-    std::memcpy(b, row.data(), rowBytes);
   }
   width = w;
   height = h;
