@@ -36,7 +36,11 @@ void BM_StartToFirstFrame(benchmark::State& state)
 
 // The first launch in the process pays for loading the GL driver and
 // compiling its first shaders, as a real launch does; later ones are warm.
-BENCHMARK(BM_StartToFirstFrame)->Name("BM_ColdStartToFirstFrame")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_StartToFirstFrame)
+    ->Name("BM_ColdStartToFirstFrame")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 BENCHMARK(BM_StartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10)->Repetitions(3);
 
 }  // namespace

@@ -98,13 +98,13 @@ void DesktopApp::handle(const SDL_Event& event)
         break;
     case InputEvent::TouchDown:
         if (e.onScreen) {
-            points[0] = {e.x, e.y};
+            points[0] = { e.x, e.y };
             touches(0, points, 1);
         }
         break;
     case InputEvent::TouchMove:
     case InputEvent::TouchUp:
-        points[0] = {e.x, e.y};
+        points[0] = { e.x, e.y };
         touches(e.type == InputEvent::TouchMove ? 1 : 2, points, 1);
         break;
     case InputEvent::KeyDown:

@@ -7,28 +7,27 @@
 namespace zorbel {
 namespace {
 
-const char kHelp[] =
-    "usage: zorbel [--help] [--version]\n"
-    "A chalk stick figure on a blackboard. Tilt and shake the board, grab him, tack him down,\n"
-    "play music and he dances.\n"
-    "\n"
-    "Mouse and touch:\n"
-    "  drag with the left button      grab him anywhere and pull (one finger)\n"
-    "  Alt + drag                     a second finger, mirrored about the board's centre\n"
-    "  real touches                   up to ten fingers at once\n"
-    "  lower left corner              tack every grabbed point to the board\n"
-    "  lower right corner             the info icon\n"
-    "\n"
-    "Keys (a virtual phone, when no accelerometer or motion controller is found):\n"
-    "  Left, Right                    turn the phone while held\n"
-    "  Up, Down                       lay it towards flat on its back, and back up\n"
-    "  Space                          shake it\n"
-    "  Home                           stand it upright again\n"
-    "  F11                            toggle fullscreen; Escape leaves it\n"
-    "\n"
-    "Files:\n"
-    "  $XDG_CONFIG_HOME/zorbel/preferences.ini   settings (default ~/.config/zorbel/)\n"
-    "  $XDG_DATA_HOME/zorbel/customface.png      the custom face (default ~/.local/share/zorbel/)\n";
+const char kHelp[] = "usage: zorbel [--help] [--version]\n"
+                     "A chalk stick figure on a blackboard. Tilt and shake the board, grab him, tack him down,\n"
+                     "play music and he dances.\n"
+                     "\n"
+                     "Mouse and touch:\n"
+                     "  drag with the left button      grab him anywhere and pull (one finger)\n"
+                     "  Alt + drag                     a second finger, mirrored about the board's centre\n"
+                     "  real touches                   up to ten fingers at once\n"
+                     "  lower left corner              tack every grabbed point to the board\n"
+                     "  lower right corner             the info icon\n"
+                     "\n"
+                     "Keys (a virtual phone, when no accelerometer or motion controller is found):\n"
+                     "  Left, Right                    turn the phone while held\n"
+                     "  Up, Down                       lay it towards flat on its back, and back up\n"
+                     "  Space                          shake it\n"
+                     "  Home                           stand it upright again\n"
+                     "  F11                            toggle fullscreen; Escape leaves it\n"
+                     "\n"
+                     "Files:\n"
+                     "  $XDG_CONFIG_HOME/zorbel/preferences.ini   settings (default ~/.config/zorbel/)\n"
+                     "  $XDG_DATA_HOME/zorbel/customface.png      the custom face (default ~/.local/share/zorbel/)\n";
 
 }  // namespace
 }  // namespace zorbel

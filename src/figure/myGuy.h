@@ -13,40 +13,40 @@ class Prefs;
 struct Guy {
     float posX[8];
     float posY[8];
-    float radius[8];         // contact radius with walls and floor
+    float radius[8];  // contact radius with walls and floor
     float velX[8];
     float velY[8];
-    float accX[8];           // scratch of the physics step
+    float accX[8];  // scratch of the physics step
     float accY[8];
-    float mass[8];           // signed: negative masses float up against smoothed gravity
+    float mass[8];  // signed: negative masses float up against smoothed gravity
     float restLength[8][8];
     float springCoef[8][8];  // stiffness; 0 = no spring
     float springDamper[8][8];
-    float drag;              // share of the velocity lost per step
-    float stickyness;        // base static friction of walls and floor
-    float gravityX;          // 100 x accelerometer reading in g, set each frame
+    float drag;        // share of the velocity lost per step
+    float stickyness;  // base static friction of walls and floor
+    float gravityX;    // 100 x accelerometer reading in g, set each frame
     float gravityY;
-    float lpGravityX;        // low-passed gravity
+    float lpGravityX;  // low-passed gravity
     float lpGravityY;
     float minY;
     float maxY;
     float minX;
     float maxX;
-    float scale;             // length unit: (box width + box height) / 840
+    float scale;  // length unit: (box width + box height) / 840
     float legLength;
     float armLength;
     float headRadius;
     int mouthOpen;
     int eyesOpen;
-    int blinkCountDown;      // frames until the eyes next open or close
-    int grabCount;           // grab slots in use, 0..10
-    int tackCount;           // used slots that are tacked
+    int blinkCountDown;  // frames until the eyes next open or close
+    int grabCount;       // grab slots in use, 0..10
+    int tackCount;       // used slots that are tacked
     float grabX[10];
     float grabY[10];
     int grabTacked[10];
-    float legsStrip[10];     // foot 1, knee 1, hips, knee 2, foot 2
+    float legsStrip[10];  // foot 1, knee 1, hips, knee 2, foot 2
     int legsStripN;
-    float armsStrip[14];     // hand 1, elbow 1, shoulder 1, hips, shoulder 2, elbow 2, hand 2
+    float armsStrip[14];  // hand 1, elbow 1, shoulder 1, hips, shoulder 2, elbow 2, hand 2
     int armsStripN;
     float headStrip[162];
     int headStripN;

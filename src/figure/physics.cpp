@@ -202,8 +202,8 @@ void keepBalance(Guy* g)
 // Keep the arms from crossing in front of the body.
 void keepShoulderOrder(Guy* g)
 {
-    const float order = (g->posX[7] - g->posX[6]) * (g->posX[5] - g->posX[4]) +
-                        (g->posY[7] - g->posY[6]) * (g->posY[5] - g->posY[4]);
+    const float order =
+        (g->posX[7] - g->posX[6]) * (g->posX[5] - g->posX[4]) + (g->posY[7] - g->posY[6]) * (g->posY[5] - g->posY[4]);
     if (order < 0.0f) {
         const float x = g->posX[6];
         const float y = g->posY[6];

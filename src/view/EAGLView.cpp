@@ -28,12 +28,12 @@ Prefs* faceDefaults = nullptr;
 namespace {
 
 // Icon colours persist from frame to frame for the whole program.
-float iconRGB[3] = {0.0f, 0.0f, 0.0f};
-float tackToolRGB[3] = {0.0f, 0.0f, 0.0f};
+float iconRGB[3] = { 0.0f, 0.0f, 0.0f };
+float tackToolRGB[3] = { 0.0f, 0.0f, 0.0f };
 
-const GLfloat bbVertices[8] = {-1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f};
-const GLshort bbTexCoords[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-const GLfloat tkVertices[8] = {-0.1f, -0.1f, 0.1f, -0.1f, -0.1f, 0.1f, 0.1f, 0.1f};
+const GLfloat bbVertices[8] = { -1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f };
+const GLshort bbTexCoords[8] = { 0, 0, 1, 0, 0, 1, 1, 1 };
+const GLfloat tkVertices[8] = { -0.1f, -0.1f, 0.1f, -0.1f, -0.1f, 0.1f, 0.1f, 0.1f };
 
 // A chalk or plain stroke: the strip doubles as its texture coordinates, so
 // the chalk grain stays fixed to the board.
@@ -403,7 +403,7 @@ void EAGLView::rememberDrawnArea(bool photoFace)
         box.addSquare(guy->posX[3], guy->posY[3], 0.05f * 4.36f);
     else
         box.addPoints(guy->headStrip, guy->headStripN);  // the features lie inside the outline
-    box.addSquare(0.9f, -1.4f, 0.07f);                     // info icon
+    box.addSquare(0.9f, -1.4f, 0.07f);                   // info icon
     if (guy->grabCount > guy->tackCount)
         box.addSquare(-0.89f, -1.39f, 0.1f);  // tack tool
     for (int i = 0; i < guy->grabCount; ++i) {

@@ -112,7 +112,7 @@ private:
     RunLoop* runLoop_ = nullptr;
     float lastBeat_ = 0.0f;
     bool boardCacheEnabled_ = true;
-    GLuint boardCache_ = 0;  // the board at backingWidth x backingHeight; 0 = draw it each frame
+    GLuint boardCache_ = 0;    // the board at backingWidth x backingHeight; 0 = draw it each frame
     DirtyBox drawnLastFrame_;  // empty: lay the whole board
     void makeBoardCache();
     void eachTouchWhileGrabbing(const TouchPoint* touches, int count, void (*action)(Guy*, float, float));

@@ -45,9 +45,9 @@ TEST(NewGuy, SpringTablesAreSymmetricWithElevenSprings)
         }
     }
     EXPECT_EQ(springs, 11);
-    EXPECT_EQ(g->springCoef[0][1], 15.0f);                 // leg
-    EXPECT_EQ(g->restLength[4][5], 150.0f * g->scale);     // hand spread
-    EXPECT_EQ(g->springCoef[0][3], 0.0f);                  // no hips-head spring
+    EXPECT_EQ(g->springCoef[0][1], 15.0f);              // leg
+    EXPECT_EQ(g->restLength[4][5], 150.0f * g->scale);  // hand spread
+    EXPECT_EQ(g->springCoef[0][3], 0.0f);               // no hips-head spring
     FreeGuy(g);
 }
 
@@ -71,10 +71,10 @@ TEST_P(MultiplierFromPrefs, LoadsWithDefaultsForZeroAndNonFinite)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, MultiplierFromPrefs,
-                         ::testing::Values(StoredMultiplier {0.5f, 0.5f}, StoredMultiplier {0.0f, 1.0f},
-                                           StoredMultiplier {-0.3f, -0.3f}, StoredMultiplier {7.0f, 7.0f},
-                                           StoredMultiplier {std::numeric_limits<float>::quiet_NaN(), 1.0f},
-                                           StoredMultiplier {std::numeric_limits<float>::infinity(), 1.0f}));
+                         ::testing::Values(StoredMultiplier{ 0.5f, 0.5f }, StoredMultiplier{ 0.0f, 1.0f },
+                                           StoredMultiplier{ -0.3f, -0.3f }, StoredMultiplier{ 7.0f, 7.0f },
+                                           StoredMultiplier{ std::numeric_limits<float>::quiet_NaN(), 1.0f },
+                                           StoredMultiplier{ std::numeric_limits<float>::infinity(), 1.0f }));
 
 TEST(SavePhysicsPrefs, StoresTheCurrentMultipliers)
 {

@@ -82,7 +82,7 @@ TEST(Prefs, EveryChangeIsOnDiskAtOnceWithNoTempFilesLeft)
     p.setFloat(1.5f, "SPR_DAMP_MULT");
     EXPECT_EQ(Prefs(dir + "/preferences.ini").floatForKey("SPR_DAMP_MULT"), 1.5f);
     p.setBool(false, "DISABLE_MIC");
-    EXPECT_EQ(listDir(dir), std::vector<std::string> {"preferences.ini"});
+    EXPECT_EQ(listDir(dir), std::vector<std::string>{ "preferences.ini" });
 }
 
 TEST(Prefs, BrokenFilesAreMovedAsideAndDefaultsUsed)
@@ -120,9 +120,8 @@ TEST(Prefs, AFolderInPlaceOfTheFileIsMovedAside)
 TEST(Prefs, WrongTypesAndOddNumbersReadSafely)
 {
     const std::string path = test::freshDir("prefs") + "/preferences.ini";
-    writeFile(path,
-              "[zorbel]\nSPR_COEFF_MULT=abc\nSPR_DAMP_MULT=nan\nSTICKY_MULT=1e300\nMIN_DYN=-0\n"
-              "DISABLE_MIC=maybe\nUSE_CUSTOM_FACE=1.5\nMIN_DYN=0.05\n");
+    writeFile(path, "[zorbel]\nSPR_COEFF_MULT=abc\nSPR_DAMP_MULT=nan\nSTICKY_MULT=1e300\nMIN_DYN=-0\n"
+                    "DISABLE_MIC=maybe\nUSE_CUSTOM_FACE=1.5\nMIN_DYN=0.05\n");
     Prefs p(path);
     EXPECT_EQ(p.floatForKey("SPR_COEFF_MULT"), 0.0f);
     EXPECT_TRUE(std::isnan(p.floatForKey("SPR_DAMP_MULT")));

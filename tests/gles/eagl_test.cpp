@@ -15,355 +15,377 @@ namespace zorbel {
 namespace {
 
 struct Rgba {
-  int r, g, b, a;
+    int r, g, b, a;
 };
 
-Rgba pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y) {
-  const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-  return Rgba{rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
+Rgba pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
+{
+    const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+    return Rgba{ rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3] };
 }
 
-bool near(const Rgba& p, int r, int g, int b, int tolerance = 2) {
-  return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance;
+bool near(const Rgba& p, int r, int g, int b, int tolerance = 2)
+{
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance;
 }
 
 // A framebuffer object whose colour renderbuffer gets its storage from the
 // layer, as a GL view sets itself up.
 struct ViewFramebuffer {
-  GLuint framebuffer = 0;
-  GLuint renderbuffer = 0;
+    GLuint framebuffer = 0;
+    GLuint renderbuffer = 0;
 
-  bool create(EAGLContext& context, EAGLLayer& layer) {
-    glGenFramebuffersOES(1, &framebuffer);
-    glGenRenderbuffersOES(1, &renderbuffer);
-    glBindFramebufferOES(GL_FRAMEBUFFER_OES, framebuffer);
-    glBindRenderbufferOES(GL_RENDERBUFFER_OES, renderbuffer);
-    if (!context.renderbufferStorage(layer)) return false;
-    glFramebufferRenderbufferOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES, renderbuffer);
-    return glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) == GL_FRAMEBUFFER_COMPLETE_OES;
-  }
-  ~ViewFramebuffer() {
-    if (!EAGLContext::currentContext()) return;
-    glDeleteFramebuffersOES(1, &framebuffer);
-    glDeleteRenderbuffersOES(1, &renderbuffer);
-  }
+    bool create(EAGLContext& context, EAGLLayer& layer)
+    {
+        glGenFramebuffersOES(1, &framebuffer);
+        glGenRenderbuffersOES(1, &renderbuffer);
+        glBindFramebufferOES(GL_FRAMEBUFFER_OES, framebuffer);
+        glBindRenderbufferOES(GL_RENDERBUFFER_OES, renderbuffer);
+        if (!context.renderbufferStorage(layer))
+            return false;
+        glFramebufferRenderbufferOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES, renderbuffer);
+        return glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) == GL_FRAMEBUFFER_COMPLETE_OES;
+    }
+    ~ViewFramebuffer()
+    {
+        if (!EAGLContext::currentContext())
+            return;
+        glDeleteFramebuffersOES(1, &framebuffer);
+        glDeleteRenderbuffersOES(1, &renderbuffer);
+    }
 };
 
 // Scene-like setup: pixel coordinates with y down, no texturing.
-void beginFrame(int width, int height, float r, float g, float b, float a) {
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrthof(0.0f, static_cast<GLfloat>(width), static_cast<GLfloat>(height), 0.0f, -1.0f, 1.0f);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_BLEND);
-  glClearColor(r, g, b, a);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glEnableClientState(GL_VERTEX_ARRAY);
+void beginFrame(int width, int height, float r, float g, float b, float a)
+{
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrthof(0.0f, static_cast<GLfloat>(width), static_cast<GLfloat>(height), 0.0f, -1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glClearColor(r, g, b, a);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
 }
 
-void fillRect(float x0, float y0, float x1, float y1, float r, float g, float b) {
-  const GLfloat v[8] = {x0, y0, x0, y1, x1, y0, x1, y1};
-  glColor4f(r, g, b, 1.0f);
-  glVertexPointer(2, GL_FLOAT, 0, v);
-  glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+void fillRect(float x0, float y0, float x1, float y1, float r, float g, float b)
+{
+    const GLfloat v[8] = { x0, y0, x0, y1, x1, y0, x1, y1 };
+    glColor4f(r, g, b, 1.0f);
+    glVertexPointer(2, GL_FLOAT, 0, v);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
-void drawLine(float x0, float y0, float x1, float y1, float width) {
-  const GLfloat v[4] = {x0, y0, x1, y1};
-  glLineWidth(width);
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  glVertexPointer(2, GL_FLOAT, 0, v);
-  glDrawArrays(GL_LINES, 0, 2);
+void drawLine(float x0, float y0, float x1, float y1, float width)
+{
+    const GLfloat v[4] = { x0, y0, x1, y1 };
+    glLineWidth(width);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glVertexPointer(2, GL_FLOAT, 0, v);
+    glDrawArrays(GL_LINES, 0, 2);
 }
 
 class HeadlessGLES : public ::testing::Test {
- protected:
-  void SetUp() override {
-    context_ = EAGLContext::createSurfaceless();
-    ASSERT_NE(context_, nullptr) << "no headless OpenGL ES 1.1 context (EGL surfaceless)";
-    ASSERT_TRUE(EAGLContext::setCurrentContext(context_.get()));
-  }
-  void TearDown() override { EAGLContext::setCurrentContext(nullptr); }
+protected:
+    void SetUp() override
+    {
+        context_ = EAGLContext::createSurfaceless();
+        ASSERT_NE(context_, nullptr) << "no headless OpenGL ES 1.1 context (EGL surfaceless)";
+        ASSERT_TRUE(EAGLContext::setCurrentContext(context_.get()));
+    }
+    void TearDown() override { EAGLContext::setCurrentContext(nullptr); }
 
-  std::shared_ptr<EAGLContext> context_;
+    std::shared_ptr<EAGLContext> context_;
 };
 
-TEST_F(HeadlessGLES, ContextIsOpenGLES_CM_1_1) {
-  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-  ASSERT_NE(version, nullptr);
-  EXPECT_EQ(std::string(version).rfind("OpenGL ES-CM 1.1", 0), 0u) << version;
-  EXPECT_EQ(EAGLContext::currentContext(), context_.get());
-  EXPECT_TRUE(hasGLExtension("GL_OES_framebuffer_object"));
-  EXPECT_FALSE(hasGLExtension("GL_OES_framebuffer"));  // a prefix is not a name
-  EXPECT_FALSE(hasGLExtension(""));
+TEST_F(HeadlessGLES, ContextIsOpenGLES_CM_1_1)
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(std::string(version).rfind("OpenGL ES-CM 1.1", 0), 0u) << version;
+    EXPECT_EQ(EAGLContext::currentContext(), context_.get());
+    EXPECT_TRUE(hasGLExtension("GL_OES_framebuffer_object"));
+    EXPECT_FALSE(hasGLExtension("GL_OES_framebuffer"));  // a prefix is not a name
+    EXPECT_FALSE(hasGLExtension(""));
 
-  ASSERT_TRUE(EAGLContext::setCurrentContext(nullptr));
-  EXPECT_EQ(EAGLContext::currentContext(), nullptr);
-  EXPECT_EQ(glGetString(GL_VERSION), nullptr);
+    ASSERT_TRUE(EAGLContext::setCurrentContext(nullptr));
+    EXPECT_EQ(EAGLContext::currentContext(), nullptr);
+    EXPECT_EQ(glGetString(GL_VERSION), nullptr);
 }
 
-TEST_F(HeadlessGLES, PresentedPictureReadsBackTopRowFirst) {
-  EAGLLayer layer;
-  layer.setDrawableSize(640, 960);
-  ViewFramebuffer view;
-  ASSERT_TRUE(view.create(*context_, layer));
+TEST_F(HeadlessGLES, PresentedPictureReadsBackTopRowFirst)
+{
+    EAGLLayer layer;
+    layer.setDrawableSize(640, 960);
+    ViewFramebuffer view;
+    ASSERT_TRUE(view.create(*context_, layer));
 
-  beginFrame(640, 960, 0.0f, 0.0f, 1.0f, 1.0f);      // blue
-  fillRect(0, 0, 640, 480, 1.0f, 0.0f, 0.0f);        // top half red
-  fillRect(0, 0, 40, 40, 0.0f, 1.0f, 0.0f);          // green mark, top left
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
-  EXPECT_EQ(layer.presentCount(), 1u);
-  EXPECT_NE(layer.presentedTexture(), 0u);
-  EXPECT_EQ(layer.presentedWidth(), 640);
-  EXPECT_EQ(layer.presentedHeight(), 960);
-  EXPECT_GT(layer.presentedMaxS(), 0.0f);
-  EXPECT_LE(layer.presentedMaxS(), 1.0f);
+    beginFrame(640, 960, 0.0f, 0.0f, 1.0f, 1.0f);  // blue
+    fillRect(0, 0, 640, 480, 1.0f, 0.0f, 0.0f);    // top half red
+    fillRect(0, 0, 40, 40, 0.0f, 1.0f, 0.0f);      // green mark, top left
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    EXPECT_EQ(layer.presentCount(), 1u);
+    EXPECT_NE(layer.presentedTexture(), 0u);
+    EXPECT_EQ(layer.presentedWidth(), 640);
+    EXPECT_EQ(layer.presentedHeight(), 960);
+    EXPECT_GT(layer.presentedMaxS(), 0.0f);
+    EXPECT_LE(layer.presentedMaxS(), 1.0f);
 
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-  ASSERT_EQ(w, 640);
-  ASSERT_EQ(h, 960);
-  ASSERT_EQ(rgba.size(), 640u * 960u * 4u);
-  EXPECT_TRUE(near(pixelAt(rgba, w, 10, 10), 0, 255, 0));     // first rows, left: the mark
-  EXPECT_TRUE(near(pixelAt(rgba, w, 600, 10), 255, 0, 0));    // first rows, right
-  EXPECT_TRUE(near(pixelAt(rgba, w, 320, 479), 255, 0, 0));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 320, 480), 0, 0, 255));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 10, 950), 0, 0, 255));    // last rows
-  EXPECT_EQ(pixelAt(rgba, w, 320, 900).a, 255);
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 960);
+    ASSERT_EQ(rgba.size(), 640u * 960u * 4u);
+    EXPECT_TRUE(near(pixelAt(rgba, w, 10, 10), 0, 255, 0));   // first rows, left: the mark
+    EXPECT_TRUE(near(pixelAt(rgba, w, 600, 10), 255, 0, 0));  // first rows, right
+    EXPECT_TRUE(near(pixelAt(rgba, w, 320, 479), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 320, 480), 0, 0, 255));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 10, 950), 0, 0, 255));  // last rows
+    EXPECT_EQ(pixelAt(rgba, w, 320, 900).a, 255);
 }
 
-TEST_F(HeadlessGLES, FourPixelLineIsFourPixelsWide) {
-  GLfloat range[2] = {0, 0};
-  glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
-  ASSERT_GE(range[1], 4.0f);
+TEST_F(HeadlessGLES, FourPixelLineIsFourPixelsWide)
+{
+    GLfloat range[2] = { 0, 0 };
+    glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
+    ASSERT_GE(range[1], 4.0f);
 
-  EAGLLayer layer;
-  layer.setDrawableSize(640, 960);
-  ViewFramebuffer view;
-  ASSERT_TRUE(view.create(*context_, layer));
-  beginFrame(640, 960, 0.0f, 0.0f, 0.0f, 1.0f);
-  drawLine(320.0f, 100.0f, 320.0f, 800.0f, 4.0f);  // vertical
-  drawLine(50.0f, 900.0f, 590.0f, 900.0f, 4.0f);   // horizontal
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    EAGLLayer layer;
+    layer.setDrawableSize(640, 960);
+    ViewFramebuffer view;
+    ASSERT_TRUE(view.create(*context_, layer));
+    beginFrame(640, 960, 0.0f, 0.0f, 0.0f, 1.0f);
+    drawLine(320.0f, 100.0f, 320.0f, 800.0f, 4.0f);  // vertical
+    drawLine(50.0f, 900.0f, 590.0f, 900.0f, 4.0f);   // horizontal
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
 
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-  int across = 0;
-  for (int x = 0; x < w; ++x) across += pixelAt(rgba, w, x, 400).r > 128 ? 1 : 0;
-  EXPECT_EQ(across, 4);
-  int down = 0;
-  for (int y = 820; y < h; ++y) down += pixelAt(rgba, w, 300, y).r > 128 ? 1 : 0;
-  EXPECT_EQ(down, 4);
-  EXPECT_LT(pixelAt(rgba, w, 320, 50).r, 128);  // nothing above the line's start
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+    int across = 0;
+    for (int x = 0; x < w; ++x)
+        across += pixelAt(rgba, w, x, 400).r > 128 ? 1 : 0;
+    EXPECT_EQ(across, 4);
+    int down = 0;
+    for (int y = 820; y < h; ++y)
+        down += pixelAt(rgba, w, 300, y).r > 128 ? 1 : 0;
+    EXPECT_EQ(down, 4);
+    EXPECT_LT(pixelAt(rgba, w, 320, 50).r, 128);  // nothing above the line's start
 }
 
-TEST_F(HeadlessGLES, SecondPresentReplacesTheFirst) {
-  EAGLLayer layer;
-  layer.setDrawableSize(64, 96);
-  ViewFramebuffer view;
-  ASSERT_TRUE(view.create(*context_, layer));
-  beginFrame(64, 96, 1.0f, 0.0f, 0.0f, 1.0f);
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
-  const GLuint first = layer.presentedTexture();
-  beginFrame(64, 96, 0.0f, 1.0f, 0.0f, 1.0f);
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
-  EXPECT_EQ(layer.presentCount(), 2u);
-  EXPECT_EQ(layer.presentedTexture(), first);  // same size: updated in place
+TEST_F(HeadlessGLES, SecondPresentReplacesTheFirst)
+{
+    EAGLLayer layer;
+    layer.setDrawableSize(64, 96);
+    ViewFramebuffer view;
+    ASSERT_TRUE(view.create(*context_, layer));
+    beginFrame(64, 96, 1.0f, 0.0f, 0.0f, 1.0f);
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    const GLuint first = layer.presentedTexture();
+    beginFrame(64, 96, 0.0f, 1.0f, 0.0f, 1.0f);
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    EXPECT_EQ(layer.presentCount(), 2u);
+    EXPECT_EQ(layer.presentedTexture(), first);  // same size: updated in place
 
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 32, 48), 0, 255, 0));
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 32, 48), 0, 255, 0));
 }
 
-TEST_F(HeadlessGLES, PresentKeepsAlphaAsRendered) {
-  EAGLLayer layer;
-  layer.setDrawableSize(32, 32);
-  ViewFramebuffer view;
-  ASSERT_TRUE(view.create(*context_, layer));
-  beginFrame(32, 32, 0.25f, 0.5f, 0.75f, 0.5f);
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-  const Rgba p = pixelAt(rgba, w, 5, 5);
-  EXPECT_TRUE(near(p, 64, 128, 191));
-  EXPECT_NEAR(p.a, 128, 2);
+TEST_F(HeadlessGLES, PresentKeepsAlphaAsRendered)
+{
+    EAGLLayer layer;
+    layer.setDrawableSize(32, 32);
+    ViewFramebuffer view;
+    ASSERT_TRUE(view.create(*context_, layer));
+    beginFrame(32, 32, 0.25f, 0.5f, 0.75f, 0.5f);
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+    const Rgba p = pixelAt(rgba, w, 5, 5);
+    EXPECT_TRUE(near(p, 64, 128, 191));
+    EXPECT_NEAR(p.a, 128, 2);
 }
 
-TEST_F(HeadlessGLES, NewDrawableSizeGivesPictureOfThatSize) {
-  EAGLLayer layer;
-  layer.setDrawableSize(640, 960);
-  ViewFramebuffer view;
-  ASSERT_TRUE(view.create(*context_, layer));
-  beginFrame(640, 960, 1.0f, 0.0f, 0.0f, 1.0f);
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
+TEST_F(HeadlessGLES, NewDrawableSizeGivesPictureOfThatSize)
+{
+    EAGLLayer layer;
+    layer.setDrawableSize(640, 960);
+    ViewFramebuffer view;
+    ASSERT_TRUE(view.create(*context_, layer));
+    beginFrame(640, 960, 1.0f, 0.0f, 0.0f, 1.0f);
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
 
-  // Re-layout: new storage for the same renderbuffer, as a view does.
-  layer.setDrawableSize(320, 480);
-  ASSERT_TRUE(context_->renderbufferStorage(layer));
-  beginFrame(320, 480, 0.0f, 0.0f, 1.0f, 1.0f);
-  fillRect(0, 0, 320, 10, 1.0f, 1.0f, 1.0f);
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
-  EXPECT_EQ(layer.presentedWidth(), 320);
-  EXPECT_EQ(layer.presentedHeight(), 480);
+    // Re-layout: new storage for the same renderbuffer, as a view does.
+    layer.setDrawableSize(320, 480);
+    ASSERT_TRUE(context_->renderbufferStorage(layer));
+    beginFrame(320, 480, 0.0f, 0.0f, 1.0f, 1.0f);
+    fillRect(0, 0, 320, 10, 1.0f, 1.0f, 1.0f);
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    EXPECT_EQ(layer.presentedWidth(), 320);
+    EXPECT_EQ(layer.presentedHeight(), 480);
 
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-  ASSERT_EQ(w, 320);
-  ASSERT_EQ(h, 480);
-  EXPECT_TRUE(near(pixelAt(rgba, w, 319, 5), 255, 255, 255));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 319, 479), 0, 0, 255));
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+    ASSERT_EQ(w, 320);
+    ASSERT_EQ(h, 480);
+    EXPECT_TRUE(near(pixelAt(rgba, w, 319, 5), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 319, 479), 0, 0, 255));
 }
 
-TEST_F(HeadlessGLES, PresentKeepsTheCallersBindings) {
-  EAGLLayer layer;
-  layer.setDrawableSize(16, 16);
-  ViewFramebuffer view;
-  ASSERT_TRUE(view.create(*context_, layer));
-  GLuint callerTexture = 0;
-  glGenTextures(1, &callerTexture);
-  glBindTexture(GL_TEXTURE_2D, callerTexture);
-  // A second renderbuffer bound: present still uses the attached one.
-  GLuint otherRenderbuffer = 0;
-  glGenRenderbuffersOES(1, &otherRenderbuffer);
-  glBindRenderbufferOES(GL_RENDERBUFFER_OES, otherRenderbuffer);
+TEST_F(HeadlessGLES, PresentKeepsTheCallersBindings)
+{
+    EAGLLayer layer;
+    layer.setDrawableSize(16, 16);
+    ViewFramebuffer view;
+    ASSERT_TRUE(view.create(*context_, layer));
+    GLuint callerTexture = 0;
+    glGenTextures(1, &callerTexture);
+    glBindTexture(GL_TEXTURE_2D, callerTexture);
+    // A second renderbuffer bound: present still uses the attached one.
+    GLuint otherRenderbuffer = 0;
+    glGenRenderbuffersOES(1, &otherRenderbuffer);
+    glBindRenderbufferOES(GL_RENDERBUFFER_OES, otherRenderbuffer);
 
-  beginFrame(16, 16, 0.0f, 1.0f, 0.0f, 1.0f);
-  ASSERT_TRUE(context_->presentRenderbuffer(layer));
-  EXPECT_EQ(layer.presentedWidth(), 16);
-  GLint binding = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
-  EXPECT_EQ(static_cast<GLuint>(binding), callerTexture);
-  glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &binding);
-  EXPECT_EQ(static_cast<GLuint>(binding), view.framebuffer);
-  glGetIntegerv(GL_RENDERBUFFER_BINDING_OES, &binding);
-  EXPECT_EQ(static_cast<GLuint>(binding), otherRenderbuffer);
+    beginFrame(16, 16, 0.0f, 1.0f, 0.0f, 1.0f);
+    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    EXPECT_EQ(layer.presentedWidth(), 16);
+    GLint binding = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
+    EXPECT_EQ(static_cast<GLuint>(binding), callerTexture);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &binding);
+    EXPECT_EQ(static_cast<GLuint>(binding), view.framebuffer);
+    glGetIntegerv(GL_RENDERBUFFER_BINDING_OES, &binding);
+    EXPECT_EQ(static_cast<GLuint>(binding), otherRenderbuffer);
 
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-  glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &binding);
-  EXPECT_EQ(static_cast<GLuint>(binding), view.framebuffer);
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &binding);
+    EXPECT_EQ(static_cast<GLuint>(binding), view.framebuffer);
 
-  glDeleteTextures(1, &callerTexture);
-  glDeleteRenderbuffersOES(1, &otherRenderbuffer);
+    glDeleteTextures(1, &callerTexture);
+    glDeleteRenderbuffersOES(1, &otherRenderbuffer);
 }
 
-TEST_F(HeadlessGLES, BadUseFailsWithoutCrashing) {
-  EAGLLayer layer;
-  std::vector<uint8_t> rgba;
-  int w = -1, h = -1;
-  EXPECT_FALSE(layer.readPresentedPixels(rgba, w, h));  // nothing presented yet
-  EXPECT_EQ(w, -1);
+TEST_F(HeadlessGLES, BadUseFailsWithoutCrashing)
+{
+    EAGLLayer layer;
+    std::vector<uint8_t> rgba;
+    int w = -1, h = -1;
+    EXPECT_FALSE(layer.readPresentedPixels(rgba, w, h));  // nothing presented yet
+    EXPECT_EQ(w, -1);
 
-  layer.setDrawableSize(-5, 10);
-  EXPECT_EQ(layer.drawableWidth(), 0);
-  EXPECT_EQ(layer.drawableHeight(), 10);
+    layer.setDrawableSize(-5, 10);
+    EXPECT_EQ(layer.drawableWidth(), 0);
+    EXPECT_EQ(layer.drawableHeight(), 10);
 
-  glBindFramebufferOES(GL_FRAMEBUFFER_OES, 0);
-  glBindRenderbufferOES(GL_RENDERBUFFER_OES, 0);
-  EXPECT_FALSE(context_->renderbufferStorage(layer));  // nothing bound
-  EXPECT_FALSE(context_->presentRenderbuffer(layer));  // no framebuffer object
+    glBindFramebufferOES(GL_FRAMEBUFFER_OES, 0);
+    glBindRenderbufferOES(GL_RENDERBUFFER_OES, 0);
+    EXPECT_FALSE(context_->renderbufferStorage(layer));  // nothing bound
+    EXPECT_FALSE(context_->presentRenderbuffer(layer));  // no framebuffer object
 
-  GLuint renderbuffer = 0;
-  glGenRenderbuffersOES(1, &renderbuffer);
-  glBindRenderbufferOES(GL_RENDERBUFFER_OES, renderbuffer);
-  EXPECT_FALSE(context_->renderbufferStorage(layer));  // zero width
-  layer.setDrawableSize(1 << 20, 10);
-  EXPECT_FALSE(context_->renderbufferStorage(layer));  // beyond the driver's limit
-  glDeleteRenderbuffersOES(1, &renderbuffer);
-  EXPECT_EQ(layer.presentCount(), 0u);
+    GLuint renderbuffer = 0;
+    glGenRenderbuffersOES(1, &renderbuffer);
+    glBindRenderbufferOES(GL_RENDERBUFFER_OES, renderbuffer);
+    EXPECT_FALSE(context_->renderbufferStorage(layer));  // zero width
+    layer.setDrawableSize(1 << 20, 10);
+    EXPECT_FALSE(context_->renderbufferStorage(layer));  // beyond the driver's limit
+    glDeleteRenderbuffersOES(1, &renderbuffer);
+    EXPECT_EQ(layer.presentCount(), 0u);
 
-  // Not current: refused.
-  ASSERT_TRUE(EAGLContext::setCurrentContext(nullptr));
-  EXPECT_FALSE(context_->presentRenderbuffer(layer));
+    // Not current: refused.
+    ASSERT_TRUE(EAGLContext::setCurrentContext(nullptr));
+    EXPECT_FALSE(context_->presentRenderbuffer(layer));
 }
 
 // A driver without GL_OES_texture_npot: the picture sits in the corner of a
 // power-of-two texture and the layer says which part it fills.
-TEST(HeadlessGLESPowerOfTwo, PictureFillsASubRectangle) {
-  setenv("ZORBEL_GLES_NO_NPOT", "1", 1);
-  auto context = EAGLContext::createSurfaceless();
-  ASSERT_NE(context, nullptr);
-  ASSERT_TRUE(EAGLContext::setCurrentContext(context.get()));
-  unsetenv("ZORBEL_GLES_NO_NPOT");
-  EXPECT_FALSE(context->supportsNpotTextures());
+TEST(HeadlessGLESPowerOfTwo, PictureFillsASubRectangle)
+{
+    setenv("ZORBEL_GLES_NO_NPOT", "1", 1);
+    auto context = EAGLContext::createSurfaceless();
+    ASSERT_NE(context, nullptr);
+    ASSERT_TRUE(EAGLContext::setCurrentContext(context.get()));
+    unsetenv("ZORBEL_GLES_NO_NPOT");
+    EXPECT_FALSE(context->supportsNpotTextures());
 
-  EAGLLayer layer;
-  layer.setDrawableSize(100, 150);
-  {
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*context, layer));
-    beginFrame(100, 150, 0.0f, 0.0f, 1.0f, 1.0f);
-    fillRect(0, 0, 100, 20, 1.0f, 0.0f, 0.0f);  // top strip red
-    ASSERT_TRUE(context->presentRenderbuffer(layer));
-  }
-  EXPECT_EQ(layer.presentedWidth(), 100);
-  EXPECT_EQ(layer.presentedHeight(), 150);
-  EXPECT_FLOAT_EQ(layer.presentedMaxS(), 100.0f / 128.0f);
-  EXPECT_FLOAT_EQ(layer.presentedMaxT(), 150.0f / 256.0f);
+    EAGLLayer layer;
+    layer.setDrawableSize(100, 150);
+    {
+        ViewFramebuffer view;
+        ASSERT_TRUE(view.create(*context, layer));
+        beginFrame(100, 150, 0.0f, 0.0f, 1.0f, 1.0f);
+        fillRect(0, 0, 100, 20, 1.0f, 0.0f, 0.0f);  // top strip red
+        ASSERT_TRUE(context->presentRenderbuffer(layer));
+    }
+    EXPECT_EQ(layer.presentedWidth(), 100);
+    EXPECT_EQ(layer.presentedHeight(), 150);
+    EXPECT_FLOAT_EQ(layer.presentedMaxS(), 100.0f / 128.0f);
+    EXPECT_FLOAT_EQ(layer.presentedMaxT(), 150.0f / 256.0f);
 
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-  ASSERT_EQ(w, 100);
-  ASSERT_EQ(h, 150);
-  EXPECT_TRUE(near(pixelAt(rgba, w, 99, 0), 255, 0, 0));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 99, 19), 255, 0, 0));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 0, 20), 0, 0, 255));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 99, 149), 0, 0, 255));
-  EXPECT_TRUE(EAGLContext::setCurrentContext(nullptr));
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+    ASSERT_EQ(w, 100);
+    ASSERT_EQ(h, 150);
+    EXPECT_TRUE(near(pixelAt(rgba, w, 99, 0), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 99, 19), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 0, 20), 0, 0, 255));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 99, 149), 0, 0, 255));
+    EXPECT_TRUE(EAGLContext::setCurrentContext(nullptr));
 }
 
-TEST(HeadlessGLESContexts, LayerIsReadInItsOwnContext) {
-  auto a = EAGLContext::createSurfaceless();
-  auto b = EAGLContext::createSurfaceless();
-  ASSERT_TRUE(a && b);
-  auto layer = std::make_unique<EAGLLayer>();
-  layer->setDrawableSize(8, 8);
-  ASSERT_TRUE(EAGLContext::setCurrentContext(a.get()));
-  GLuint texture = 0;
-  {
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*a, *layer));
-    beginFrame(8, 8, 1.0f, 1.0f, 0.0f, 1.0f);
-    ASSERT_TRUE(a->presentRenderbuffer(*layer));
-    texture = layer->presentedTexture();
-  }
+TEST(HeadlessGLESContexts, LayerIsReadInItsOwnContext)
+{
+    auto a = EAGLContext::createSurfaceless();
+    auto b = EAGLContext::createSurfaceless();
+    ASSERT_TRUE(a && b);
+    auto layer = std::make_unique<EAGLLayer>();
+    layer->setDrawableSize(8, 8);
+    ASSERT_TRUE(EAGLContext::setCurrentContext(a.get()));
+    GLuint texture = 0;
+    {
+        ViewFramebuffer view;
+        ASSERT_TRUE(view.create(*a, *layer));
+        beginFrame(8, 8, 1.0f, 1.0f, 0.0f, 1.0f);
+        ASSERT_TRUE(a->presentRenderbuffer(*layer));
+        texture = layer->presentedTexture();
+    }
 
-  ASSERT_TRUE(EAGLContext::setCurrentContext(b.get()));
-  std::vector<uint8_t> rgba;
-  int w = 0, h = 0;
-  ASSERT_TRUE(layer->readPresentedPixels(rgba, w, h));
-  EXPECT_TRUE(near(pixelAt(rgba, w, 4, 4), 255, 255, 0));
-  EXPECT_EQ(EAGLContext::currentContext(), b.get());
+    ASSERT_TRUE(EAGLContext::setCurrentContext(b.get()));
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    ASSERT_TRUE(layer->readPresentedPixels(rgba, w, h));
+    EXPECT_TRUE(near(pixelAt(rgba, w, 4, 4), 255, 255, 0));
+    EXPECT_EQ(EAGLContext::currentContext(), b.get());
 
-  // Destroying the layer deletes its texture in context a, with b current.
-  layer.reset();
-  EXPECT_EQ(EAGLContext::currentContext(), b.get());
-  ASSERT_TRUE(EAGLContext::setCurrentContext(a.get()));
-  EXPECT_EQ(glIsTexture(texture), GL_FALSE);
+    // Destroying the layer deletes its texture in context a, with b current.
+    layer.reset();
+    EXPECT_EQ(EAGLContext::currentContext(), b.get());
+    ASSERT_TRUE(EAGLContext::setCurrentContext(a.get()));
+    EXPECT_EQ(glIsTexture(texture), GL_FALSE);
 
-  // A layer outliving its context only forgets the texture.
-  auto orphan = std::make_unique<EAGLLayer>();
-  orphan->setDrawableSize(8, 8);
-  {
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*a, *orphan));
-    ASSERT_TRUE(a->presentRenderbuffer(*orphan));
-  }
-  a.reset();
-  EXPECT_EQ(EAGLContext::currentContext(), nullptr);
-  EXPECT_FALSE(orphan->readPresentedPixels(rgba, w, h));
-  orphan.reset();
-  EXPECT_TRUE(EAGLContext::setCurrentContext(nullptr));
+    // A layer outliving its context only forgets the texture.
+    auto orphan = std::make_unique<EAGLLayer>();
+    orphan->setDrawableSize(8, 8);
+    {
+        ViewFramebuffer view;
+        ASSERT_TRUE(view.create(*a, *orphan));
+        ASSERT_TRUE(a->presentRenderbuffer(*orphan));
+    }
+    a.reset();
+    EXPECT_EQ(EAGLContext::currentContext(), nullptr);
+    EXPECT_FALSE(orphan->readPresentedPixels(rgba, w, h));
+    orphan.reset();
+    EXPECT_TRUE(EAGLContext::setCurrentContext(nullptr));
 }
 
 }  // namespace

@@ -18,260 +18,284 @@ namespace fs = std::filesystem;
 // --- A PNG encoder independent of the code under test: straight RGBA,
 // stored (uncompressed) deflate blocks.
 
-uint32_t crc32(const std::string& bytes) {
-  uint32_t c = 0xFFFFFFFFu;
-  for (unsigned char b : bytes) {
-    c ^= b;
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-  }
-  return ~c;
+uint32_t crc32(const std::string& bytes)
+{
+    uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+        c ^= b;
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
 }
 
-void putBE32(std::string& s, uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) s += char(v >> shift);
+void putBE32(std::string& s, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        s += char(v >> shift);
 }
 
-std::string chunk(const char* type, const std::string& data) {
-  std::string s;
-  putBE32(s, uint32_t(data.size()));
-  const std::string body = type + data;
-  s += body;
-  putBE32(s, crc32(body));
-  return s;
+std::string chunk(const char* type, const std::string& data)
+{
+    std::string s;
+    putBE32(s, uint32_t(data.size()));
+    const std::string body = type + data;
+    s += body;
+    putBE32(s, crc32(body));
+    return s;
 }
 
 // `straight` holds w * h RGBA pixels with straight (not premultiplied) alpha.
-std::string encodePNG(int w, int h, const std::vector<uint8_t>& straight) {
-  std::string raw;
-  for (int y = 0; y < h; ++y) {
-    raw += char(0);  // filter: none
-    raw.append(reinterpret_cast<const char*>(&straight[size_t(y) * w * 4]), size_t(w) * 4);
-  }
-  std::string z = "\x78\x01";
-  for (size_t at = 0; at < raw.size(); at += 65535) {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    z += char(at + n == raw.size() ? 1 : 0);
-    z += char(n & 0xFF), z += char(n >> 8), z += char(~n & 0xFF), z += char((~n >> 8) & 0xFF);
-    z += raw.substr(at, n);
-  }
-  uint32_t a = 1, b = 0;
-  for (unsigned char c : raw) a = (a + c) % 65521, b = (b + a) % 65521;
-  putBE32(z, b << 16 | a);
-  std::string ihdr;
-  putBE32(ihdr, uint32_t(w));
-  putBE32(ihdr, uint32_t(h));
-  ihdr += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA
-  return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", z) +
-         chunk("IEND", "");
+std::string encodePNG(int w, int h, const std::vector<uint8_t>& straight)
+{
+    std::string raw;
+    for (int y = 0; y < h; ++y) {
+        raw += char(0);  // filter: none
+        raw.append(reinterpret_cast<const char*>(&straight[size_t(y) * w * 4]), size_t(w) * 4);
+    }
+    std::string z = "\x78\x01";
+    for (size_t at = 0; at < raw.size(); at += 65535) {
+        const size_t n = std::min<size_t>(65535, raw.size() - at);
+        z += char(at + n == raw.size() ? 1 : 0);
+        z += char(n & 0xFF), z += char(n >> 8), z += char(~n & 0xFF), z += char((~n >> 8) & 0xFF);
+        z += raw.substr(at, n);
+    }
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : raw)
+        a = (a + c) % 65521, b = (b + a) % 65521;
+    putBE32(z, b << 16 | a);
+    std::string ihdr;
+    putBE32(ihdr, uint32_t(w));
+    putBE32(ihdr, uint32_t(h));
+    ihdr += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", z) + chunk("IEND", "");
 }
 
 class ImagingFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("zorbel_imaging_" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string path(const char* name) const { return (dir_ / name).string(); }
-  void write(const char* name, const std::string& bytes) const {
-    std::ofstream(path(name), std::ios::binary) << bytes;
-  }
-  fs::path dir_;
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("zorbel_imaging_" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string path(const char* name) const { return (dir_ / name).string(); }
+    void write(const char* name, const std::string& bytes) const
+    {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    fs::path dir_;
 };
 
-const uint8_t* pixel(const RGBAImage& img, int x, int y) {
-  return &img.pixels[(size_t(y) * img.width + x) * 4];
+const uint8_t* pixel(const RGBAImage& img, int x, int y)
+{
+    return &img.pixels[(size_t(y) * img.width + x) * 4];
 }
 
-#define EXPECT_PIXEL(img, x, y, r, g, b, a)        \
-  do {                                             \
-    const uint8_t* p_ = pixel(img, x, y);          \
-    EXPECT_EQ(p_[0], r) << "red at " << x << "," << y;   \
-    EXPECT_EQ(p_[1], g) << "green at " << x << "," << y; \
-    EXPECT_EQ(p_[2], b) << "blue at " << x << "," << y;  \
-    EXPECT_EQ(p_[3], a) << "alpha at " << x << "," << y; \
-  } while (0)
+#define EXPECT_PIXEL(img, x, y, r, g, b, a)                                                                            \
+    do {                                                                                                               \
+        const uint8_t* p_ = pixel(img, x, y);                                                                          \
+        EXPECT_EQ(p_[0], r) << "red at " << x << "," << y;                                                             \
+        EXPECT_EQ(p_[1], g) << "green at " << x << "," << y;                                                           \
+        EXPECT_EQ(p_[2], b) << "blue at " << x << "," << y;                                                            \
+        EXPECT_EQ(p_[3], a) << "alpha at " << x << "," << y;                                                           \
+    } while (0)
 
-TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst) {
-  // 3 x 2, straight alpha in the file.
-  const std::vector<uint8_t> straight = {
-      255, 0,   0,  255, /**/ 0,   255, 0, 255, /**/ 200, 100, 50, 128,  // top row
-      0,   0,   255, 255, /**/ 255, 255, 255, 0, /**/ 10,  20,  30, 255,  // bottom row
-  };
-  write("pattern.png", encodePNG(3, 2, straight));
-  RGBAImage img;
-  ASSERT_TRUE(loadPNG(path("pattern.png"), img));
-  ASSERT_EQ(img.width, 3);
-  ASSERT_EQ(img.height, 2);
-  ASSERT_EQ(img.pixels.size(), 3u * 2 * 4);
-  EXPECT_PIXEL(img, 0, 0, 255, 0, 0, 255);
-  EXPECT_PIXEL(img, 1, 0, 0, 255, 0, 255);
-  EXPECT_PIXEL(img, 2, 0, 100, 50, 25, 128);  // 200, 100, 50 times 128/255
-  EXPECT_PIXEL(img, 0, 1, 0, 0, 255, 255);
-  EXPECT_PIXEL(img, 1, 1, 0, 0, 0, 0);
-  EXPECT_PIXEL(img, 2, 1, 10, 20, 30, 255);
+TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
+{
+    // 3 x 2, straight alpha in the file.
+    const std::vector<uint8_t> straight = {
+        255, 0, 0,   255, /**/ 0,   255, 0,   255, /**/ 200, 100, 50, 128,  // top row
+        0,   0, 255, 255, /**/ 255, 255, 255, 0,   /**/ 10,  20,  30, 255,  // bottom row
+    };
+    write("pattern.png", encodePNG(3, 2, straight));
+    RGBAImage img;
+    ASSERT_TRUE(loadPNG(path("pattern.png"), img));
+    ASSERT_EQ(img.width, 3);
+    ASSERT_EQ(img.height, 2);
+    ASSERT_EQ(img.pixels.size(), 3u * 2 * 4);
+    EXPECT_PIXEL(img, 0, 0, 255, 0, 0, 255);
+    EXPECT_PIXEL(img, 1, 0, 0, 255, 0, 255);
+    EXPECT_PIXEL(img, 2, 0, 100, 50, 25, 128);  // 200, 100, 50 times 128/255
+    EXPECT_PIXEL(img, 0, 1, 0, 0, 255, 255);
+    EXPECT_PIXEL(img, 1, 1, 0, 0, 0, 0);
+    EXPECT_PIXEL(img, 2, 1, 10, 20, 30, 255);
 }
 
-TEST_F(ImagingFiles, LoadFailsQuietlyOnMissingOrBrokenFiles) {
-  RGBAImage img;
-  img.width = 7;
-  EXPECT_FALSE(loadPNG(path("nothing-here.png"), img));
-  EXPECT_FALSE(loadPNG("", img));
-  write("broken.png", "\x89PNG\r\n\x1a\n not really a png");
-  EXPECT_FALSE(loadPNG(path("broken.png"), img));
-  std::string truncated = encodePNG(4, 4, std::vector<uint8_t>(64, 200));
-  truncated.resize(truncated.size() / 2);
-  write("truncated.png", truncated);
-  EXPECT_FALSE(loadPNG(path("truncated.png"), img));
-  EXPECT_EQ(img.width, 7);  // untouched on failure
+TEST_F(ImagingFiles, LoadFailsQuietlyOnMissingOrBrokenFiles)
+{
+    RGBAImage img;
+    img.width = 7;
+    EXPECT_FALSE(loadPNG(path("nothing-here.png"), img));
+    EXPECT_FALSE(loadPNG("", img));
+    write("broken.png", "\x89PNG\r\n\x1a\n not really a png");
+    EXPECT_FALSE(loadPNG(path("broken.png"), img));
+    std::string truncated = encodePNG(4, 4, std::vector<uint8_t>(64, 200));
+    truncated.resize(truncated.size() / 2);
+    write("truncated.png", truncated);
+    EXPECT_FALSE(loadPNG(path("truncated.png"), img));
+    EXPECT_EQ(img.width, 7);  // untouched on failure
 }
 
-TEST_F(ImagingFiles, SaveThenLoadRoundTripsEveryPremultipliedPixel) {
-  RGBAImage img;
-  img.width = 37;  // odd width: no accidental row padding match
-  img.height = 19;
-  for (int y = 0; y < img.height; ++y)
-    for (int x = 0; x < img.width; ++x) {
-      const uint8_t a = uint8_t((x * 7 + y * 13) % 256);
-      img.pixels.insert(img.pixels.end(), {uint8_t(a * x / 36), uint8_t(a * y / 18),
-                                           uint8_t(a / 2), a});
-    }
-  ASSERT_TRUE(savePNG(path("round.png"), img));
-  RGBAImage back;
-  ASSERT_TRUE(loadPNG(path("round.png"), back));
-  EXPECT_EQ(back.width, img.width);
-  EXPECT_EQ(back.height, img.height);
-  EXPECT_EQ(back.pixels, img.pixels);
+TEST_F(ImagingFiles, SaveThenLoadRoundTripsEveryPremultipliedPixel)
+{
+    RGBAImage img;
+    img.width = 37;  // odd width: no accidental row padding match
+    img.height = 19;
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const uint8_t a = uint8_t((x * 7 + y * 13) % 256);
+            img.pixels.insert(img.pixels.end(), { uint8_t(a * x / 36), uint8_t(a * y / 18), uint8_t(a / 2), a });
+        }
+    ASSERT_TRUE(savePNG(path("round.png"), img));
+    RGBAImage back;
+    ASSERT_TRUE(loadPNG(path("round.png"), back));
+    EXPECT_EQ(back.width, img.width);
+    EXPECT_EQ(back.height, img.height);
+    EXPECT_EQ(back.pixels, img.pixels);
 }
 
-TEST_F(ImagingFiles, SaveRejectsMalformedImagesAndBadPaths) {
-  RGBAImage img;
-  EXPECT_FALSE(savePNG(path("empty.png"), img));
-  img.width = 2;
-  img.height = 2;
-  img.pixels.assign(15, 0);  // one byte short
-  EXPECT_FALSE(savePNG(path("short.png"), img));
-  img.pixels.assign(16, 255);
-  EXPECT_FALSE(savePNG(path("no-such-dir/x.png"), img));
-  EXPECT_FALSE(fs::exists(path("short.png")));
+TEST_F(ImagingFiles, SaveRejectsMalformedImagesAndBadPaths)
+{
+    RGBAImage img;
+    EXPECT_FALSE(savePNG(path("empty.png"), img));
+    img.width = 2;
+    img.height = 2;
+    img.pixels.assign(15, 0);  // one byte short
+    EXPECT_FALSE(savePNG(path("short.png"), img));
+    img.pixels.assign(16, 255);
+    EXPECT_FALSE(savePNG(path("no-such-dir/x.png"), img));
+    EXPECT_FALSE(fs::exists(path("short.png")));
 }
 
 // --- Shipped resources.
 
 struct Shipped {
-  const char* name;
-  int width, height;
+    const char* name;
+    int width, height;
 };
 const Shipped kShipped[] = {
-    {"bb512x512.png", 512, 512},   {"chalk512x512.png", 512, 512},
-    {"thumbTack32.png", 32, 32},   {"bb480x320.png", 320, 480},
-    {"facemask25.png", 256, 256},
+    { "bb512x512.png", 512, 512 }, { "chalk512x512.png", 512, 512 }, { "thumbTack32.png", 32, 32 },
+    { "bb480x320.png", 320, 480 }, { "facemask25.png", 256, 256 },
 };
 
-RGBAImage loadShipped(const char* name) {
-  RGBAImage img;
-  EXPECT_TRUE(loadPNG(resourcePath(name), img)) << name << " at " << resourcePath(name);
-  return img;
+RGBAImage loadShipped(const char* name)
+{
+    RGBAImage img;
+    EXPECT_TRUE(loadPNG(resourcePath(name), img)) << name << " at " << resourcePath(name);
+    return img;
 }
 
-TEST(Resources, PathIsAbsoluteAndIndependentOfTheCurrentDirectory) {
-  const std::string before = resourcePath("bb512x512.png");
-  EXPECT_TRUE(fs::path(before).is_absolute()) << before;
-  const fs::path cwd = fs::current_path();
-  fs::current_path(fs::temp_directory_path());
-  EXPECT_EQ(resourcePath("bb512x512.png"), before);
-  fs::current_path(cwd);
-  RGBAImage img;
-  EXPECT_FALSE(loadPNG(resourcePath("no-such-image.png"), img));
-  EXPECT_FALSE(resourcePath(nullptr).empty());
+TEST(Resources, PathIsAbsoluteAndIndependentOfTheCurrentDirectory)
+{
+    const std::string before = resourcePath("bb512x512.png");
+    EXPECT_TRUE(fs::path(before).is_absolute()) << before;
+    const fs::path cwd = fs::current_path();
+    fs::current_path(fs::temp_directory_path());
+    EXPECT_EQ(resourcePath("bb512x512.png"), before);
+    fs::current_path(cwd);
+    RGBAImage img;
+    EXPECT_FALSE(loadPNG(resourcePath("no-such-image.png"), img));
+    EXPECT_FALSE(resourcePath(nullptr).empty());
 }
 
-TEST(Resources, EveryShippedImageLoadsAtItsSize) {
-  for (const Shipped& s : kShipped) {
-    const RGBAImage img = loadShipped(s.name);
-    EXPECT_EQ(img.width, s.width) << s.name;
-    EXPECT_EQ(img.height, s.height) << s.name;
-  }
-}
-
-TEST(Resources, BlackboardsAreOpaqueAndDark) {
-  for (const char* name : {"bb512x512.png", "bb480x320.png"}) {
-    const RGBAImage img = loadShipped(name);
-    double sum = 0;
-    for (size_t i = 0; i < img.pixels.size(); i += 4) {
-      ASSERT_EQ(img.pixels[i + 3], 255) << name;
-      sum += img.pixels[i] + img.pixels[i + 1] + img.pixels[i + 2];
+TEST(Resources, EveryShippedImageLoadsAtItsSize)
+{
+    for (const Shipped& s : kShipped) {
+        const RGBAImage img = loadShipped(s.name);
+        EXPECT_EQ(img.width, s.width) << s.name;
+        EXPECT_EQ(img.height, s.height) << s.name;
     }
-    const double mean = sum / (img.pixels.size() / 4 * 3);
-    EXPECT_GT(mean, 15) << name;
-    EXPECT_LT(mean, 80) << name;  // chalk has to stand out on it
-  }
 }
 
-TEST(Resources, ChalkIsWhiteGrainWithGaps) {
-  const RGBAImage img = loadShipped("chalk512x512.png");
-  size_t gaps = 0, solid = 0;
-  for (size_t i = 0; i < img.pixels.size(); i += 4) {
-    const uint8_t a = img.pixels[i + 3];
-    ASSERT_EQ(img.pixels[i], a);  // white, premultiplied
-    ASSERT_EQ(img.pixels[i + 1], a);
-    ASSERT_EQ(img.pixels[i + 2], a);
-    gaps += a < 64;
-    solid += a > 192;
-  }
-  const double n = double(img.pixels.size() / 4);
-  EXPECT_GT(gaps / n, 0.03);
-  EXPECT_LT(gaps / n, 0.30);
-  EXPECT_GT(solid / n, 0.45);
+TEST(Resources, BlackboardsAreOpaqueAndDark)
+{
+    for (const char* name : { "bb512x512.png", "bb480x320.png" }) {
+        const RGBAImage img = loadShipped(name);
+        double sum = 0;
+        for (size_t i = 0; i < img.pixels.size(); i += 4) {
+            ASSERT_EQ(img.pixels[i + 3], 255) << name;
+            sum += img.pixels[i] + img.pixels[i + 1] + img.pixels[i + 2];
+        }
+        const double mean = sum / (img.pixels.size() / 4 * 3);
+        EXPECT_GT(mean, 15) << name;
+        EXPECT_LT(mean, 80) << name;  // chalk has to stand out on it
+    }
+}
+
+TEST(Resources, ChalkIsWhiteGrainWithGaps)
+{
+    const RGBAImage img = loadShipped("chalk512x512.png");
+    size_t gaps = 0, solid = 0;
+    for (size_t i = 0; i < img.pixels.size(); i += 4) {
+        const uint8_t a = img.pixels[i + 3];
+        ASSERT_EQ(img.pixels[i], a);  // white, premultiplied
+        ASSERT_EQ(img.pixels[i + 1], a);
+        ASSERT_EQ(img.pixels[i + 2], a);
+        gaps += a < 64;
+        solid += a > 192;
+    }
+    const double n = double(img.pixels.size() / 4);
+    EXPECT_GT(gaps / n, 0.03);
+    EXPECT_LT(gaps / n, 0.30);
+    EXPECT_GT(solid / n, 0.45);
 }
 
 // Mean absolute alpha difference between column (or row) i and i + 1, wrapping.
-double stepDifference(const RGBAImage& img, int i, bool columns) {
-  const int n = columns ? img.height : img.width, size = columns ? img.width : img.height;
-  const int j = (i + 1) % size;
-  double sum = 0;
-  for (int k = 0; k < n; ++k) {
-    const uint8_t a = columns ? pixel(img, i, k)[3] : pixel(img, k, i)[3];
-    const uint8_t b = columns ? pixel(img, j, k)[3] : pixel(img, k, j)[3];
-    sum += std::abs(a - b);
-  }
-  return sum / n;
+double stepDifference(const RGBAImage& img, int i, bool columns)
+{
+    const int n = columns ? img.height : img.width, size = columns ? img.width : img.height;
+    const int j = (i + 1) % size;
+    double sum = 0;
+    for (int k = 0; k < n; ++k) {
+        const uint8_t a = columns ? pixel(img, i, k)[3] : pixel(img, k, i)[3];
+        const uint8_t b = columns ? pixel(img, j, k)[3] : pixel(img, k, j)[3];
+        sum += std::abs(a - b);
+    }
+    return sum / n;
 }
 
-TEST(Resources, ChalkTilesSeamlessly) {
-  const RGBAImage img = loadShipped("chalk512x512.png");
-  ASSERT_EQ(img.width, 512);
-  for (bool columns : {true, false}) {
-    // Across the wrap the grain continues like anywhere else in the tile: the
-    // step there is no larger than the steps inside it. A seam would stand
-    // out far above them, like the step between two unrelated lines.
-    double largest = 0;
-    for (int i = 0; i < 511; ++i) largest = std::max(largest, stepDifference(img, i, columns));
-    EXPECT_LE(stepDifference(img, 511, columns), largest) << (columns ? "left/right" : "top/bottom") << " edges";
-  }
+TEST(Resources, ChalkTilesSeamlessly)
+{
+    const RGBAImage img = loadShipped("chalk512x512.png");
+    ASSERT_EQ(img.width, 512);
+    for (bool columns : { true, false }) {
+        // Across the wrap the grain continues like anywhere else in the tile: the
+        // step there is no larger than the steps inside it. A seam would stand
+        // out far above them, like the step between two unrelated lines.
+        double largest = 0;
+        for (int i = 0; i < 511; ++i)
+            largest = std::max(largest, stepDifference(img, i, columns));
+        EXPECT_LE(stepDifference(img, 511, columns), largest) << (columns ? "left/right" : "top/bottom") << " edges";
+    }
 }
 
-TEST(Resources, FaceMaskHidesOutsideTheHeadOutline) {
-  const RGBAImage img = loadShipped("facemask25.png");
-  ASSERT_EQ(img.width, 256);
-  const auto grey = [&](int x, int y) { return pixel(img, x, y)[0]; };
-  EXPECT_EQ(grey(128, 128), 0);                    // centre of the face: photo shows
-  EXPECT_EQ(grey(128, 128 - 105), 0);              // radius 4.32 at the top is 110 px
-  EXPECT_EQ(grey(128, 128 - 115), 255);
-  EXPECT_EQ(grey(128 - 65, 128), 0);               // radius 2.7 at the sides is 69 px
-  EXPECT_EQ(grey(128 + 75, 128), 255);
-  for (int c : {0, 255}) EXPECT_EQ(grey(c, c), 255);  // corners hidden
-  for (size_t i = 0; i < img.pixels.size(); i += 4) ASSERT_EQ(img.pixels[i + 3], 255);
+TEST(Resources, FaceMaskHidesOutsideTheHeadOutline)
+{
+    const RGBAImage img = loadShipped("facemask25.png");
+    ASSERT_EQ(img.width, 256);
+    const auto grey = [&](int x, int y) { return pixel(img, x, y)[0]; };
+    EXPECT_EQ(grey(128, 128), 0);        // centre of the face: photo shows
+    EXPECT_EQ(grey(128, 128 - 105), 0);  // radius 4.32 at the top is 110 px
+    EXPECT_EQ(grey(128, 128 - 115), 255);
+    EXPECT_EQ(grey(128 - 65, 128), 0);  // radius 2.7 at the sides is 69 px
+    EXPECT_EQ(grey(128 + 75, 128), 255);
+    for (int c : { 0, 255 })
+        EXPECT_EQ(grey(c, c), 255);  // corners hidden
+    for (size_t i = 0; i < img.pixels.size(); i += 4)
+        ASSERT_EQ(img.pixels[i + 3], 255);
 }
 
-TEST(Resources, TackStandsOnATransparentGround) {
-  const RGBAImage img = loadShipped("thumbTack32.png");
-  ASSERT_EQ(img.width, 32);
-  EXPECT_EQ(pixel(img, 31, 31)[3], 0);
-  EXPECT_EQ(pixel(img, 0, 31)[3], 0);
-  int opaque = 0;
-  for (size_t i = 0; i < img.pixels.size(); i += 4) opaque += img.pixels[i + 3] == 255;
-  EXPECT_GT(opaque, 150);  // a solid head, not a faint smear
+TEST(Resources, TackStandsOnATransparentGround)
+{
+    const RGBAImage img = loadShipped("thumbTack32.png");
+    ASSERT_EQ(img.width, 32);
+    EXPECT_EQ(pixel(img, 31, 31)[3], 0);
+    EXPECT_EQ(pixel(img, 0, 31)[3], 0);
+    int opaque = 0;
+    for (size_t i = 0; i < img.pixels.size(); i += 4)
+        opaque += img.pixels[i + 3] == 255;
+    EXPECT_GT(opaque, 150);  // a solid head, not a faint smear
 }
 
 }  // namespace

@@ -13,13 +13,16 @@ constexpr double kEps = 1e-9;
 const double kHalfRoot2 = std::sqrt(0.5);
 
 // Advances in 60 Hz ticks, as the app's timer does.
-Reading advanceTicks(VirtualPhone& phone, int ticks) {
+Reading advanceTicks(VirtualPhone& phone, int ticks)
+{
     Reading r;
-    for (int i = 0; i < ticks; ++i) r = phone.advance(kTick);
+    for (int i = 0; i < ticks; ++i)
+        r = phone.advance(kTick);
     return r;
 }
 
-void expectReading(const Reading& r, double x, double y, double z, double eps = kEps) {
+void expectReading(const Reading& r, double x, double y, double z, double eps = kEps)
+{
     EXPECT_NEAR(r.x, x, eps);
     EXPECT_NEAR(r.y, y, eps);
     EXPECT_NEAR(r.z, z, eps);
@@ -27,7 +30,8 @@ void expectReading(const Reading& r, double x, double y, double z, double eps = 
 
 // --- turning and laying ---
 
-TEST(VirtualPhoneTilt, UprightReadsExactlyMinusOneOnY) {
+TEST(VirtualPhoneTilt, UprightReadsExactlyMinusOneOnY)
+{
     VirtualPhone phone;
     const Reading r = phone.advance(kTick);
     EXPECT_EQ(r.x, 0.0);
@@ -35,7 +39,8 @@ TEST(VirtualPhoneTilt, UprightReadsExactlyMinusOneOnY) {
     EXPECT_EQ(r.z, 0.0);
 }
 
-TEST(VirtualPhoneTilt, TurningRightPutsGravityOnPositiveX) {
+TEST(VirtualPhoneTilt, TurningRightPutsGravityOnPositiveX)
+{
     VirtualPhone phone;
     phone.setTurning(+1);
     const Reading r = advanceTicks(phone, 45);  // 0.75 s at 120 deg/s = 90 degrees
@@ -43,22 +48,25 @@ TEST(VirtualPhoneTilt, TurningRightPutsGravityOnPositiveX) {
     expectReading(r, 1.0, 0.0, 0.0);
 }
 
-TEST(VirtualPhoneTilt, TurningLeftPutsGravityOnNegativeX) {
+TEST(VirtualPhoneTilt, TurningLeftPutsGravityOnNegativeX)
+{
     VirtualPhone phone;
     phone.setTurning(-1);
     expectReading(phone.advance(0.25), -0.5, -std::sqrt(0.75), 0.0);
 }
 
-TEST(VirtualPhoneTilt, TurnsUpsideDownAndWrapsPast180) {
+TEST(VirtualPhoneTilt, TurnsUpsideDownAndWrapsPast180)
+{
     VirtualPhone phone;
     phone.setTurning(+1);
     expectReading(phone.advance(1.5), 0.0, 1.0, 0.0);  // 180 degrees: upside down
-    const Reading r = phone.advance(0.5);                // 240 degrees
+    const Reading r = phone.advance(0.5);              // 240 degrees
     EXPECT_NEAR(phone.turnDegrees(), -120.0, 1e-9);
     expectReading(r, -std::sqrt(0.75), 0.5, 0.0);
 }
 
-TEST(VirtualPhoneTilt, StopsTurningWhenReleased) {
+TEST(VirtualPhoneTilt, StopsTurningWhenReleased)
+{
     VirtualPhone phone;
     phone.setTurning(+1);
     phone.advance(0.25);
@@ -66,7 +74,8 @@ TEST(VirtualPhoneTilt, StopsTurningWhenReleased) {
     expectReading(phone.advance(2.0), 0.5, -std::sqrt(0.75), 0.0);
 }
 
-TEST(VirtualPhoneTilt, LayingFlatClampsAtNinetyAndComesBackUp) {
+TEST(VirtualPhoneTilt, LayingFlatClampsAtNinetyAndComesBackUp)
+{
     VirtualPhone phone;
     phone.setLaying(+1);
     expectReading(phone.advance(0.5), 0.0, -kHalfRoot2, -kHalfRoot2);
@@ -81,7 +90,8 @@ TEST(VirtualPhoneTilt, LayingFlatClampsAtNinetyAndComesBackUp) {
     EXPECT_EQ(r.y, -1.0);
 }
 
-TEST(VirtualPhoneTilt, TurnAndLayCombine) {
+TEST(VirtualPhoneTilt, TurnAndLayCombine)
+{
     VirtualPhone phone;
     phone.setTurning(+1);
     phone.setLaying(+1);
@@ -99,10 +109,14 @@ constexpr int kShakeTicks = 10;  // 10 ticks of 1/60 s outlast the 0.15 s shake
 
 // Component of r along the phone's gravity: below zero means the net pull
 // points up the world, which throws the figure off the floor.
-double alongGravity(const Reading& r, const Reading& g) { return r.x * g.x + r.y * g.y + r.z * g.z; }
+double alongGravity(const Reading& r, const Reading& g)
+{
+    return r.x * g.x + r.y * g.y + r.z * g.z;
+}
 
-TEST(VirtualPhoneShake, KicksAgainstGravityAtAnyTurn) {
-    for (double seconds : {0.0, 0.75, 1.5, 2.25}) {  // 0, 90, 180, 270 degrees
+TEST(VirtualPhoneShake, KicksAgainstGravityAtAnyTurn)
+{
+    for (double seconds : { 0.0, 0.75, 1.5, 2.25 }) {  // 0, 90, 180, 270 degrees
         VirtualPhone phone;
         phone.setTurning(+1);
         phone.advance(seconds);
@@ -122,7 +136,8 @@ TEST(VirtualPhoneShake, KicksAgainstGravityAtAnyTurn) {
     }
 }
 
-TEST(VirtualPhoneShake, DiesOutCompletelyAfterItsDuration) {
+TEST(VirtualPhoneShake, DiesOutCompletelyAfterItsDuration)
+{
     VirtualPhone phone;
     phone.shake();
     EXPECT_TRUE(phone.shaking());
@@ -138,7 +153,8 @@ TEST(VirtualPhoneShake, DiesOutCompletelyAfterItsDuration) {
     EXPECT_EQ(after.z, 0.0);
 }
 
-TEST(VirtualPhoneShake, OneLongStepStillFeelsIt) {
+TEST(VirtualPhoneShake, OneLongStepStillFeelsIt)
+{
     VirtualPhone phone;
     phone.shake();
     const Reading r = phone.advance(0.2);  // longer than the whole shake
@@ -147,7 +163,8 @@ TEST(VirtualPhoneShake, OneLongStepStillFeelsIt) {
     EXPECT_EQ(phone.advance(kTick).y, -1.0);
 }
 
-TEST(VirtualPhoneShake, SuccessiveShakesLeanToOppositeSides) {
+TEST(VirtualPhoneShake, SuccessiveShakesLeanToOppositeSides)
+{
     VirtualPhone phone;
     phone.shake();
     const double first = phone.advance(kTick).x;
@@ -160,7 +177,8 @@ TEST(VirtualPhoneShake, SuccessiveShakesLeanToOppositeSides) {
 
 // --- reset and bad input ---
 
-TEST(VirtualPhoneReset, BackUprightWithNoShakeButKeysStillHeld) {
+TEST(VirtualPhoneReset, BackUprightWithNoShakeButKeysStillHeld)
+{
     VirtualPhone phone;
     phone.setTurning(+1);
     phone.setLaying(+1);
@@ -181,19 +199,20 @@ TEST(VirtualPhoneReset, BackUprightWithNoShakeButKeysStillHeld) {
     EXPECT_NEAR(phone.layDegrees(), 22.5, 1e-9);
 }
 
-TEST(VirtualPhoneBadInput, BadTimeStepsMoveNothing) {
+TEST(VirtualPhoneBadInput, BadTimeStepsMoveNothing)
+{
     VirtualPhone phone;
     phone.setTurning(+1);
     phone.setLaying(+1);
-    for (double dt : {-1.0, std::numeric_limits<double>::quiet_NaN(),
-                      std::numeric_limits<double>::infinity()}) {
+    for (double dt : { -1.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity() }) {
         const Reading r = phone.advance(dt);
         EXPECT_EQ(r.x, 0.0);
         EXPECT_EQ(r.y, -1.0);
     }
 }
 
-TEST(VirtualPhoneBadInput, LargeDirectionsCountAsOneStep) {
+TEST(VirtualPhoneBadInput, LargeDirectionsCountAsOneStep)
+{
     VirtualPhone phone;
     phone.setTurning(7);
     phone.setLaying(-3);

@@ -16,8 +16,8 @@ namespace zorbel::test {
 namespace {
 
 struct Frame {
-    std::vector<float> fields;                // the F line's numbers after "F"
-    std::vector<std::vector<float>> strips;   // the S lines that follow it: points only
+    std::vector<float> fields;               // the F line's numbers after "F"
+    std::vector<std::vector<float>> strips;  // the S lines that follow it: points only
 };
 
 // Runs the simulator with --strips and --png; returns the frames it traced.
@@ -55,12 +55,18 @@ Picture load(const std::string& path)
 {
     RGBAImage image;
     EXPECT_TRUE(loadPNG(path, image)) << path;
-    return {image.width, image.height, image.pixels};
+    return { image.width, image.height, image.pixels };
 }
 
 // F fields: n beat, 16 positions, 16 velocities, 6 ints, then grabs.
-float massX(const Frame& f, int i) { return f.fields[2 + 2 * i]; }
-float massY(const Frame& f, int i) { return f.fields[3 + 2 * i]; }
+float massX(const Frame& f, int i)
+{
+    return f.fields[2 + 2 * i];
+}
+float massY(const Frame& f, int i)
+{
+    return f.fields[3 + 2 * i];
+}
 
 TEST(SimPng, FramesShowBoardChalkTacksAndIcons)
 {

@@ -20,9 +20,9 @@ std::vector<ScriptCommand> parse(const std::string& text, std::string* error = n
 
 TEST(SimScript, ReadsEveryCommandWithCommentsAndBlankLines)
 {
-    const auto s = parse(
-        "# start\n\n  frames 3  # three frames\naccel 0.1 -0.95 nan\nlevel 0.5\n"
-        "touches moved 1 2 3 4\nmultipliers 1 0.7 1.9\nsensitivity 50\nanimation 0\nstrips\nfacefan\n");
+    const auto s =
+        parse("# start\n\n  frames 3  # three frames\naccel 0.1 -0.95 nan\nlevel 0.5\n"
+              "touches moved 1 2 3 4\nmultipliers 1 0.7 1.9\nsensitivity 50\nanimation 0\nstrips\nfacefan\n");
     ASSERT_EQ(s.size(), 9u);
     EXPECT_EQ(s[0].kind, ScriptCommand::Frames);
     EXPECT_EQ(s[0].count, 3);
@@ -31,7 +31,7 @@ TEST(SimScript, ReadsEveryCommandWithCommentsAndBlankLines)
     EXPECT_TRUE(std::isnan(s[1].a[2]));
     EXPECT_EQ(s[2].f[0], 0.5f);
     EXPECT_EQ(s[3].phase, TouchPhase::Moved);
-    EXPECT_EQ(s[3].f, (std::vector<float> {1, 2, 3, 4}));
+    EXPECT_EQ(s[3].f, (std::vector<float>{ 1, 2, 3, 4 }));
     EXPECT_EQ(s[6].count, 0);
     EXPECT_EQ(s[8].kind, ScriptCommand::FaceFan);
 }
@@ -48,8 +48,8 @@ TEST(SimScript, ErrorsNameTheirLine)
         "frames 2\ntouches wiggle 1 2\n",
         "frames 2\nanimation 2\n",
         "frames 2\nstrips now\n",
-        "frames 2\ncrop 640 480\n",     // needs the crop editor
-        "frames 2\nlevel 1,5\n",        // C locale only
+        "frames 2\ncrop 640 480\n",  // needs the crop editor
+        "frames 2\nlevel 1,5\n",     // C locale only
     };
     for (const char* text : bad) {
         std::string error;

@@ -26,7 +26,7 @@ Result runSim(const std::string& args, const std::string& script)
         std::ofstream(dir + "/script") << script;
     }
     const std::string cmd = std::string(ZORBEL_SIM) + " " + args + " " + dir + "/script 2>" + dir + "/err";
-    Result r {0, ""};
+    Result r{ 0, "" };
     FILE* p = popen(cmd.c_str(), "r");
     char buf[4096];
     size_t n;
@@ -62,9 +62,8 @@ TEST(Sim, StripsBeforeAnyFrameAreEmpty)
 {
     const Result r = runSim("", "strips\nsensitivity 100\n");
     ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
-              "S legs 0\nS arms 0\nS foot1 0\nS foot2 0\nS hand1 0\nS hand2 0\nS head 0\nS eye1 0\nS eye2 0\n"
-              "S nose 0\nS mouth 0\nM 0.0199999996 100\n");
+    EXPECT_EQ(r.out, "S legs 0\nS arms 0\nS foot1 0\nS foot2 0\nS hand1 0\nS hand2 0\nS head 0\nS eye1 0\nS eye2 0\n"
+                     "S nose 0\nS mouth 0\nM 0.0199999996 100\n");
 }
 
 TEST(Sim, WritesEveryNthFrameAsAnOpaquePng)

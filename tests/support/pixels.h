@@ -41,7 +41,7 @@ struct Picture {
     Pixel at(int x, int y) const
     {
         const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
-        return {p[0], p[1], p[2], p[3]};
+        return { p[0], p[1], p[2], p[3] };
     }
 
     // World units to pixels.
@@ -51,8 +51,7 @@ struct Picture {
         py = static_cast<int>((1.5f - wy) / 3.0f * height);
     }
 
-    template <typename Pred>
-    int countNear(int cx, int cy, int radius, Pred pred) const
+    template <typename Pred> int countNear(int cx, int cy, int radius, Pred pred) const
     {
         int n = 0;
         for (int y = cy - radius; y <= cy + radius; ++y)

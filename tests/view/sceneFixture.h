@@ -67,8 +67,7 @@ protected:
     Pixel at(int x, int y) const { return picture.at(x, y); }
 
     // Counts the pixels within `radius` of (cx, cy) that satisfy pred.
-    template <typename Pred>
-    int countNear(int cx, int cy, int radius, Pred pred) const
+    template <typename Pred> int countNear(int cx, int cy, int radius, Pred pred) const
     {
         return picture.countNear(cx, cy, radius, pred);
     }

@@ -151,7 +151,7 @@ int run(const Options& o, const std::vector<ScriptCommand>& script)
         case ScriptCommand::Touches:
             touches.clear();
             for (size_t i = 0; i + 1 < c.f.size(); i += 2)
-                touches.push_back({c.f[i], c.f[i + 1]});
+                touches.push_back({ c.f[i], c.f[i + 1] });
             if (c.phase == TouchPhase::Began)
                 view->touchesBegan(touches.data(), static_cast<int>(touches.size()));
             else if (c.phase == TouchPhase::Moved)

@@ -26,7 +26,7 @@ struct ScriptCommand {
     int line = 0;
     TouchPhase phase = TouchPhase::Began;
     long count = 0;
-    double a[3] = {0, 0, 0};
+    double a[3] = { 0, 0, 0 };
     std::vector<float> f;
 };
 

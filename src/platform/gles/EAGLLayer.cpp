@@ -12,82 +12,95 @@ namespace {
 // Makes `target` current for the lifetime of the guard, then puts back
 // whatever was current before.
 class ScopedCurrentContext {
- public:
-  explicit ScopedCurrentContext(EAGLContext* target) : previous_(EAGLContext::currentContext()) {
-    ok_ = previous_ == target || EAGLContext::setCurrentContext(target);
-  }
-  ~ScopedCurrentContext() {
-    if (EAGLContext::currentContext() != previous_) EAGLContext::setCurrentContext(previous_);
-  }
-  ScopedCurrentContext(const ScopedCurrentContext&) = delete;
-  ScopedCurrentContext& operator=(const ScopedCurrentContext&) = delete;
-  bool ok() const { return ok_; }
+public:
+    explicit ScopedCurrentContext(EAGLContext* target) : previous_(EAGLContext::currentContext())
+    {
+        ok_ = previous_ == target || EAGLContext::setCurrentContext(target);
+    }
+    ~ScopedCurrentContext()
+    {
+        if (EAGLContext::currentContext() != previous_)
+            EAGLContext::setCurrentContext(previous_);
+    }
+    ScopedCurrentContext(const ScopedCurrentContext&) = delete;
+    ScopedCurrentContext& operator=(const ScopedCurrentContext&) = delete;
+    bool ok() const { return ok_; }
 
- private:
-  EAGLContext* previous_;
-  bool ok_ = false;
+private:
+    EAGLContext* previous_;
+    bool ok_ = false;
 };
 
 }  // namespace
 
-EAGLLayer::~EAGLLayer() { releaseTexture(); }
-
-void EAGLLayer::setDrawableSize(int widthPixels, int heightPixels) {
-  if (widthPixels < 0 || heightPixels < 0) {
-    std::fprintf(stderr, "zorbel: gles: layer: negative drawable size %d x %d taken as 0\n", widthPixels,
-                 heightPixels);
-  }
-  drawableWidth_ = widthPixels > 0 ? widthPixels : 0;
-  drawableHeight_ = heightPixels > 0 ? heightPixels : 0;
+EAGLLayer::~EAGLLayer()
+{
+    releaseTexture();
 }
 
-void EAGLLayer::releaseTexture() {
-  if (texture_ != 0) {
-    // A texture whose context is gone went with it.
-    if (std::shared_ptr<EAGLContext> owner = owner_.lock()) {
-      ScopedCurrentContext current(owner.get());
-      if (current.ok()) glDeleteTextures(1, &texture_);
+void EAGLLayer::setDrawableSize(int widthPixels, int heightPixels)
+{
+    if (widthPixels < 0 || heightPixels < 0) {
+        std::fprintf(stderr, "zorbel: gles: layer: negative drawable size %d x %d taken as 0\n", widthPixels,
+                     heightPixels);
     }
-  }
-  forgetTexture();
+    drawableWidth_ = widthPixels > 0 ? widthPixels : 0;
+    drawableHeight_ = heightPixels > 0 ? heightPixels : 0;
 }
 
-void EAGLLayer::forgetTexture() {
-  owner_.reset();
-  texture_ = 0;
-  textureFormat_ = 0;
-  textureWidth_ = textureHeight_ = 0;
-  pictureWidth_ = pictureHeight_ = 0;
-  maxS_ = maxT_ = 1.0f;
+void EAGLLayer::releaseTexture()
+{
+    if (texture_ != 0) {
+        // A texture whose context is gone went with it.
+        if (std::shared_ptr<EAGLContext> owner = owner_.lock()) {
+            ScopedCurrentContext current(owner.get());
+            if (current.ok())
+                glDeleteTextures(1, &texture_);
+        }
+    }
+    forgetTexture();
 }
 
-bool EAGLLayer::readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int& height) const {
-  std::shared_ptr<EAGLContext> owner = owner_.lock();
-  if (texture_ == 0 || !owner) {
-    std::fprintf(stderr, "zorbel: gles: layer: no presented picture to read\n");
-    return false;
-  }
-  ScopedCurrentContext current(owner.get());
-  if (!current.ok()) return false;  // logged by setCurrentContext
+void EAGLLayer::forgetTexture()
+{
+    owner_.reset();
+    texture_ = 0;
+    textureFormat_ = 0;
+    textureWidth_ = textureHeight_ = 0;
+    pictureWidth_ = pictureHeight_ = 0;
+    maxS_ = maxT_ = 1.0f;
+}
 
-  GLint previousFramebuffer = 0;
-  glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &previousFramebuffer);
-  GLuint framebuffer = 0;
-  glGenFramebuffersOES(1, &framebuffer);
-  glBindFramebufferOES(GL_FRAMEBUFFER_OES, framebuffer);
-  glFramebufferTexture2DOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D, texture_, 0);
-  bool ok = glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) == GL_FRAMEBUFFER_COMPLETE_OES;
-  if (ok) {
-    ok = readPixelsTopRowFirst(pictureWidth_, pictureHeight_, rgba);
+bool EAGLLayer::readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int& height) const
+{
+    std::shared_ptr<EAGLContext> owner = owner_.lock();
+    if (texture_ == 0 || !owner) {
+        std::fprintf(stderr, "zorbel: gles: layer: no presented picture to read\n");
+        return false;
+    }
+    ScopedCurrentContext current(owner.get());
+    if (!current.ok())
+        return false;  // logged by setCurrentContext
+
+    GLint previousFramebuffer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &previousFramebuffer);
+    GLuint framebuffer = 0;
+    glGenFramebuffersOES(1, &framebuffer);
+    glBindFramebufferOES(GL_FRAMEBUFFER_OES, framebuffer);
+    glFramebufferTexture2DOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D, texture_, 0);
+    bool ok = glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) == GL_FRAMEBUFFER_COMPLETE_OES;
     if (ok) {
-      width = pictureWidth_;
-      height = pictureHeight_;
+        ok = readPixelsTopRowFirst(pictureWidth_, pictureHeight_, rgba);
+        if (ok) {
+            width = pictureWidth_;
+            height = pictureHeight_;
+        }
     }
-  }
-  glBindFramebufferOES(GL_FRAMEBUFFER_OES, static_cast<GLuint>(previousFramebuffer));
-  glDeleteFramebuffersOES(1, &framebuffer);
-  if (!ok) std::fprintf(stderr, "zorbel: gles: layer: reading the presented picture failed\n");
-  return ok;
+    glBindFramebufferOES(GL_FRAMEBUFFER_OES, static_cast<GLuint>(previousFramebuffer));
+    glDeleteFramebuffersOES(1, &framebuffer);
+    if (!ok)
+        std::fprintf(stderr, "zorbel: gles: layer: reading the presented picture failed\n");
+    return ok;
 }
 
 }  // namespace zorbel

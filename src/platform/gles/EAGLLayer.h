@@ -14,53 +14,53 @@ namespace zorbel {
 class EAGLContext;
 
 class EAGLLayer {
- public:
-  EAGLLayer() = default;
-  ~EAGLLayer();  // deletes the texture in its context, if that still exists
-  EAGLLayer(const EAGLLayer&) = delete;
-  EAGLLayer& operator=(const EAGLLayer&) = delete;
+public:
+    EAGLLayer() = default;
+    ~EAGLLayer();  // deletes the texture in its context, if that still exists
+    EAGLLayer(const EAGLLayer&) = delete;
+    EAGLLayer& operator=(const EAGLLayer&) = delete;
 
-  // Pixel size the renderbuffer should get (set by whoever lays out the
-  // view). Negative values are logged and taken as 0.
-  void setDrawableSize(int widthPixels, int heightPixels);
-  int drawableWidth() const { return drawableWidth_; }
-  int drawableHeight() const { return drawableHeight_; }
+    // Pixel size the renderbuffer should get (set by whoever lays out the
+    // view). Negative values are logged and taken as 0.
+    void setDrawableSize(int widthPixels, int heightPixels);
+    int drawableWidth() const { return drawableWidth_; }
+    int drawableHeight() const { return drawableHeight_; }
 
-  // The last presented picture: 0 until the first present. Texture row t = 0
-  // is the bottom of the picture (GL order). The picture fills
-  // [0, presentedMaxS()] x [0, presentedMaxT()] of the texture (below 1 only
-  // when the driver needs power-of-two textures).
-  GLuint presentedTexture() const { return texture_; }
-  int presentedWidth() const { return pictureWidth_; }
-  int presentedHeight() const { return pictureHeight_; }
-  float presentedMaxS() const { return maxS_; }
-  float presentedMaxT() const { return maxT_; }
-  uint64_t presentCount() const { return presentCount_; }
+    // The last presented picture: 0 until the first present. Texture row t = 0
+    // is the bottom of the picture (GL order). The picture fills
+    // [0, presentedMaxS()] x [0, presentedMaxT()] of the texture (below 1 only
+    // when the driver needs power-of-two textures).
+    GLuint presentedTexture() const { return texture_; }
+    int presentedWidth() const { return pictureWidth_; }
+    int presentedHeight() const { return pictureHeight_; }
+    float presentedMaxS() const { return maxS_; }
+    float presentedMaxT() const { return maxT_; }
+    uint64_t presentCount() const { return presentCount_; }
 
-  // Reads the last presented picture back: rows top first, 4 bytes RGBA per
-  // pixel, alpha as rendered (255 for a picture without alpha). Makes the
-  // presenting context current for the read and restores the previous one.
-  // False (and logged) when nothing was presented or the read fails.
-  bool readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int& height) const;
+    // Reads the last presented picture back: rows top first, 4 bytes RGBA per
+    // pixel, alpha as rendered (255 for a picture without alpha). Makes the
+    // presenting context current for the read and restores the previous one.
+    // False (and logged) when nothing was presented or the read fails.
+    bool readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int& height) const;
 
- private:
-  friend class EAGLContext;
-  void releaseTexture();  // deletes it in its own context
-  void forgetTexture();   // drops the name and the picture's description
+private:
+    friend class EAGLContext;
+    void releaseTexture();  // deletes it in its own context
+    void forgetTexture();   // drops the name and the picture's description
 
-  int drawableWidth_ = 0;
-  int drawableHeight_ = 0;
+    int drawableWidth_ = 0;
+    int drawableHeight_ = 0;
 
-  std::weak_ptr<EAGLContext> owner_;  // context the texture belongs to
-  GLuint texture_ = 0;
-  GLenum textureFormat_ = 0;  // GL_RGBA or GL_RGB
-  int textureWidth_ = 0;      // allocated size, >= picture size
-  int textureHeight_ = 0;
-  int pictureWidth_ = 0;
-  int pictureHeight_ = 0;
-  float maxS_ = 1.0f;
-  float maxT_ = 1.0f;
-  uint64_t presentCount_ = 0;
+    std::weak_ptr<EAGLContext> owner_;  // context the texture belongs to
+    GLuint texture_ = 0;
+    GLenum textureFormat_ = 0;  // GL_RGBA or GL_RGB
+    int textureWidth_ = 0;      // allocated size, >= picture size
+    int textureHeight_ = 0;
+    int pictureWidth_ = 0;
+    int pictureHeight_ = 0;
+    float maxS_ = 1.0f;
+    float maxT_ = 1.0f;
+    uint64_t presentCount_ = 0;
 };
 
 }  // namespace zorbel

@@ -11,21 +11,21 @@ namespace zorbel {
 bool extensionListHas(const char* list, const char* name);
 
 struct OesFramebufferProcs {
-  PFNGLISRENDERBUFFEROESPROC isRenderbuffer = nullptr;
-  PFNGLBINDRENDERBUFFEROESPROC bindRenderbuffer = nullptr;
-  PFNGLDELETERENDERBUFFERSOESPROC deleteRenderbuffers = nullptr;
-  PFNGLGENRENDERBUFFERSOESPROC genRenderbuffers = nullptr;
-  PFNGLRENDERBUFFERSTORAGEOESPROC renderbufferStorage = nullptr;
-  PFNGLGETRENDERBUFFERPARAMETERIVOESPROC getRenderbufferParameteriv = nullptr;
-  PFNGLISFRAMEBUFFEROESPROC isFramebuffer = nullptr;
-  PFNGLBINDFRAMEBUFFEROESPROC bindFramebuffer = nullptr;
-  PFNGLDELETEFRAMEBUFFERSOESPROC deleteFramebuffers = nullptr;
-  PFNGLGENFRAMEBUFFERSOESPROC genFramebuffers = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSOESPROC checkFramebufferStatus = nullptr;
-  PFNGLFRAMEBUFFERRENDERBUFFEROESPROC framebufferRenderbuffer = nullptr;
-  PFNGLFRAMEBUFFERTEXTURE2DOESPROC framebufferTexture2D = nullptr;
-  PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVOESPROC getFramebufferAttachmentParameteriv = nullptr;
-  PFNGLGENERATEMIPMAPOESPROC generateMipmap = nullptr;
+    PFNGLISRENDERBUFFEROESPROC isRenderbuffer = nullptr;
+    PFNGLBINDRENDERBUFFEROESPROC bindRenderbuffer = nullptr;
+    PFNGLDELETERENDERBUFFERSOESPROC deleteRenderbuffers = nullptr;
+    PFNGLGENRENDERBUFFERSOESPROC genRenderbuffers = nullptr;
+    PFNGLRENDERBUFFERSTORAGEOESPROC renderbufferStorage = nullptr;
+    PFNGLGETRENDERBUFFERPARAMETERIVOESPROC getRenderbufferParameteriv = nullptr;
+    PFNGLISFRAMEBUFFEROESPROC isFramebuffer = nullptr;
+    PFNGLBINDFRAMEBUFFEROESPROC bindFramebuffer = nullptr;
+    PFNGLDELETEFRAMEBUFFERSOESPROC deleteFramebuffers = nullptr;
+    PFNGLGENFRAMEBUFFERSOESPROC genFramebuffers = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSOESPROC checkFramebufferStatus = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFEROESPROC framebufferRenderbuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DOESPROC framebufferTexture2D = nullptr;
+    PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVOESPROC getFramebufferAttachmentParameteriv = nullptr;
+    PFNGLGENERATEMIPMAPOESPROC generateMipmap = nullptr;
 };
 
 using GLProcLoader = void* (*)(const char* name);

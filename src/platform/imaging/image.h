@@ -10,9 +10,9 @@ namespace zorbel {
 // RGBA, 8 bits per component, alpha premultiplied, rows top first,
 // stride width * 4 bytes.
 struct RGBAImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
 };
 
 // Decodes a PNG file. Returns false, silently, when the file is missing or

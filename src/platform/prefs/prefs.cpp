@@ -25,7 +25,7 @@ std::string asideName(const std::string& path)
 {
     char stamp[32];
     std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     std::string aside = path + ".broken-" + stamp;
@@ -84,8 +84,8 @@ void Prefs::load()
         g_clear_error(&error);
         if (access(path_.c_str(), R_OK) != 0) {
             // Unreadable but maybe intact: leave it where it is, never overwrite it.
-            logLine("##### Cannot read preferences %s (%s); using defaults, changes will not be saved",
-                    path_.c_str(), reason);
+            logLine("##### Cannot read preferences %s (%s); using defaults, changes will not be saved", path_.c_str(),
+                    reason);
             writable_ = false;
             return;
         }
@@ -98,8 +98,7 @@ void Prefs::load()
     file_->keys = g_key_file_new();
     std::string aside = asideName(path_);
     if (g_rename(path_.c_str(), aside.c_str()) == 0) {
-        logLine("##### Broken preferences %s (%s); moved to %s, using defaults", path_.c_str(), reason,
-                aside.c_str());
+        logLine("##### Broken preferences %s (%s); moved to %s, using defaults", path_.c_str(), reason, aside.c_str());
     } else {
         logLine("##### Broken preferences %s (%s) cannot be moved aside (%s); using defaults, changes will "
                 "not be saved",

@@ -11,21 +11,29 @@ namespace {
 
 constexpr Uint32 kSubsystems = SDL_INIT_SENSOR | SDL_INIT_GAMECONTROLLER;
 
-const char* orUnnamed(const char* name) { return name ? name : "(unnamed)"; }
+const char* orUnnamed(const char* name)
+{
+    return name ? name : "(unnamed)";
+}
 
 }  // namespace
 
-Reading readingFromSdlAccel(const float ms2[3]) {
-    return {-ms2[0] / kStandardGravity, -ms2[1] / kStandardGravity, -ms2[2] / kStandardGravity};
+Reading readingFromSdlAccel(const float ms2[3])
+{
+    return { -ms2[0] / kStandardGravity, -ms2[1] / kStandardGravity, -ms2[2] / kStandardGravity };
 }
 
-Accelerometer::~Accelerometer() {
+Accelerometer::~Accelerometer()
+{
     closeDevice();
-    if (started_) SDL_QuitSubSystem(kSubsystems);
+    if (started_)
+        SDL_QuitSubSystem(kSubsystems);
 }
 
-void Accelerometer::start() {
-    if (started_) return;
+void Accelerometer::start()
+{
+    if (started_)
+        return;
     if (SDL_InitSubSystem(kSubsystems) != 0) {
         std::fprintf(stderr, "accelerometer: no SDL sensors (%s), using keyboard\n", SDL_GetError());
         return;
@@ -33,26 +41,29 @@ void Accelerometer::start() {
     started_ = true;
 
     for (int i = 0; i < SDL_NumSensors(); ++i) {
-        if (SDL_SensorGetDeviceType(i) != SDL_SENSOR_ACCEL) continue;
+        if (SDL_SensorGetDeviceType(i) != SDL_SENSOR_ACCEL)
+            continue;
         SDL_Sensor* sensor = SDL_SensorOpen(i);
-        if (!sensor) continue;
+        if (!sensor)
+            continue;
         source_ = Source::sensor;
         deviceId_ = SDL_SensorGetInstanceID(sensor);
         std::fprintf(stderr, "accelerometer: using sensor %s\n", orUnnamed(SDL_SensorGetName(sensor)));
         return;
     }
     for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-        if (SDL_IsGameController(i) && openController(i)) return;
+        if (SDL_IsGameController(i) && openController(i))
+            return;
     }
     std::fprintf(stderr, "accelerometer: using keyboard\n");
 }
 
 // Switches to the controller at deviceIndex if it has a motion sensor.
-bool Accelerometer::openController(int deviceIndex) {
+bool Accelerometer::openController(int deviceIndex)
+{
     SDL_GameController* ctrl = SDL_GameControllerOpen(deviceIndex);
     if (!ctrl) {
-        std::fprintf(stderr, "accelerometer: cannot open game controller %d: %s\n", deviceIndex,
-                     SDL_GetError());
+        std::fprintf(stderr, "accelerometer: cannot open game controller %d: %s\n", deviceIndex, SDL_GetError());
         return false;
     }
     const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(ctrl));
@@ -69,20 +80,23 @@ bool Accelerometer::openController(int deviceIndex) {
     closeDevice();
     source_ = Source::controller;
     deviceId_ = id;
-    std::fprintf(stderr, "accelerometer: using game controller %s\n",
-                 orUnnamed(SDL_GameControllerName(ctrl)));
+    std::fprintf(stderr, "accelerometer: using game controller %s\n", orUnnamed(SDL_GameControllerName(ctrl)));
     return true;
 }
 
-void Accelerometer::controllerRemoved(std::int32_t instanceId) {
-    if (source_ != Source::controller || instanceId != deviceId_) return;
+void Accelerometer::controllerRemoved(std::int32_t instanceId)
+{
+    if (source_ != Source::controller || instanceId != deviceId_)
+        return;
     closeDevice();
     std::fprintf(stderr, "accelerometer: game controller gone, using keyboard\n");
 }
 
-void Accelerometer::closeDevice() {
+void Accelerometer::closeDevice()
+{
     if (source_ == Source::sensor) {
-        if (SDL_Sensor* sensor = SDL_SensorFromInstanceID(deviceId_)) SDL_SensorClose(sensor);
+        if (SDL_Sensor* sensor = SDL_SensorFromInstanceID(deviceId_))
+            SDL_SensorClose(sensor);
     } else if (source_ == Source::controller) {
         if (SDL_GameController* ctrl = SDL_GameControllerFromInstanceID(deviceId_))
             SDL_GameControllerClose(ctrl);
@@ -91,37 +105,52 @@ void Accelerometer::closeDevice() {
     deviceId_ = -1;
 }
 
-void Accelerometer::handleEvent(const SDL_Event& e) {
+void Accelerometer::handleEvent(const SDL_Event& e)
+{
     switch (e.type) {
     case SDL_KEYDOWN:
-        if (!e.key.repeat) handleKey(e.key.keysym.sym, true);
+        if (!e.key.repeat)
+            handleKey(e.key.keysym.sym, true);
         break;
     case SDL_KEYUP:
         handleKey(e.key.keysym.sym, false);
         break;
     case SDL_CONTROLLERDEVICEADDED:
         // A built-in accelerometer outranks any controller.
-        if (started_ && source_ != Source::sensor) openController(e.cdevice.which);
+        if (started_ && source_ != Source::sensor)
+            openController(e.cdevice.which);
         break;
     case SDL_CONTROLLERDEVICEREMOVED:
-        if (started_) controllerRemoved(e.cdevice.which);
+        if (started_)
+            controllerRemoved(e.cdevice.which);
         break;
     default:
         break;
     }
 }
 
-void Accelerometer::handleKey(int sym, bool down) {
+void Accelerometer::handleKey(int sym, bool down)
+{
     switch (sym) {
-    case SDLK_LEFT: left_ = down; break;
-    case SDLK_RIGHT: right_ = down; break;
-    case SDLK_UP: up_ = down; break;
-    case SDLK_DOWN: down_ = down; break;
+    case SDLK_LEFT:
+        left_ = down;
+        break;
+    case SDLK_RIGHT:
+        right_ = down;
+        break;
+    case SDLK_UP:
+        up_ = down;
+        break;
+    case SDLK_DOWN:
+        down_ = down;
+        break;
     case SDLK_SPACE:
-        if (down) phone_.shake();
+        if (down)
+            phone_.shake();
         return;
     case SDLK_HOME:
-        if (down) phone_.reset();
+        if (down)
+            phone_.reset();
         return;
     default:
         return;
@@ -130,26 +159,29 @@ void Accelerometer::handleKey(int sym, bool down) {
     phone_.setLaying(int(up_) - int(down_));
 }
 
-bool Accelerometer::poll(double dtSeconds, double& x, double& y, double& z) {
+bool Accelerometer::poll(double dtSeconds, double& x, double& y, double& z)
+{
     if (!(std::isfinite(dtSeconds) && dtSeconds >= 0.0) && !loggedBadDt_) {
         std::fprintf(stderr, "accelerometer: ignoring bad time step %g\n", dtSeconds);
         loggedBadDt_ = true;
     }
     Reading r;
-    float data[3] = {0.0f, 0.0f, 0.0f};
+    float data[3] = { 0.0f, 0.0f, 0.0f };
     switch (source_) {
     case Source::keyboard:
         r = phone_.advance(dtSeconds);
         break;
     case Source::sensor: {
         SDL_Sensor* sensor = SDL_SensorFromInstanceID(deviceId_);
-        if (!sensor || SDL_SensorGetData(sensor, data, 3) != 0) return false;
+        if (!sensor || SDL_SensorGetData(sensor, data, 3) != 0)
+            return false;
         r = readingFromSdlAccel(data);
         break;
     }
     case Source::controller: {
         SDL_GameController* ctrl = SDL_GameControllerFromInstanceID(deviceId_);
-        if (!ctrl || SDL_GameControllerGetSensorData(ctrl, SDL_SENSOR_ACCEL, data, 3) != 0) return false;
+        if (!ctrl || SDL_GameControllerGetSensorData(ctrl, SDL_SENSOR_ACCEL, data, 3) != 0)
+            return false;
         r = readingFromSdlAccel(data);
         break;
     }
@@ -160,16 +192,21 @@ bool Accelerometer::poll(double dtSeconds, double& x, double& y, double& z) {
     return true;
 }
 
-const char* Accelerometer::sourceName() const {
+const char* Accelerometer::sourceName() const
+{
     switch (source_) {
-    case Source::sensor: return "sensor";
-    case Source::controller: return "controller";
-    case Source::keyboard: break;
+    case Source::sensor:
+        return "sensor";
+    case Source::controller:
+        return "controller";
+    case Source::keyboard:
+        break;
     }
     return "keyboard";
 }
 
-const char* Accelerometer::keysHelp() {
+const char* Accelerometer::keysHelp()
+{
     return "  Left / Right  turn the phone while held\n"
            "  Up            lay it towards flat on its back\n"
            "  Down          bring it back up\n"

@@ -18,71 +18,71 @@ class EAGLContext;
 class EAGLLayer;
 
 class AppWindow {
- public:
-  AppWindow();
-  ~AppWindow();  // closes
-  AppWindow(const AppWindow&) = delete;
-  AppWindow& operator=(const AppWindow&) = delete;
+public:
+    AppWindow();
+    ~AppWindow();  // closes
+    AppWindow(const AppWindow&) = delete;
+    AppWindow& operator=(const AppWindow&) = delete;
 
-  // Opens a resizable window at the largest half-step scale that fits the
-  // display (initialWindowScale), makes its GLES 1.1 context current, turns
-  // vsync off and keeps the screen saver off while open. False (logged) on
-  // failure, with nothing left open.
-  bool open(const char* title);
-  // Same, with an explicit size in window units.
-  bool open(const char* title, int width, int height);
-  void close();
-  bool isOpen() const;
+    // Opens a resizable window at the largest half-step scale that fits the
+    // display (initialWindowScale), makes its GLES 1.1 context current, turns
+    // vsync off and keeps the screen saver off while open. False (logged) on
+    // failure, with nothing left open.
+    bool open(const char* title);
+    // Same, with an explicit size in window units.
+    bool open(const char* title, int width, int height);
+    void close();
+    bool isOpen() const;
 
-  void toggleFullscreen();  // desktop fullscreen
-  void leaveFullscreen();
-  bool isFullscreen() const;
+    void toggleFullscreen();  // desktop fullscreen
+    void leaveFullscreen();
+    bool isFullscreen() const;
 
-  EAGLContext* context() const;
-  // The same context for an owner that keeps it (a GL view). Closing the
-  // window ends it all the same (EAGLContext::destroy).
-  std::shared_ptr<EAGLContext> sharedContext() const { return context_; }
-  SDL_Window* sdlWindow() const;
-  uint32_t windowID() const;  // of SDL events; 0 when closed
+    EAGLContext* context() const;
+    // The same context for an owner that keeps it (a GL view). Closing the
+    // window ends it all the same (EAGLContext::destroy).
+    std::shared_ptr<EAGLContext> sharedContext() const { return context_; }
+    SDL_Window* sdlWindow() const;
+    uint32_t windowID() const;  // of SDL events; 0 when closed
 
-  // Window size in window units (SDL event coordinates) and drawable size in
-  // pixels; both 0 x 0 when closed.
-  void windowSize(int& width, int& height) const;
-  void drawableSize(int& width, int& height) const;
+    // Window size in window units (SDL event coordinates) and drawable size in
+    // pixels; both 0 x 0 when closed.
+    void windowSize(int& width, int& height) const;
+    void drawableSize(int& width, int& height) const;
 
-  // The screen's placement in window units.
-  Letterbox letterbox() const;
-  // Window position (SDL event coordinates) to screen points; see
-  // letterboxToPoints: values unclamped, true only on the screen.
-  bool windowToPoints(float wx, float wy, float& px, float& py) const;
-  // Drawable pixels per point. A GL view renders at
-  // round(320 * ppp) x round(480 * ppp) pixels to be shown 1:1.
-  float pixelsPerPoint() const;
+    // The screen's placement in window units.
+    Letterbox letterbox() const;
+    // Window position (SDL event coordinates) to screen points; see
+    // letterboxToPoints: values unclamped, true only on the screen.
+    bool windowToPoints(float wx, float wy, float& px, float& py) const;
+    // Drawable pixels per point. A GL view renders at
+    // round(320 * ppp) x round(480 * ppp) pixels to be shown 1:1.
+    float pixelsPerPoint() const;
 
-  // Draws the frame into the window's back buffer: black, the layer's last
-  // picture in the screen area, then (if not 0) a premultiplied-alpha
-  // overlay over the same area. The overlay's row t = 0 is the top of the
-  // screen (an image uploaded top row first) and it spans [0, maxS] x
-  // [0, maxT] of its texture. Makes the window's context current and leaves
-  // it so; the GL state a scene relies on is put back (see AppWindow.cpp).
-  void drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
-                     float overlayMaxT = 1.0f);
-  // Shows the back buffer.
-  void swap();
-  // drawComposite then swap.
-  void composite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
-                 float overlayMaxT = 1.0f);
+    // Draws the frame into the window's back buffer: black, the layer's last
+    // picture in the screen area, then (if not 0) a premultiplied-alpha
+    // overlay over the same area. The overlay's row t = 0 is the top of the
+    // screen (an image uploaded top row first) and it spans [0, maxS] x
+    // [0, maxT] of its texture. Makes the window's context current and leaves
+    // it so; the GL state a scene relies on is put back (see AppWindow.cpp).
+    void drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
+                       float overlayMaxT = 1.0f);
+    // Shows the back buffer.
+    void swap();
+    // drawComposite then swap.
+    void composite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
+                   float overlayMaxT = 1.0f);
 
-  // Reads the back buffer (valid between drawComposite and swap): rows top
-  // first, RGBA. For screenshots and tests.
-  bool readDrawablePixels(std::vector<uint8_t>& rgba, int& width, int& height);
+    // Reads the back buffer (valid between drawComposite and swap): rows top
+    // first, RGBA. For screenshots and tests.
+    bool readDrawablePixels(std::vector<uint8_t>& rgba, int& width, int& height);
 
- private:
-  bool makeCurrent();
+private:
+    bool makeCurrent();
 
-  SDL_Window* window_ = nullptr;
-  std::shared_ptr<EAGLContext> context_;
-  bool videoInitialised_ = false;
+    SDL_Window* window_ = nullptr;
+    std::shared_ptr<EAGLContext> context_;
+    bool videoInitialised_ = false;
 };
 
 }  // namespace zorbel

@@ -14,73 +14,73 @@ union SDL_Event;
 namespace zorbel {
 
 class RunLoop {
- public:
-  using Callback = std::function<void()>;
-  using EventHandler = std::function<void(const SDL_Event&)>;
+public:
+    using Callback = std::function<void()>;
+    using EventHandler = std::function<void(const SDL_Event&)>;
 
-  RunLoop();
-  ~RunLoop();
-  RunLoop(const RunLoop&) = delete;
-  RunLoop& operator=(const RunLoop&) = delete;
+    RunLoop();
+    ~RunLoop();
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
 
-  // First fire one interval from now. Returns the timer's id (> 0), or 0
-  // for a non-positive or non-finite interval or an empty callback (logged).
-  int addRepeatingTimer(double intervalSeconds, Callback fn);
-  // Stops a timer; unknown ids are ignored. Safe inside any timer callback,
-  // including the timer's own: the callback is destroyed after it returns.
-  void invalidateTimer(int id);
-  bool isTimerValid(int id) const;
+    // First fire one interval from now. Returns the timer's id (> 0), or 0
+    // for a non-positive or non-finite interval or an empty callback (logged).
+    int addRepeatingTimer(double intervalSeconds, Callback fn);
+    // Stops a timer; unknown ids are ignored. Safe inside any timer callback,
+    // including the timer's own: the callback is destroyed after it returns.
+    void invalidateTimer(int id);
+    bool isTimerValid(int id) const;
 
-  // Every SDL event goes to the event handler; SDL_QUIT also ends run() after
-  // the handler has seen it.
-  void setEventHandler(EventHandler handler);
-  // Called after a round of events and timers in which anything happened (an
-  // event, a timer firing, or setNeedsRefresh): the place to composite.
-  void setRefreshHandler(Callback handler);
-  void setNeedsRefresh();
+    // Every SDL event goes to the event handler; SDL_QUIT also ends run() after
+    // the handler has seen it.
+    void setEventHandler(EventHandler handler);
+    // Called after a round of events and timers in which anything happened (an
+    // event, a timer firing, or setNeedsRefresh): the place to composite.
+    void setRefreshHandler(Callback handler);
+    void setNeedsRefresh();
 
-  // Runs until quit() or SDL_QUIT. Starts SDL's event subsystem for its
-  // duration. Not reentrant.
-  void run();
-  // Ends run() once the current callback returns.
-  void quit();
-  bool isRunning() const { return running_; }
+    // Runs until quit() or SDL_QUIT. Starts SDL's event subsystem for its
+    // duration. Not reentrant.
+    void run();
+    // Ends run() once the current callback returns.
+    void quit();
+    bool isRunning() const { return running_; }
 
-  // Queues SDL_QUIT, as closing the window does (any thread). False if SDL's
-  // event queue is not running.
-  static bool postQuitEvent();
+    // Queues SDL_QUIT, as closing the window does (any thread). False if SDL's
+    // event queue is not running.
+    static bool postQuitEvent();
 
- private:
-  struct Timer {
-    int id;
-    uint64_t interval;  // performance-counter ticks
-    uint64_t nextDue;
-    bool valid;
-    Callback fn;
-  };
+private:
+    struct Timer {
+        int id;
+        uint64_t interval;  // performance-counter ticks
+        uint64_t nextDue;
+        bool valid;
+        Callback fn;
+    };
 
-  bool fireDueTimers(uint64_t now);
-  void dispatchEvent(const SDL_Event& event);
-  void applyPendingChanges();
-  uint64_t earliestDue() const;  // UINT64_MAX with no timers
+    bool fireDueTimers(uint64_t now);
+    void dispatchEvent(const SDL_Event& event);
+    void applyPendingChanges();
+    uint64_t earliestDue() const;  // UINT64_MAX with no timers
 
-  std::vector<Timer> timers_;
-  std::vector<Timer> added_;  // made inside callbacks, joined after dispatch
-  bool dispatchingTimers_ = false;
-  bool timersInvalidated_ = false;
+    std::vector<Timer> timers_;
+    std::vector<Timer> added_;  // made inside callbacks, joined after dispatch
+    bool dispatchingTimers_ = false;
+    bool timersInvalidated_ = false;
 
-  EventHandler eventHandler_;
-  Callback refreshHandler_;
-  // A handler replaced from inside itself is swapped in after it returns.
-  bool inEventHandler_ = false, inRefreshHandler_ = false;
-  bool eventHandlerPending_ = false, refreshHandlerPending_ = false;
-  EventHandler pendingEventHandler_;
-  Callback pendingRefreshHandler_;
+    EventHandler eventHandler_;
+    Callback refreshHandler_;
+    // A handler replaced from inside itself is swapped in after it returns.
+    bool inEventHandler_ = false, inRefreshHandler_ = false;
+    bool eventHandlerPending_ = false, refreshHandlerPending_ = false;
+    EventHandler pendingEventHandler_;
+    Callback pendingRefreshHandler_;
 
-  int nextId_ = 1;
-  bool running_ = false;
-  bool quit_ = false;
-  bool needsRefresh_ = false;
+    int nextId_ = 1;
+    bool running_ = false;
+    bool quit_ = false;
+    bool needsRefresh_ = false;
 };
 
 }  // namespace zorbel

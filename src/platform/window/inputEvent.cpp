@@ -66,9 +66,9 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
     case SDL_FINGERUP:
         if (ev.tfinger.touchId == SDL_MOUSE_TOUCHID)
             break;
-        e.type = ev.type == SDL_FINGERDOWN   ? InputEvent::TouchDown
-                 : ev.type == SDL_FINGERUP   ? InputEvent::TouchUp
-                                             : InputEvent::TouchMove;
+        e.type = ev.type == SDL_FINGERDOWN ? InputEvent::TouchDown
+                 : ev.type == SDL_FINGERUP ? InputEvent::TouchUp
+                                           : InputEvent::TouchMove;
         atFinger(window, ev.tfinger, e);
         break;
     case SDL_KEYDOWN:

@@ -18,13 +18,13 @@ struct InputEvent {
         PointerDown,  // left mouse button: x, y in screen points, alt
         PointerMove,  // while any button is held or not: x, y
         PointerUp,
-        TouchDown,    // a real finger: x, y in screen points, finger
+        TouchDown,  // a real finger: x, y in screen points, finger
         TouchMove,
         TouchUp,
-        KeyDown,      // key, repeat
-        FocusLost,    // the window went to the background or was minimised
+        KeyDown,    // key, repeat
+        FocusLost,  // the window went to the background or was minimised
         FocusGained,
-        Resized,      // the drawable size changed
+        Resized,  // the drawable size changed
         Quit,
     };
     Type type = None;

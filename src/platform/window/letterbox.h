@@ -11,8 +11,8 @@ constexpr float kScreenHeightPoints = 480.0f;
 // area units per point, and the area position of the screen's top-left
 // corner.
 struct Letterbox {
-  float scale;
-  float offsetX, offsetY;
+    float scale;
+    float offsetX, offsetY;
 };
 
 // The largest uniform fit of the screen in an area of the given size,
@@ -28,7 +28,7 @@ bool letterboxToPoints(const Letterbox& box, float x, float y, float& px, float&
 // The screen's rectangle in whole pixels, edges rounded to the nearest pixel
 // (for the viewport and the quad of the composited picture).
 struct PixelRect {
-  int x, y, width, height;
+    int x, y, width, height;
 };
 PixelRect letterboxPixelRect(const Letterbox& box);
 
