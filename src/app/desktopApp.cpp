@@ -1,5 +1,8 @@
 #include "app/desktopApp.h"
 
+#include "audio/audioInMeter.h"
+#include "audio/audioInput.h"
+#include "platform/audio/sdlAudioInput.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/log/log.h"
 #include "platform/window/inputEvent.h"
@@ -13,6 +16,7 @@ DesktopApp::DesktopApp() = default;
 
 DesktopApp::~DesktopApp()
 {
+    stopAudioInMeter(0);
     if (accelerometerTimer)
         runLoop.invalidateTimer(accelerometerTimer);
     view.reset();  // before the window's context goes
@@ -23,7 +27,9 @@ bool DesktopApp::start()
     disableSyntheticTouches();
     if (!window.open("Zorbel"))
         return false;
+    setAudioQueueOpener(openSdlAudioInput);
     view = EAGLView::initWithContext(window.sharedContext(), &runLoop);
+    dropPendingDeviceArrivals();
     if (!view) {
         logLine("##### The GL view cannot be created");
         return false;
@@ -122,6 +128,18 @@ void DesktopApp::handle(const SDL_Event& event)
         break;
     case InputEvent::Resized:
         layout();
+        break;
+    case InputEvent::CaptureDeviceRemoved:
+        interruptions.captureDeviceRemoved(e.device, runningCaptureDevice());
+        break;
+    case InputEvent::CaptureDeviceAdded:
+        interruptions.captureDeviceAdded();
+        break;
+    case InputEvent::WillEnterBackground:
+        interruptions.willEnterBackground();
+        break;
+    case InputEvent::DidEnterForeground:
+        interruptions.didEnterForeground();
         break;
     default:
         break;

@@ -4,6 +4,7 @@
 
 #include "app/iZorbelAppDelegate.h"
 #include "app/pointerTouches.h"
+#include "audio/interruptions.h"
 #include "platform/sensors/accelerometer.h"
 #include "platform/window/AppWindow.h"
 #include "platform/window/RunLoop.h"
@@ -37,6 +38,7 @@ private:
     std::unique_ptr<EAGLView> view;
     iZorbelAppDelegate delegate;
     PointerTouches pointer;
+    AudioInterruptions interruptions;
     int accelerometerTimer = 0;
     uint64_t composited = ~uint64_t(0);
     bool mustComposite = true;

@@ -4,6 +4,7 @@
 #include "app/iZorbelAppDelegate.h"
 #include "audio/audioInMeter.h"
 #include "audio/audioInput.h"
+#include "audio/levelMeter.h"
 #include "figure/myGuy.h"
 #include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
@@ -12,7 +13,10 @@
 #include "trace.h"
 #include "view/EAGLView.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -23,7 +27,7 @@ namespace zorbel {
 namespace {
 
 const char kUsage[] =
-    "usage: zorbel-sim [--strips] [--png DIR [--every N]] [SCRIPT]\n"
+    "usage: zorbel-sim [--strips] [--png DIR [--every N]] [--audio FILE] [SCRIPT]\n"
     "Runs the frame loop headless from a script (a file, or standard input when SCRIPT is absent or -),\n"
     "trace on standard output. The scene is built as the app builds it, in a 320 x 480 point view.\n"
     "\n"
@@ -41,22 +45,77 @@ const char kUsage[] =
     "Options:\n"
     "  --strips        print the strips after every frame\n"
     "  --png DIR       also write rendered frames as DIR/frame-000123.png\n"
-    "  --every N       with --png, every Nth frame only (default 1)\n";
+    "  --every N       with --png, every Nth frame only (default 1)\n"
+    "  --audio FILE    the microphone hears this recording: raw 8000 Hz mono signed 16-bit\n"
+    "                  little-endian samples, through the app's level meter, in step with the\n"
+    "                  frames (1/60 s of sound each), then silence; 'level' is then not allowed\n";
 
-// The microphone of the headless scene: whatever level the script says.
+// The microphone of the headless scene: whatever level the script says, or
+// the level meter fed with a recording.
 float scriptedLevel = 0.0f;
+bool meterFed = false;
+LevelMeter meter;
 
 class ScriptedQueue : public AudioInputQueue {
 public:
     bool currentAveragePower(float& power) override
     {
-        power = scriptedLevel;
+        power = meterFed ? meter.level() : scriptedLevel;
         return true;
     }
 };
 
+// Raw 8000 Hz mono signed 16-bit little-endian samples, fed to the meter so
+// that by the end of frame n it has heard the first n * 8000 / 60.
+class Recording {
+public:
+    bool load(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return false;
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        samples_.resize(bytes.size() / 2);
+        for (size_t i = 0; i < samples_.size(); ++i) {
+            const unsigned lo = static_cast<unsigned char>(bytes[2 * i]);
+            const unsigned hi = static_cast<unsigned char>(bytes[2 * i + 1]);
+            samples_[i] = static_cast<int16_t>(static_cast<uint16_t>(lo | hi << 8));
+        }
+        return true;
+    }
+
+    // Feeds the sound of frame n (from 1) to the meter; silence past the end.
+    void feedFrame(long n)
+    {
+        const long end = n * 8000 / 60;
+        while (fed_ < end) {
+            const long chunk = std::min<long>(end - fed_, 128);
+            if (fed_ < static_cast<long>(samples_.size())) {
+                const long have = std::min<long>(chunk, static_cast<long>(samples_.size()) - fed_);
+                meter.process(samples_.data() + fed_, static_cast<int>(have));
+                if (have < chunk)
+                    feedSilence(chunk - have);
+            } else {
+                feedSilence(chunk);
+            }
+            fed_ += chunk;
+        }
+    }
+
+private:
+    static void feedSilence(long count)
+    {
+        static const int16_t silence[128] = {};
+        meter.process(silence, static_cast<int>(count));
+    }
+
+    std::vector<int16_t> samples_;
+    long fed_ = 0;
+};
+
 struct Options {
     bool strips = false;
+    std::string audio;
     std::string pngDir;
     long every = 1;
     std::string script = "-";
@@ -74,6 +133,8 @@ int parseArguments(int argc, char** argv, Options& o)
             o.strips = true;
         } else if (a == "--png" && i + 1 < argc) {
             o.pngDir = argv[++i];
+        } else if (a == "--audio" && i + 1 < argc) {
+            o.audio = argv[++i];
         } else if (a == "--every" && i + 1 < argc) {
             char* end = nullptr;
             o.every = std::strtol(argv[++i], &end, 10);
@@ -119,7 +180,7 @@ void writePng(const Options& o, EAGLView& view, long n)
         std::fprintf(stderr, "zorbel-sim: cannot write %s%s\n", o.pngDir.c_str(), name);
 }
 
-int run(const Options& o, const std::vector<ScriptCommand>& script)
+int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& recording)
 {
     auto context = EAGLContext::createSurfaceless();
     if (!context) {
@@ -161,6 +222,8 @@ int run(const Options& o, const std::vector<ScriptCommand>& script)
             break;
         case ScriptCommand::Frames:
             for (long i = 0; i < c.count; ++i) {
+                if (meterFed)
+                    recording.feedFrame(frame + 1);
                 const bool runs = glAnimationEnable != 0;
                 view->drawView();
                 ++frame;
@@ -215,11 +278,21 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "zorbel-sim: cannot read %s\n", options.script.c_str());
         return 2;
     }
+    Recording recording;
+    if (!options.audio.empty()) {
+        if (!recording.load(options.audio)) {
+            std::fprintf(stderr, "zorbel-sim: cannot read %s\n", options.audio.c_str());
+            return 2;
+        }
+        meterFed = true;
+    }
     std::vector<ScriptCommand> script;
     std::string error;
-    if (!parseScript(text, ScriptOptions(), script, error)) {
+    ScriptOptions scriptOptions;
+    scriptOptions.allowLevel = options.audio.empty();
+    if (!parseScript(text, scriptOptions, script, error)) {
         std::fprintf(stderr, "zorbel-sim: %s\n", error.c_str());
         return 2;
     }
-    return run(options, script);
+    return run(options, script, recording);
 }

@@ -97,6 +97,10 @@ bool parseLine(const std::vector<std::string>& w, const ScriptOptions& options, 
     }
     if (name == "level") {
         c.kind = ScriptCommand::Level;
+        if (!options.allowLevel) {
+            why = "level cannot be used with --audio";
+            return false;
+        }
         return floats(w, 1, 1, c.f, why);
     }
     if (name == "touches" || (name == "croptouches" && options.allowCrop)) {

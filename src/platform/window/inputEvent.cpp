@@ -43,6 +43,12 @@ void disableSyntheticTouches()
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
 }
 
+void dropPendingDeviceArrivals()
+{
+    SDL_PumpEvents();
+    SDL_FlushEvent(SDL_AUDIODEVICEADDED);
+}
+
 InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
 {
     InputEvent e;
@@ -93,6 +99,19 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
         default:
             break;
         }
+        break;
+    case SDL_AUDIODEVICEADDED:
+    case SDL_AUDIODEVICEREMOVED:
+        if (!ev.adevice.iscapture)
+            break;
+        e.type = ev.type == SDL_AUDIODEVICEADDED ? InputEvent::CaptureDeviceAdded : InputEvent::CaptureDeviceRemoved;
+        e.device = ev.adevice.which;
+        break;
+    case SDL_APP_WILLENTERBACKGROUND:
+        e.type = InputEvent::WillEnterBackground;
+        break;
+    case SDL_APP_DIDENTERFOREGROUND:
+        e.type = InputEvent::DidEnterForeground;
         break;
     case SDL_QUIT:
         e.type = InputEvent::Quit;

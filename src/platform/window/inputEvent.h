@@ -24,7 +24,11 @@ struct InputEvent {
         KeyDown,    // key, repeat
         FocusLost,  // the window went to the background or was minimised
         FocusGained,
-        Resized,  // the drawable size changed
+        Resized,               // the drawable size changed
+        CaptureDeviceAdded,    // a microphone appeared
+        CaptureDeviceRemoved,  // a microphone went away: device
+        WillEnterBackground,   // the system is about to suspend the app
+        DidEnterForeground,
         Quit,
     };
     Type type = None;
@@ -35,6 +39,7 @@ struct InputEvent {
     bool repeat = false;
     InputKey key = InputKey::Other;
     int64_t finger = 0;
+    uint32_t device = 0;
 };
 
 // Mouse events that SDL makes up from touches, and touches made up from the
@@ -43,5 +48,9 @@ InputEvent translateEvent(const SDL_Event& event, const AppWindow& window);
 
 // Stops SDL from turning mouse input into touch events.
 void disableSyntheticTouches();
+
+// SDL announces every device present when audio starts; those are not
+// arrivals. Call once audio has started.
+void dropPendingDeviceArrivals();
 
 }  // namespace zorbel
