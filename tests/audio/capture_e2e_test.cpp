@@ -58,8 +58,7 @@ protected:
     }
 
     // Runs the frame timer until `until` holds or the time is up; seconds taken.
-    template <typename Pred>
-    double runUntil(double limitSeconds, Pred until)
+    template <typename Pred> double runUntil(double limitSeconds, Pred until)
     {
         const auto begin = std::chrono::steady_clock::now();
         const int check = loop.addRepeatingTimer(1.0 / 60.0, [&] {

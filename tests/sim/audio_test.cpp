@@ -44,14 +44,13 @@ std::string clickTrack(int bpm, int seconds)
     const std::string dir = test::freshDir("clicks");
     const double period = 60.0 / bpm;
     char cmd[1024];
-    std::snprintf(cmd, sizeof cmd,
-                  SOX " -n%s %s/click.wav synth 0.03 sine 1200 fade 0 0.03 0.025 pad 0 %.6f && " SOX
-                      " %s/click.wav %s/beats.wav repeat %d && " SOX
-                      " -n%s %s/bed.wav synth %d pinknoise vol 0.02 && " SOX
-                      " -m -v 0.8 %s/beats.wav %s/bed.wav -t raw%s -L %s/track.raw trim 0 %d",
-                  kRaw.c_str(), dir.c_str(), period - 0.03, dir.c_str(), dir.c_str(),
-                  static_cast<int>(seconds / period), kRaw.c_str(), dir.c_str(), seconds, dir.c_str(), dir.c_str(),
-                  kRaw.c_str(), dir.c_str(), seconds);
+    std::snprintf(
+        cmd, sizeof cmd,
+        SOX " -n%s %s/click.wav synth 0.03 sine 1200 fade 0 0.03 0.025 pad 0 %.6f && " SOX
+            " %s/click.wav %s/beats.wav repeat %d && " SOX " -n%s %s/bed.wav synth %d pinknoise vol 0.02 && " SOX
+            " -m -v 0.8 %s/beats.wav %s/bed.wav -t raw%s -L %s/track.raw trim 0 %d",
+        kRaw.c_str(), dir.c_str(), period - 0.03, dir.c_str(), dir.c_str(), static_cast<int>(seconds / period),
+        kRaw.c_str(), dir.c_str(), seconds, dir.c_str(), dir.c_str(), kRaw.c_str(), dir.c_str(), seconds);
     EXPECT_EQ(run(cmd), 0) << cmd;
     return dir + "/track.raw";
 }
@@ -91,7 +90,7 @@ double medianInterval(const std::vector<int>& beats)
 ::testing::AssertionResult atTempo(double framesPerBeat, double bpm)
 {
     const double expected = 3600.0 / bpm;
-    for (double factor : {1.0, 0.5, 2.0}) {
+    for (double factor : { 1.0, 0.5, 2.0 }) {
         if (std::fabs(framesPerBeat - expected * factor) <= 0.1 * expected * factor)
             return ::testing::AssertionSuccess();
     }
@@ -116,7 +115,7 @@ TEST(Recording, SilenceAndSteadyNoiseAreNoMusic)
     ASSERT_EQ(run(SOX " -n" + kRaw + " -t raw -L " + dir + "/silence.raw trim 0 15"), 0);
     ASSERT_EQ(run(SOX " -n" + kRaw + " -t raw -L " + dir + "/noise.raw synth 15 pinknoise vol 0.3"), 0);
     ASSERT_EQ(run(SOX " -n" + kRaw + " -t raw -L " + dir + "/hum.raw synth 15 sine 220 vol 0.5"), 0);
-    for (const char* name : {"silence", "noise", "hum"})
+    for (const char* name : { "silence", "noise", "hum" })
         EXPECT_TRUE(beatsHeard(dir + "/" + name + ".raw", 900).empty()) << name;
 }
 
@@ -144,7 +143,8 @@ TEST(Recording, LevelLinesAreAnErrorWithARecording)
     const std::string dir = test::freshDir("level");
     std::ofstream(dir + "/script") << "frames 1\nlevel 0.5\n";
     std::ofstream(dir + "/empty.raw");
-    const int status = std::system((ZORBEL_SIM " --audio " + dir + "/empty.raw " + dir + "/script 2>/dev/null").c_str());
+    const int status =
+        std::system((ZORBEL_SIM " --audio " + dir + "/empty.raw " + dir + "/script 2>/dev/null").c_str());
     EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 

@@ -31,8 +31,8 @@ struct ScriptCommand {
 };
 
 struct ScriptOptions {
-    bool allowCrop = false;   // crop and croptouches need the crop editor
-    bool allowLevel = true;   // not with --audio: the recording sets the level
+    bool allowCrop = false;  // crop and croptouches need the crop editor
+    bool allowLevel = true;  // not with --audio: the recording sets the level
 };
 
 // Parses the whole text. On the first error returns false and fills error
