@@ -7,6 +7,7 @@
 #include "platform/log/log.h"
 #include "platform/prefs/prefs.h"
 #include "platform/window/RunLoop.h"
+#include "view/faceTexture.h"
 #include "view/infoIcon.h"
 #include "view/textureUpload.h"
 
@@ -65,6 +66,7 @@ std::unique_ptr<EAGLView> EAGLView::initWithContext(std::shared_ptr<EAGLContext>
 
     faceTexture = 0;
     faceDefaults = Prefs::standardUserDefaults();
+    loadStoredFace();
 
     faceVertices = static_cast<float*>(std::malloc(146 * sizeof(float)));
     if (!faceVertices)

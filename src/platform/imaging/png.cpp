@@ -2,14 +2,43 @@
 
 #include <algorithm>
 #include <cairo.h>
+#include <cstdio>
 
 namespace zorbel {
 
 // Cairo's ARGB32 keeps one native-endian 32-bit word per pixel (A high, B low),
 // premultiplied like RGBAImage; only the byte order differs.
 
-bool loadPNG(const std::string& path, RGBAImage& out)
+bool pngHeaderSize(const std::string& path, int& width, int& height)
 {
+    // Signature (8 bytes), then the IHDR chunk: length, type, width, height.
+    unsigned char header[24];
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    const size_t got = std::fread(header, 1, sizeof header, f);
+    std::fclose(f);
+    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (got != sizeof header || !std::equal(signature, signature + 8, header) ||
+        !std::equal(header + 12, header + 16, reinterpret_cast<const unsigned char*>("IHDR")))
+        return false;
+    auto be32 = [](const unsigned char* p) {
+        return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+    };
+    const uint32_t w = be32(header + 16);
+    const uint32_t h = be32(header + 20);
+    if (w == 0 || h == 0 || w > 0x7fffffff || h > 0x7fffffff)
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool loadPNG(const std::string& path, RGBAImage& out, int maxSide)
+{
+    int claimedW = 0, claimedH = 0;
+    if (!pngHeaderSize(path, claimedW, claimedH) || claimedW > maxSide || claimedH > maxSide)
+        return false;  // not a PNG, or a decompression bomb
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     bool ok = cairo_surface_status(png) == CAIRO_STATUS_SUCCESS;
     if (ok) {
@@ -48,7 +77,7 @@ bool loadPNG(const std::string& path, RGBAImage& out)
     return ok;
 }
 
-bool savePNG(const std::string& path, const RGBAImage& img)
+bool encodePNG(const RGBAImage& img, std::vector<uint8_t>& png)
 {
     if (img.width <= 0 || img.height <= 0 || img.pixels.size() != size_t(img.width) * img.height * 4)
         return false;
@@ -70,10 +99,28 @@ bool savePNG(const std::string& path, const RGBAImage& img)
             }
         }
         cairo_surface_mark_dirty(s);
-        ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+        png.clear();
+        auto append = [](void* closure, const unsigned char* bytes, unsigned int length) {
+            auto* out = static_cast<std::vector<uint8_t>*>(closure);
+            out->insert(out->end(), bytes, bytes + length);
+            return CAIRO_STATUS_SUCCESS;
+        };
+        ok = cairo_surface_write_to_png_stream(s, append, &png) == CAIRO_STATUS_SUCCESS;
     }
     cairo_surface_destroy(s);
     return ok;
+}
+
+bool savePNG(const std::string& path, const RGBAImage& img)
+{
+    std::vector<uint8_t> png;
+    if (!encodePNG(img, png))
+        return false;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+    return std::fclose(f) == 0 && written;
 }
 
 }  // namespace zorbel
