@@ -1,0 +1,31 @@
+// Photos from the user's Pictures folder: listing them, and decoding them
+// (JPEG, PNG and the other formats gdk-pixbuf knows) upright, with their
+// EXIF orientation applied, into the pixel layout the rest of the program uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zorbel {
+
+struct RGBAImage;
+
+struct AlbumEntry {
+    std::string path;
+    int64_t modified = 0;  // seconds since the epoch
+};
+
+// Picture files in `dir` and one level of its subfolders, newest first.
+// A missing or unreadable folder gives an empty list.
+std::vector<AlbumEntry> listAlbum(const std::string& dir);
+
+// Decodes a photo with its longer side at most maxSide pixels, scaled while
+// decoding where the format allows it. A photo that cannot be decoded, has
+// no pixels, or would need far too much memory to decode is refused: false.
+bool loadPhoto(const std::string& path, RGBAImage& out, int maxSide = 4096);
+
+// A picture fitting in size x size, for the picker's grid; false as above.
+bool loadThumbnail(const std::string& path, int size, RGBAImage& out);
+
+}  // namespace zorbel

@@ -1,0 +1,115 @@
+// Listing and decoding photos of a Pictures folder.
+#include "platform/imaging/image.h"
+#include "platform/photos/photos.h"
+#include "testHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace zorbel {
+namespace {
+
+void touchAt(const std::string& path, long seconds)
+{
+    utimbuf t {seconds, seconds};
+    utime(path.c_str(), &t);
+}
+
+std::string makePicture(const std::string& path, const std::string& recipe)
+{
+    const std::string cmd = IM_CONVERT " " + recipe + " '" + path + "' 2>/dev/null";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    return path;
+}
+
+
+TEST(Album, ListsPicturesOneFolderDeepNewestFirst)
+{
+    const std::string dir = test::freshDir("Pictures");
+    mkdir((dir + "/holiday").c_str(), 0700);
+    mkdir((dir + "/holiday/deeper").c_str(), 0700);
+    mkdir((dir + "/.hidden").c_str(), 0700);
+    const char* files[] = {"/old.jpg", "/new.PNG", "/holiday/mid.jpeg", "/holiday/deeper/too-deep.jpg",
+                           "/.hidden/secret.jpg", "/notes.txt"};
+    long when = 1000;
+    for (const char* f : files) {
+        std::ofstream(dir + f) << "x";
+        touchAt(dir + f, when += 100);
+    }
+    touchAt(dir + "/old.jpg", 500);
+    const auto album = listAlbum(dir);
+    ASSERT_EQ(album.size(), 3u);
+    EXPECT_EQ(album[0].path, dir + "/holiday/mid.jpeg");
+    EXPECT_EQ(album[1].path, dir + "/new.PNG");
+    EXPECT_EQ(album[2].path, dir + "/old.jpg");
+    EXPECT_TRUE(listAlbum(dir + "/missing").empty());
+}
+
+// Adds an EXIF block with the given orientation right after the JPEG's start.
+void tagOrientation(const std::string& path, uint8_t orientation)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const char exif[] = {'\xff', '\xe1', 0, 34,  'E', 'x', 'i', 'f', 0, 0,                     // APP1, length 34
+                         'M',    'M',    0, 42, 0,   0,   0,   8,                                // big-endian TIFF
+                         0,      1,                                                            // one entry:
+                         0x01,   0x12,   0, 3,  0,   0,   0,   1, 0, static_cast<char>(orientation), 0, 0,
+                         0,      0,      0, 0};                                                // no next IFD
+    jpeg.insert(2, exif, sizeof exif);
+    std::ofstream(path, std::ios::binary) << jpeg;
+}
+
+TEST(Photos, JpegIsTurnedUprightByItsOrientationTag)
+{
+    // Stored 40 x 20, left half red, right half blue, tagged "turn right"
+    // (orientation 6): upright it is 20 x 40, red on top.
+    const std::string path =
+        makePicture(test::freshDir("exif") + "/turned.jpg", "-size 20x20 xc:red -size 20x20 xc:blue +append");
+    tagOrientation(path, 6);
+    RGBAImage img;
+    ASSERT_TRUE(loadPhoto(path, img));
+    ASSERT_EQ(img.width, 20);
+    ASSERT_EQ(img.height, 40);
+    const uint8_t* top = &img.pixels[(5 * 20 + 10) * 4];
+    const uint8_t* bottom = &img.pixels[(35 * 20 + 10) * 4];
+    EXPECT_GT(top[0], 200);
+    EXPECT_LT(top[2], 60);
+    EXPECT_GT(bottom[2], 200);
+    EXPECT_EQ(top[3], 255);
+}
+
+TEST(Photos, LargePhotosAreScaledAndThumbnailsFit)
+{
+    const std::string path = makePicture(test::freshDir("big") + "/wide.png", "-size 5000x100 xc:green");
+    RGBAImage img;
+    ASSERT_TRUE(loadPhoto(path, img));
+    EXPECT_EQ(img.width, 4096);
+    EXPECT_EQ(img.height, 82);
+    ASSERT_TRUE(loadThumbnail(path, 96, img));
+    EXPECT_EQ(img.width, 96);
+    EXPECT_LE(img.height, 96);
+}
+
+TEST(Photos, UnreadableFilesAreRefused)
+{
+    const std::string dir = test::freshDir("bad");
+    std::ofstream(dir + "/text.jpg") << "this is not a picture";
+    std::ofstream(dir + "/empty.png");
+    // A PNG whose header claims 30000 x 30000 pixels: refused before decoding.
+    std::ofstream(dir + "/bomb.png", std::ios::binary)
+        << std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 33);
+    RGBAImage img;
+    for (const char* name : {"/text.jpg", "/empty.png", "/bomb.png", "/missing.jpg"}) {
+        EXPECT_FALSE(loadPhoto(dir + name, img)) << name;
+        EXPECT_FALSE(loadThumbnail(dir + name, 64, img)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace zorbel
