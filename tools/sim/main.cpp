@@ -11,6 +11,7 @@
 #include "platform/imaging/image.h"
 #include "script.h"
 #include "trace.h"
+#include "ui/cropModel.h"
 #include "view/EAGLView.h"
 
 #include <algorithm>
@@ -41,6 +42,10 @@ const char kUsage[] =
     "  animation 0|1                    pause or resume the frame loop\n"
     "  strips                           print the current strips (S lines)\n"
     "  facefan                          print the face fan (V and T lines)\n"
+    "  crop W H                         a fresh crop editor (320 x 480 points) given a W x H pixel\n"
+    "                                   photo (W or H 0 or less: a photo without pixels), then a C line\n"
+    "  croptouches PHASE X1 Y1 [...]    one touch event on the crop editor (after a crop line); a moved\n"
+    "                                   event moves its first touch only; then a C line\n"
     "\n"
     "Options:\n"
     "  --strips        print the strips after every frame\n"
@@ -200,6 +205,8 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
 
     Guy& guy = *view->figure();
     std::vector<TouchPoint> touches;
+    CropModel crop;
+    const float cropHeight = 480.0f;  // the editor covers the 320 x 480 point screen
     long frame = 0;
     for (const ScriptCommand& c : script) {
         switch (c.kind) {
@@ -254,8 +261,21 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
             printFaceFan(stdout, faceVertices, faceTextCoords, faceVerticesN);
             break;
         case ScriptCommand::Crop:
-        case ScriptCommand::CropTouches:
-            break;  // rejected by the parser until the crop editor exists
+            crop = CropModel();
+            cropSetPhoto(crop, static_cast<int>(c.f[0]), static_cast<int>(c.f[1]));
+            printCropLine(stdout, crop);
+            break;
+        case ScriptCommand::CropTouches: {
+            const int count = static_cast<int>(c.f.size() / 2);
+            if (c.phase == TouchPhase::Began)
+                cropTouchesBegan(crop, c.f.data(), count, cropHeight);
+            else if (c.phase == TouchPhase::Moved)
+                cropTouchMoved(crop, c.f[0], c.f[1], cropHeight);
+            else
+                cropTouchesEnded(crop, c.f.data(), count, cropHeight);
+            printCropLine(stdout, crop);
+            break;
+        }
         }
     }
     std::fflush(stdout);
@@ -290,6 +310,7 @@ int main(int argc, char** argv)
     std::string error;
     ScriptOptions scriptOptions;
     scriptOptions.allowLevel = options.audio.empty();
+    scriptOptions.allowCrop = true;
     if (!parseScript(text, scriptOptions, script, error)) {
         std::fprintf(stderr, "zorbel-sim: %s\n", error.c_str());
         return 2;

@@ -137,7 +137,16 @@ bool parseLine(const std::vector<std::string>& w, const ScriptOptions& options, 
     }
     if (name == "crop" && options.allowCrop) {
         c.kind = ScriptCommand::Crop;
-        return floats(w, 1, 2, c.f, why);
+        if (!floats(w, 1, 2, c.f, why))
+            return false;
+        // Photo sizes in whole pixels; 0 or less is a photo without pixels.
+        for (float v : c.f) {
+            if (!(std::fabs(v) <= 1e9f) || std::floor(v) != v) {
+                why = "expects whole numbers of pixels";
+                return false;
+            }
+        }
+        return true;
     }
     why = "unknown command '" + name + "'";
     return false;
@@ -150,6 +159,7 @@ bool parseScript(const std::string& text, const ScriptOptions& options, std::vec
 {
     std::istringstream in(text);
     std::string line;
+    bool cropSeen = false;
     for (int number = 1; std::getline(in, line); ++number) {
         const size_t hash = line.find('#');
         if (hash != std::string::npos)
@@ -163,7 +173,14 @@ bool parseScript(const std::string& text, const ScriptOptions& options, std::vec
         ScriptCommand c;
         c.line = number;
         std::string why;
-        if (!parseLine(w, options, c, why)) {
+        bool ok = parseLine(w, options, c, why);
+        if (ok && c.kind == ScriptCommand::Crop)
+            cropSeen = true;
+        if (ok && c.kind == ScriptCommand::CropTouches && !cropSeen) {
+            why = "croptouches needs a crop editor: put a crop line first";
+            ok = false;
+        }
+        if (!ok) {
             error = "line " + std::to_string(number) + ": " + why;
             return false;
         }

@@ -19,7 +19,7 @@ struct ScriptCommand {
         Animation,    // count: 0 or 1
         Strips,
         FaceFan,
-        Crop,         // f[0..1]: photo width and height
+        Crop,         // f[0..1]: photo width and height, whole pixels
         CropTouches,  // phase, f: as for Touches
     };
     Kind kind = Strips;
@@ -36,7 +36,8 @@ struct ScriptOptions {
 };
 
 // Parses the whole text. On the first error returns false and fills error
-// with "line N: what is wrong".
+// with "line N: what is wrong". A croptouches line before any crop line is an
+// error.
 bool parseScript(const std::string& text, const ScriptOptions& options, std::vector<ScriptCommand>& out,
                  std::string& error);
 

@@ -1,6 +1,7 @@
 #include "trace.h"
 
 #include "figure/myGuy.h"
+#include "ui/cropModel.h"
 
 namespace zorbel {
 
@@ -70,6 +71,21 @@ void printMicLine(std::FILE* out, float minDyn, float sensitivity)
     std::fprintf(out, "M");
     number(out, minDyn);
     number(out, sensitivity);
+    std::fputc('\n', out);
+}
+
+void printCropLine(std::FILE* out, const CropModel& m)
+{
+    std::fprintf(out, "C");
+    number(out, m.imScale);
+    number(out, m.imRot);
+    number(out, m.imCenterX);
+    number(out, m.imCenterY);
+    std::fprintf(out, " %d", m.nbGrabs);
+    for (int k = 0; k < m.nbGrabs; ++k) {
+        number(out, m.grabx[k]);
+        number(out, m.graby[k]);
+    }
     std::fputc('\n', out);
 }
 

@@ -6,6 +6,7 @@
 namespace zorbel {
 
 struct Guy;
+struct CropModel;
 
 // F n beat x0 y0 .. x7 y7 vx0 vy0 .. vx7 vy7 eyesOpen mouthOpen blinkCountDown
 //   noMusicCountDown grabCount tackCount [gx gy tacked]*grabCount angle
@@ -19,5 +20,8 @@ void printFaceFan(std::FILE* out, const float* vertices, const float* texCoords,
 
 // M g_minDyn sensitivity
 void printMicLine(std::FILE* out, float minDyn, float sensitivity);
+
+// C imScale imRot imCenterX imCenterY nbGrabs [gx gy]*nbGrabs
+void printCropLine(std::FILE* out, const CropModel& crop);
 
 }  // namespace zorbel

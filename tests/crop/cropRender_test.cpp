@@ -1,0 +1,345 @@
+// The crop face rendered with cairo: where the photo lands, what is cut out,
+// and that the fast clipped render gives the very same pixels.
+#include "platform/imaging/cropRender.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+namespace zorbel {
+namespace {
+
+const double kPi = std::acos(-1.0);
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+
+RGBAImage makePhoto(int w, int h, Rgba fill)
+{
+    RGBAImage img;
+    img.width = w;
+    img.height = h;
+    img.pixels.resize(size_t(w) * h * 4);
+    for (size_t i = 0; i < img.pixels.size(); i += 4) {
+        img.pixels[i] = fill.r;
+        img.pixels[i + 1] = fill.g;
+        img.pixels[i + 2] = fill.b;
+        img.pixels[i + 3] = fill.a;
+    }
+    return img;
+}
+
+void put(RGBAImage& img, int x, int y, Rgba c)
+{
+    uint8_t* p = &img.pixels[(size_t(y) * img.width + x) * 4];
+    p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = c.a;
+}
+
+Rgba at(const RGBAImage& img, int x, int y)
+{
+    const uint8_t* p = &img.pixels[(size_t(y) * img.width + x) * 4];
+    return { p[0], p[1], p[2], p[3] };
+}
+
+// Opaque 16 x 16 blocks of unrelated colours.
+RGBAImage blockPhoto(int w, int h)
+{
+    RGBAImage img = makePhoto(w, h, { 0, 0, 0, 255 });
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned b = unsigned(x / 16) * 7919u + unsigned(y / 16) * 104729u;
+            put(img, x, y, { uint8_t(b * 37u), uint8_t(b * 91u >> 3), uint8_t(b * 53u >> 5), 255 });
+        }
+    return img;
+}
+
+// Every pixel its own colour, some of them translucent (premultiplied).
+RGBAImage noisePhoto(int w, int h)
+{
+    RGBAImage img = makePhoto(w, h, { 0, 0, 0, 0 });
+    uint32_t seed = 12345;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const uint8_t a = (seed >> 28) < 3 ? uint8_t(seed >> 8) : 255;
+            auto premul = [a](uint32_t v) { return uint8_t((v & 255u) * a / 255u); };
+            put(img, x, y, { premul(seed >> 24), premul(seed >> 16), premul(seed >> 12), a });
+        }
+    return img;
+}
+
+// A 6 x 6 pixel red square centred on image-frame point (cx, cy) (origin
+// bottom-left, y up) of a grey photo.
+RGBAImage markerPhoto(int w, int h, int cx, int cy)
+{
+    RGBAImage img = makePhoto(w, h, { 100, 100, 100, 255 });
+    for (int y = cy - 3; y < cy + 3; ++y)
+        for (int x = cx - 3; x < cx + 3; ++x)
+            put(img, x, h - 1 - y, { 255, 0, 0, 255 });
+    return img;
+}
+
+// The red marker's centre in the face, output frame (y up).
+bool markerCentre(const RGBAImage& face, double& qx, double& qy)
+{
+    double sum = 0, sx = 0, sy = 0;
+    for (int r = 0; r < face.height; ++r)
+        for (int c = 0; c < face.width; ++c) {
+            const Rgba p = at(face, c, r);
+            const double w = std::max(0, int(p.r) - int(p.g));
+            sum += w;
+            sx += w * (c + 0.5);
+            sy += w * (face.height - r - 0.5);
+        }
+    if (sum <= 0)
+        return false;
+    qx = sx / sum;
+    qy = sy / sum;
+    return true;
+}
+
+CropModel modelFor(const RGBAImage& photo)
+{
+    CropModel m;
+    cropSetPhoto(m, photo.width, photo.height);
+    return m;
+}
+
+// Photo point p in the face, from q = s R(theta) (p - m) + (181 cos 0.7854, 181 sin 0.7854).
+void facePoint(const CropModel& m, double px, double py, double& qx, double& qy)
+{
+    const double c = std::cos(double(m.imRot)), s = std::sin(double(m.imRot));
+    const double dx = px - m.imCenterX, dy = py - m.imCenterY;
+    qx = m.imScale * (c * dx - s * dy) + 181.0 * std::cos(double(0.7854f));
+    qy = m.imScale * (s * dx + c * dy) + 181.0 * std::sin(double(0.7854f));
+}
+
+// --- where the photo lands ---
+
+TEST(CropRender, UntouchedTransformShowsThePhotosMiddleSquare)
+{
+    const RGBAImage photo = blockPhoto(512, 512);
+    RGBAImage face;
+    ASSERT_TRUE(renderCropFace(photo, modelFor(photo), face));
+    ASSERT_EQ(face.width, 256);
+    ASSERT_EQ(face.height, 256);
+    ASSERT_EQ(face.pixels.size(), 256u * 256u * 4u);
+    // The face centre is 0.0125 px left of and 0.0013 px below the photo's
+    // centre: block edges blend by a few levels at most.
+    int worst = 0;
+    for (int r = 0; r < 256; ++r)
+        for (int c = 0; c < 256; ++c) {
+            const Rgba a = at(face, c, r), b = at(photo, c + 128, r + 128);
+            worst = std::max({ worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b),
+                               std::abs(a.a - b.a) });
+        }
+    EXPECT_LE(worst, 4);
+}
+
+TEST(CropRender, ThePhotoStandsUprightAndTurnsCounterClockwise)
+{
+    const Rgba red{ 255, 0, 0, 255 }, green{ 0, 255, 0, 255 }, blue{ 0, 0, 255, 255 }, white{ 255, 255, 255, 255 };
+    RGBAImage photo = makePhoto(512, 512, white);  // quadrants as seen, rows top first
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            put(photo, x, y, red);
+            put(photo, x + 256, y, green);
+            put(photo, x, y + 256, blue);
+        }
+    auto same = [](Rgba a, Rgba b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; };
+
+    CropModel m = modelFor(photo);
+    RGBAImage face;
+    ASSERT_TRUE(renderCropFace(photo, m, face));
+    EXPECT_TRUE(same(at(face, 20, 20), red));
+    EXPECT_TRUE(same(at(face, 235, 20), green));
+    EXPECT_TRUE(same(at(face, 20, 235), blue));
+    EXPECT_TRUE(same(at(face, 235, 235), white));
+
+    m.imRot = float(kPi / 2);  // a quarter turn counter-clockwise
+    ASSERT_TRUE(renderCropFace(photo, m, face));
+    EXPECT_TRUE(same(at(face, 20, 20), green));
+    EXPECT_TRUE(same(at(face, 20, 235), red));
+    EXPECT_TRUE(same(at(face, 235, 235), blue));
+    EXPECT_TRUE(same(at(face, 235, 20), white));
+}
+
+TEST(CropRender, AQuarterTurnPutsThePointRightOfCentreAboveIt)
+{
+    const RGBAImage photo = markerPhoto(512, 512, 266, 256);  // 10 px right of the centre
+    CropModel m = modelFor(photo);
+    m.imRot = float(kPi / 2);
+    RGBAImage face;
+    ASSERT_TRUE(renderCropFace(photo, m, face));
+    double qx, qy;
+    ASSERT_TRUE(markerCentre(face, qx, qy));
+    EXPECT_NEAR(qx, 181.0 * std::cos(double(0.7854f)), 0.1);
+    EXPECT_NEAR(qy, 181.0 * std::sin(double(0.7854f)) + 10.0, 0.1);
+}
+
+TEST(CropRender, AMarkerLandsWhereTheTransformSays)
+{
+    struct Case {
+        float rot, scale, cx, cy;
+        int px, py;
+    } cases[] = {
+        { 0.0f, 1.0f, 400, 300, 430, 260 },      { 0.6f, 1.7f, 380, 320, 400, 330 },
+        { -2.5f, 0.6f, 300, 250, 420, 180 },     { 7.0f, 2.3f, 520, 100, 530, 80 },
+        { 3.14159f, 1.0f, 100, 500, 150, 560 },
+    };
+    const int w = 640, h = 600;
+    for (const Case& c : cases) {
+        const RGBAImage photo = markerPhoto(w, h, c.px, c.py);
+        CropModel m = modelFor(photo);
+        m.imRot = c.rot;
+        m.imScale = c.scale;
+        m.imCenterX = c.cx;
+        m.imCenterY = c.cy;
+        RGBAImage face;
+        ASSERT_TRUE(renderCropFace(photo, m, face));
+        double qx, qy, ex, ey;
+        ASSERT_TRUE(markerCentre(face, qx, qy)) << c.rot;
+        facePoint(m, c.px, c.py, ex, ey);
+        EXPECT_NEAR(qx, ex, 0.25) << "turn " << c.rot << " scale " << c.scale;
+        EXPECT_NEAR(qy, ey, 0.25) << "turn " << c.rot << " scale " << c.scale;
+    }
+}
+
+TEST(CropRender, ASmallPhotoSitsInTheMiddleOnTransparency)
+{
+    const RGBAImage photo = makePhoto(200, 100, { 0, 0, 200, 255 });
+    RGBAImage face;
+    ASSERT_TRUE(renderCropFace(photo, modelFor(photo), face));
+    // The photo covers x 28..228 and y 78..178 of the face, about.
+    EXPECT_EQ(at(face, 128, 128).a, 255);
+    EXPECT_EQ(at(face, 30, 80).a, 255);
+    EXPECT_EQ(at(face, 226, 176).a, 255);
+    EXPECT_EQ(at(face, 128, 128).b, 200);
+    for (auto [x, y] : { std::pair{ 26, 128 }, { 230, 128 }, { 128, 76 }, { 128, 180 }, { 0, 0 }, { 255, 255 } })
+        EXPECT_EQ(at(face, x, y).a, 0) << x << ", " << y;
+}
+
+// --- the clipped render ---
+
+TEST(CropRender, ClippedAndWholeRendersAreByteIdentical)
+{
+    const RGBAImage photos[] = { noisePhoto(700, 600), noisePhoto(300, 1000), noisePhoto(200, 100) };
+    const struct {
+        float rot, scale, dx, dy;
+    } transforms[] = {
+        { 0, 1, 0, 0 },          { 0.7f, 1.3f, 11.3f, -7.9f }, { -2.1f, 0.37f, -80, 45.5f },
+        { 1.5707964f, 3, 0, 0 }, { 0.05f, 0.9f, 300, 200 },     { -6.05638647f, 1.48240709f, -50, -15 },
+    };
+    for (const RGBAImage& photo : photos) {
+        CropRenderer renderer;
+        ASSERT_TRUE(renderer.setPhoto(photo));
+        for (const auto& t : transforms) {
+            CropModel m = modelFor(photo);
+            m.imRot = t.rot;
+            m.imScale = t.scale;
+            m.imCenterX += t.dx;
+            m.imCenterY += t.dy;
+            RGBAImage clipped, whole;
+            ASSERT_TRUE(renderer.render(m, clipped, true));
+            ASSERT_TRUE(renderer.render(m, whole, false));
+            EXPECT_TRUE(clipped.pixels == whole.pixels)
+                << photo.width << " x " << photo.height << ", turn " << t.rot << " scale " << t.scale;
+        }
+    }
+}
+
+TEST(CropRender, EachRenderStartsFromAClearBitmap)
+{
+    const RGBAImage photo = noisePhoto(600, 500);
+    CropModel wide = modelFor(photo), narrow = modelFor(photo);
+    wide.imScale = 3;
+    narrow.imScale = 0.2f;
+    narrow.imRot = 0.4f;
+    for (bool clip : { true, false }) {
+        CropRenderer reused;
+        ASSERT_TRUE(reused.setPhoto(photo));
+        RGBAImage first, second, fresh;
+        ASSERT_TRUE(reused.render(wide, first, clip));
+        ASSERT_TRUE(reused.render(narrow, second, clip));
+        ASSERT_TRUE(renderCropFace(photo, narrow, fresh, clip));
+        EXPECT_TRUE(second.pixels == fresh.pixels) << "clip " << clip;
+        EXPECT_EQ(at(second, 2, 2).a, 0);  // the shrunken photo leaves the corner empty
+    }
+}
+
+TEST(CropRender, ANewPhotoReplacesTheOldOne)
+{
+    const RGBAImage big = makePhoto(800, 700, { 0, 200, 0, 255 });
+    const RGBAImage small = makePhoto(100, 100, { 0, 0, 200, 255 });
+    CropRenderer renderer;
+    ASSERT_TRUE(renderer.setPhoto(big));
+    ASSERT_TRUE(renderer.setPhoto(small));
+    RGBAImage face;
+    ASSERT_TRUE(renderer.render(modelFor(small), face));
+    EXPECT_EQ(at(face, 128, 128).b, 200);
+    EXPECT_EQ(at(face, 10, 10).a, 0);
+}
+
+// --- no face, or a transform that cannot be drawn ---
+
+TEST(CropRender, NoBitmapNoFace)
+{
+    RGBAImage face;
+    CropRenderer renderer;
+    EXPECT_FALSE(renderer.hasBitmap());
+    const RGBAImage photo = makePhoto(300, 300, { 9, 9, 9, 255 });
+    EXPECT_FALSE(renderer.render(modelFor(photo), face));
+
+    RGBAImage broken = photo;
+    broken.pixels.resize(100);
+    EXPECT_FALSE(renderer.setPhoto(broken));
+    EXPECT_FALSE(renderer.setPhoto(RGBAImage()));
+    EXPECT_FALSE(renderer.hasBitmap());
+
+    ASSERT_TRUE(renderer.setPhoto(photo));
+    EXPECT_FALSE(renderer.render(CropModel(), face));  // the editor was given no photo
+    EXPECT_TRUE(face.pixels.empty());
+}
+
+TEST(CropRender, AnUndrawableTransformGivesAnEmptyFaceAndLeavesTheRendererWorking)
+{
+    const RGBAImage photo = blockPhoto(400, 400);
+    const CropModel good = modelFor(photo);
+    RGBAImage expected;
+    ASSERT_TRUE(renderCropFace(photo, good, expected));
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float scale, cx, rot;
+    } bad[] = { { 0, 200, 0 }, { 1, nan, 0 }, { inf, 200, 0 }, { 1, 200, nan }, { 1e-30f, 200, 0 }, { 1e30f, 200, 0 } };
+    CropRenderer renderer;
+    ASSERT_TRUE(renderer.setPhoto(photo));
+    for (const auto& b : bad) {
+        for (bool clip : { true, false }) {
+            CropModel m = good;
+            m.imScale = b.scale;
+            m.imCenterX = b.cx;
+            m.imRot = b.rot;
+            RGBAImage face;
+            EXPECT_TRUE(renderer.render(m, face, clip));
+            ASSERT_EQ(face.pixels.size(), 256u * 256u * 4u);
+            if (b.scale == 0 || b.scale == inf || std::isnan(b.cx) || std::isnan(b.rot)) {
+                bool empty = true;
+                for (uint8_t v : face.pixels)
+                    empty = empty && v == 0;
+                EXPECT_TRUE(empty) << "scale " << b.scale << " centre " << b.cx << " turn " << b.rot;
+            }
+            RGBAImage after;
+            ASSERT_TRUE(renderer.render(good, after, clip));
+            EXPECT_TRUE(after.pixels == expected.pixels) << "after scale " << b.scale << " centre " << b.cx;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zorbel
