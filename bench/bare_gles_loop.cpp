@@ -58,8 +58,8 @@ int main(int argc, char** argv)
         return 1;
     const GLuint texture = makeCheckerTexture();
 
-    static const GLfloat vertices[8] = { -1, -1, 1, -1, -1, 1, 1, 1 };
-    static const GLfloat texCoords[8] = { 0, 0, 4, 0, 0, 6, 4, 6 };
+    static const GLfloat vertices[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    static const GLfloat texCoords[8] = {0, 0, 4, 0, 0, 6, 4, 6};
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glEnable(GL_TEXTURE_2D);

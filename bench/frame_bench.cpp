@@ -10,7 +10,7 @@
 #include <new>
 
 namespace {
-std::atomic<long> allocations{ 0 };
+std::atomic<long> allocations{0};
 }
 
 void* operator new(std::size_t size)

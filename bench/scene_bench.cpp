@@ -40,11 +40,11 @@ void drawView(benchmark::State& state, bool grabbed)
     for (int i = 0; i < 400; ++i)  // he stands up
         view->drawView();
     if (grabbed) {  // a tacked hand and a finger: tack tool and tacks drawn too
-        const TouchPoint hand{ 210.0f, 300.0f };
+        const TouchPoint hand{210.0f, 300.0f};
         view->touchesBegan(&hand, 1);
-        const TouchPoint corner{ 10.0f, 470.0f };
+        const TouchPoint corner{10.0f, 470.0f};
         view->touchesBegan(&corner, 1);
-        const TouchPoint finger{ 100.0f, 100.0f };
+        const TouchPoint finger{100.0f, 100.0f};
         view->touchesBegan(&finger, 1);
     }
     for (auto _ : state)

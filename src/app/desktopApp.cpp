@@ -3,7 +3,10 @@
 #include "audio/audioInMeter.h"
 #include "audio/audioInput.h"
 #include "platform/audio/sdlAudioInput.h"
+#include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
+#include "platform/imaging/image.h"
+#include "ui/screens.h"
 #include "platform/log/log.h"
 #include "platform/window/inputEvent.h"
 #include "view/EAGLView.h"
@@ -12,6 +15,12 @@
 
 namespace zorbel {
 
+namespace {
+// Touch ids: the mouse (and its mirrored Alt finger), then real fingers.
+const int64_t kMouseTouch = 1;
+const int64_t kFingerTouches = 1000;
+}  // namespace
+
 DesktopApp::DesktopApp() = default;
 
 DesktopApp::~DesktopApp()
@@ -19,6 +28,13 @@ DesktopApp::~DesktopApp()
     stopAudioInMeter(0);
     if (accelerometerTimer)
         runLoop.invalidateTimer(accelerometerTimer);
+    if (screensTexture && EAGLContext::setCurrentContext(window.context()))
+        glDeleteTextures(1, &screensTexture);
+    setMainThreadWakeUp(nullptr);
+    if (view) {
+        EventScope scope;  // the tree lets go of the GL view and what is over it
+        view->removeFromSuperview();
+    }
     view.reset();  // before the window's context goes
 }
 
@@ -44,23 +60,52 @@ bool DesktopApp::start()
         });
     };
     delegate.applicationDidFinishLaunching();
+    installScreens(screen, view);
+    setMainThreadWakeUp(RunLoop::wakeUp);
 
     runLoop.setEventHandler([this](const SDL_Event& e) { handle(e); });
-    runLoop.setRefreshHandler([this] { composite(); });
+    runLoop.setRefreshHandler([this] {
+        runMainThreadTasks();
+        composite();
+    });
     layout();
     composite();
     return true;
 }
 
-// Shows the GL layer's last picture, when there is a new one to show.
+// Shows the GL layer's last picture and the views over it, when either changed.
 void DesktopApp::composite()
 {
     const uint64_t presented = view->layer().presentCount();
-    if (presented == composited && !mustComposite)
+    const bool screensChanged = screen.needsDisplay();
+    if (presented == composited && !mustComposite && !screensChanged)
         return;
-    window.composite(view->layer());
+    if (screensChanged)
+        uploadScreens();
+    window.composite(view->layer(), screensShown ? screensTexture : 0);
     composited = presented;
     mustComposite = false;
+}
+
+// Draws the views over the scene at the window's pixel scale into a texture.
+void DesktopApp::uploadScreens()
+{
+    screensShown = !onlyTheScene(screen, *view);
+    const float ppp = window.pixelsPerPoint();
+    RGBAImage picture;
+    screen.render(static_cast<int>(std::lround(320.0f * ppp)), static_cast<int>(std::lround(480.0f * ppp)), picture);
+    if (!screensShown)
+        return;
+    EAGLContext::setCurrentContext(window.context());
+    if (!screensTexture)
+        glGenTextures(1, &screensTexture);
+    glBindTexture(GL_TEXTURE_2D, screensTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width, picture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 picture.pixels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 // Sizes the GL layer to the window's pixels and rebuilds the framebuffer,
@@ -74,16 +119,19 @@ void DesktopApp::layout()
     mustComposite = true;
 }
 
-void DesktopApp::touches(int phase, const TouchPoint* points, int count)
+// One touch event into the view tree: the GL view, or a screen over it.
+void DesktopApp::touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId)
 {
     if (count == 0)
         return;
-    if (phase == 0)
-        view->touchesBegan(points, count);
-    else if (phase == 1)
-        view->touchesMoved(points, count);
-    else
-        view->touchesEnded(points, count);
+    std::vector<Touch> event;
+    for (int i = 0; i < count; ++i) {
+        Touch t;
+        t.id = firstId + i;
+        t.screenLocation = {points[i].x, points[i].y};
+        event.push_back(t);
+    }
+    screen.dispatch(phase, event);
 }
 
 void DesktopApp::handle(const SDL_Event& event)
@@ -94,30 +142,33 @@ void DesktopApp::handle(const SDL_Event& event)
     switch (e.type) {
     case InputEvent::PointerDown:
         if (e.onScreen)
-            touches(0, points, pointer.down(e.x, e.y, e.alt, points));
+            touches(TouchPhase::Began, points, pointer.down(e.x, e.y, e.alt, points), kMouseTouch);
         break;
     case InputEvent::PointerMove:
-        touches(1, points, pointer.move(e.x, e.y, points));
+        touches(TouchPhase::Moved, points, pointer.move(e.x, e.y, points), kMouseTouch);
         break;
     case InputEvent::PointerUp:
-        touches(2, points, pointer.up(e.x, e.y, points));
+        touches(TouchPhase::Ended, points, pointer.up(e.x, e.y, points), kMouseTouch);
         break;
     case InputEvent::TouchDown:
-        if (e.onScreen) {
-            points[0] = { e.x, e.y };
-            touches(0, points, 1);
-        }
-        break;
     case InputEvent::TouchMove:
     case InputEvent::TouchUp:
-        points[0] = { e.x, e.y };
-        touches(e.type == InputEvent::TouchMove ? 1 : 2, points, 1);
+        if (e.type == InputEvent::TouchDown && !e.onScreen)
+            break;
+        points[0] = {e.x, e.y};
+        touches(e.type == InputEvent::TouchDown   ? TouchPhase::Began
+                : e.type == InputEvent::TouchMove ? TouchPhase::Moved
+                                                  : TouchPhase::Ended,
+                points, 1, kFingerTouches + e.finger);
         break;
     case InputEvent::KeyDown:
         if (e.key == InputKey::F11 && !e.repeat)
             window.toggleFullscreen();
-        else if (e.key == InputKey::Escape)
+        else if (e.key == InputKey::Escape && !closeTopScreen(screen))
             window.leaveFullscreen();
+        break;
+    case InputEvent::FileDropped:
+        photoDropped(view, e.path);
         break;
     case InputEvent::FocusLost:
         delegate.applicationWillResignActive();

@@ -5,6 +5,7 @@
 #include "app/iZorbelAppDelegate.h"
 #include "app/pointerTouches.h"
 #include "audio/interruptions.h"
+#include "platform/kit/kit.h"
 #include "platform/sensors/accelerometer.h"
 #include "platform/window/AppWindow.h"
 #include "platform/window/RunLoop.h"
@@ -30,18 +31,22 @@ private:
     void handle(const SDL_Event& event);
     void layout();
     void composite();
-    void touches(int phase, const TouchPoint* points, int count);
+    void touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId);
+    void uploadScreens();
 
     AppWindow window;
     RunLoop runLoop;
+    Screen screen;
     Accelerometer accelerometer;
-    std::unique_ptr<EAGLView> view;
+    std::shared_ptr<EAGLView> view;
     iZorbelAppDelegate delegate;
     PointerTouches pointer;
     AudioInterruptions interruptions;
     int accelerometerTimer = 0;
     uint64_t composited = ~uint64_t(0);
     bool mustComposite = true;
+    uint32_t screensTexture = 0;  // the views over the scene, drawn with cairo
+    bool screensShown = false;
 };
 
 }  // namespace zorbel

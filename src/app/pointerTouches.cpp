@@ -4,10 +4,10 @@ namespace zorbel {
 
 int PointerTouches::fill(float px, float py, TouchPoint out[2]) const
 {
-    out[0] = { px, py };
+    out[0] = {px, py};
     if (!mirrored_)
         return 1;
-    out[1] = { viewWidth - px, viewHeight - py };
+    out[1] = {viewWidth - px, viewHeight - py};
     return 2;
 }
 

@@ -13,7 +13,7 @@ struct BeatDetector {
     float avgCandidatePerFrame = 0.0f;  // running average of onsets per frame
     float avgBeatPerFrame = 0.0f;       // running average of positive peaks per frame
     double alpha = 0.98;                // resonator pole radius
-    double resOut[3] = { 0.0, 0.0, 0.0 };
+    double resOut[3] = {0.0, 0.0, 0.0};
     float minBpf = 0.02f;  // least rate that still counts as music
     int isMusic = 0;
     int isMusicHyst = 0;  // 0..30 frames of hysteresis

@@ -87,7 +87,7 @@ Guy* NewGuy(float minX, float maxX, float minY, float maxY)
     guy->eyesOpen = 1;
     guy->blinkCountDown = 240;
 
-    const float masses[8] = { 1.0f, 1.0f, 1.0f, -0.5f, 0.08f, 0.08f, -0.4f, -0.4f };
+    const float masses[8] = {1.0f, 1.0f, 1.0f, -0.5f, 0.08f, 0.08f, -0.4f, -0.4f};
     for (int i = 0; i < 8; ++i)
         guy->mass[i] = masses[i];
 

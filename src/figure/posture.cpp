@@ -30,11 +30,11 @@ void ChangePosture(Guy* guy, int chance)
         float low, high;
     };
     static const Dance springs[5] = {
-        { 0, 1, 50.0f, 120.0f },  // leg 1
-        { 0, 2, 50.0f, 120.0f },  // leg 2
-        { 6, 4, 40.0f, 80.0f },   // arm 1
-        { 7, 5, 40.0f, 80.0f },   // arm 2
-        { 4, 5, 75.0f, 150.0f },  // hand spread
+        {0, 1, 50.0f, 120.0f},  // leg 1
+        {0, 2, 50.0f, 120.0f},  // leg 2
+        {6, 4, 40.0f, 80.0f},   // arm 1
+        {7, 5, 40.0f, 80.0f},   // arm 2
+        {4, 5, 75.0f, 150.0f},  // hand spread
     };
     for (const Dance& s : springs) {
         if (std::rand() % 100 < chance)

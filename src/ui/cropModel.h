@@ -25,14 +25,14 @@ struct CropModel {
     float imScale = 0;    // output pixels per photo pixel (1 once a photo is set)
     float imCenterX = 0;  // image-frame point shown at the centre of the face
     float imCenterY = 0;
-    float imRot = 0;      // radians, counter-clockwise; never wrapped
-    CropRect clipRect;    // the face inside the bitmap, from its top-left corner
-    int imgH = 0;         // photo size, pixels
+    float imRot = 0;    // radians, counter-clockwise; never wrapped
+    CropRect clipRect;  // the face inside the bitmap, from its top-left corner
+    int imgH = 0;       // photo size, pixels
     int imgW = 0;
-    int ctxtW = 0;        // bitmap size: the photo's, at least 256 each way
+    int ctxtW = 0;  // bitmap size: the photo's, at least 256 each way
     int ctxtH = 0;
-    bool hasBitmap = false;  // a photo with pixels was set
-    int nbGrabs = 0;         // grab points in use, in the order first recorded
+    bool hasBitmap = false;           // a photo with pixels was set
+    int nbGrabs = 0;                  // grab points in use, in the order first recorded
     float grabx[kCropMaxGrabs] = {};  // grab frame, last processed positions
     float graby[kCropMaxGrabs] = {};
 };

@@ -29,12 +29,12 @@ Prefs* faceDefaults = nullptr;
 namespace {
 
 // Icon colours persist from frame to frame for the whole program.
-float iconRGB[3] = { 0.0f, 0.0f, 0.0f };
-float tackToolRGB[3] = { 0.0f, 0.0f, 0.0f };
+float iconRGB[3] = {0.0f, 0.0f, 0.0f};
+float tackToolRGB[3] = {0.0f, 0.0f, 0.0f};
 
-const GLfloat bbVertices[8] = { -1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f };
-const GLshort bbTexCoords[8] = { 0, 0, 1, 0, 0, 1, 1, 1 };
-const GLfloat tkVertices[8] = { -0.1f, -0.1f, 0.1f, -0.1f, -0.1f, 0.1f, 0.1f, 0.1f };
+const GLfloat bbVertices[8] = {-1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f};
+const GLshort bbTexCoords[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+const GLfloat tkVertices[8] = {-0.1f, -0.1f, 0.1f, -0.1f, -0.1f, 0.1f, 0.1f, 0.1f};
 
 // A chalk or plain stroke: the strip doubles as its texture coordinates, so
 // the chalk grain stays fixed to the board.
@@ -47,9 +47,11 @@ void drawStrip(const float* strip, int count)
 
 }  // namespace
 
-std::unique_ptr<EAGLView> EAGLView::initWithContext(std::shared_ptr<EAGLContext> ctx, RunLoop* runLoop)
+EAGLView::EAGLView() : View(Rect{0, 0, 320, 480}) {}
+
+std::shared_ptr<EAGLView> EAGLView::initWithContext(std::shared_ptr<EAGLContext> ctx, RunLoop* runLoop)
 {
-    std::unique_ptr<EAGLView> view(new EAGLView());
+    std::shared_ptr<EAGLView> view(new EAGLView());
     view->layer_.reset(new EAGLLayer());
     view->runLoop_ = runLoop;
 
@@ -434,6 +436,34 @@ void EAGLView::touchesBegan(const TouchPoint* touches, int count)
         ViewToWorld(t.x, t.y, boundsWidth(), boundsHeight(), x, y);
         GrabBegan(guy, x, y);
     }
+}
+
+std::vector<TouchPoint> EAGLView::inView(const std::vector<Touch>& touches) const
+{
+    std::vector<TouchPoint> points;
+    for (const Touch& t : touches) {
+        const Point p = t.locationInView(this);
+        points.push_back({p.x, p.y});
+    }
+    return points;
+}
+
+void EAGLView::touchesBegan(const std::vector<Touch>& touches)
+{
+    const auto points = inView(touches);
+    touchesBegan(points.data(), static_cast<int>(points.size()));
+}
+
+void EAGLView::touchesMoved(const std::vector<Touch>& touches)
+{
+    const auto points = inView(touches);
+    touchesMoved(points.data(), static_cast<int>(points.size()));
+}
+
+void EAGLView::touchesEnded(const std::vector<Touch>& touches)
+{
+    const auto points = inView(touches);
+    touchesEnded(points.data(), static_cast<int>(points.size()));
 }
 
 void EAGLView::touchesMoved(const TouchPoint* touches, int count)

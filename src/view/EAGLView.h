@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/gles/gles.h"
+#include "platform/kit/kit.h"
 #include "view/dirtyBox.h"
 #include "view/touchGrab.h"
 
@@ -33,20 +34,20 @@ extern float* faceTextCoords;
 extern int faceVerticesN;
 extern Prefs* faceDefaults;
 
-class EAGLView {
+class EAGLView : public View {
 public:
     // Builds the view on a rendering context, in the order of the phone
     // program's start-up (so the same rand() calls). runLoop may be null
     // (headless): the frame timer then never fires. nullptr when the context
     // cannot be made current.
-    static std::unique_ptr<EAGLView> initWithContext(std::shared_ptr<EAGLContext> context, RunLoop* runLoop);
-    ~EAGLView();
+    static std::shared_ptr<EAGLView> initWithContext(std::shared_ptr<EAGLContext> context, RunLoop* runLoop);
+    ~EAGLView() override;
     EAGLView(const EAGLView&) = delete;
     EAGLView& operator=(const EAGLView&) = delete;
 
     // The view's bounds in points (320 x 480) and its layer's pixel size.
-    float boundsWidth() const { return 320.0f; }
-    float boundsHeight() const { return 480.0f; }
+    float boundsWidth() const { return bounds().width; }
+    float boundsHeight() const { return bounds().height; }
     EAGLLayer& layer() { return *layer_; }
     EAGLContext* eaglContext() const { return context.get(); }
 
@@ -73,6 +74,13 @@ public:
     void touchesMoved(const TouchPoint* touches, int count);
     void touchesEnded(const TouchPoint* touches, int count);
 
+    // The same, as the view tree delivers them (also those passed on by an
+    // overlay that does not handle them). Cancelled touches are not handled.
+    void touchesBegan(const std::vector<Touch>& touches) override;
+    void touchesMoved(const std::vector<Touch>& touches) override;
+    void touchesEnded(const std::vector<Touch>& touches) override;
+    void touchesCancelled(const std::vector<Touch>&) override {}
+
     void setAccelX(float x) { accelX = x; }
     void setAccelY(float y) { accelY = y; }
     void setAccelZ(float z) { accelZ = z; }
@@ -88,7 +96,8 @@ public:
     float infoIconAngle() const { return angle; }
 
 private:
-    EAGLView() = default;
+    EAGLView();
+    std::vector<TouchPoint> inView(const std::vector<Touch>& touches) const;
     void setAnimationTimer(int timer);
 
     int backingWidth = 0;

@@ -28,7 +28,7 @@ void DirtyBox::addSquare(float x, float y, float half)
 ScissorRect dirtyPixels(const DirtyBox& box, int width, int height, int marginPixels)
 {
     if (box.empty())
-        return { 0, 0, 0, 0 };
+        return {0, 0, 0, 0};
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     const int x0 = std::max(0, static_cast<int>(std::floor((box.minX + 1.0f) * 0.5f * w)) - marginPixels);
@@ -36,8 +36,8 @@ ScissorRect dirtyPixels(const DirtyBox& box, int width, int height, int marginPi
     const int x1 = std::min(width, static_cast<int>(std::ceil((box.maxX + 1.0f) * 0.5f * w)) + marginPixels);
     const int y1 = std::min(height, static_cast<int>(std::ceil((box.maxY + 1.5f) / 3.0f * h)) + marginPixels);
     if (x1 <= x0 || y1 <= y0)
-        return { 0, 0, 0, 0 };
-    return { x0, y0, x1 - x0, y1 - y0 };
+        return {0, 0, 0, 0};
+    return {x0, y0, x1 - x0, y1 - y0};
 }
 
 }  // namespace zorbel

@@ -48,7 +48,7 @@ void FlipInfoIcon(float& angle)
 
 void FadeIconColour(float* rgb)
 {
-    static const float target[3] = { 0.553f, 0.773f, 1.0f };
+    static const float target[3] = {0.553f, 0.773f, 1.0f};
     for (int i = 0; i < 3; ++i)
         rgb[i] = rgb[i] + (target[i] - rgb[i]) * 0.1f;
 }

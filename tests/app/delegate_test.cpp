@@ -36,7 +36,7 @@ protected:
 
     RunLoop loop;
     std::shared_ptr<EAGLContext> context;
-    std::unique_ptr<EAGLView> view;
+    std::shared_ptr<EAGLView> view;
     iZorbelAppDelegate delegate;
 };
 

@@ -73,7 +73,7 @@ protected:
 
     RunLoop loop;
     std::shared_ptr<EAGLContext> context;
-    std::unique_ptr<EAGLView> view;
+    std::shared_ptr<EAGLView> view;
 };
 
 TEST_F(CaptureSceneTest, HearsMusicFromTheCaptureDeviceWithinSeconds)

@@ -29,7 +29,7 @@ TEST(LevelMeter, SilenceIsZeroAndAFullScaleSquareIsOne)
 
 TEST(LevelMeter, SineReadsItsRootMeanSquare)
 {
-    for (double amplitude : { 0.1, 0.5, 1.0 }) {
+    for (double amplitude : {0.1, 0.5, 1.0}) {
         std::vector<int16_t> sine(80000);
         for (size_t i = 0; i < sine.size(); ++i)
             sine[i] = static_cast<int16_t>(std::lround(32767 * amplitude * std::sin(2 * M_PI * 440.0 * i / 8000.0)));

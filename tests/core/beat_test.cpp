@@ -21,7 +21,7 @@ float clickLevel(int frame)
 
 TEST(BeatDetector, SilenceAndASteadyLevelAreNeverMusic)
 {
-    for (float level : { 0.0f, 0.3f, 1.0f }) {
+    for (float level : {0.0f, 0.3f, 1.0f}) {
         BeatDetector d;
         float lastOnsetRate = 0;
         for (int i = 0; i < 3000; ++i) {
@@ -69,8 +69,8 @@ TEST(BeatDetector, NotANumberOrInfinityLeavesTheStateAlone)
     BeatDetector d;
     for (int i = 0; i < 500; ++i)
         beatDetectorStep(d, clickLevel(i), 0.04f);
-    for (float bad : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                       -std::numeric_limits<float>::infinity() }) {
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                      -std::numeric_limits<float>::infinity()}) {
         BeatDetector before = d;
         EXPECT_EQ(beatDetectorStep(d, bad, 0.04f), 0.0f);
         EXPECT_EQ(0, std::memcmp(&before, &d, sizeof d));
@@ -115,8 +115,8 @@ TEST(MicSensitivity, StoredValueLoadsWithTheDefaultForBadOnes)
     struct Case {
         float stored, expected;
     };
-    const Case cases[] = { { 0.0f, 0.04f },  { -0.5f, 0.04f }, { std::numeric_limits<float>::quiet_NaN(), 0.04f },
-                           { 0.07f, 0.07f }, { 0.5f, 0.5f },   { std::numeric_limits<float>::infinity(), 0.04f } };
+    const Case cases[] = {{0.0f, 0.04f},  {-0.5f, 0.04f}, {std::numeric_limits<float>::quiet_NaN(), 0.04f},
+                          {0.07f, 0.07f}, {0.5f, 0.5f},   {std::numeric_limits<float>::infinity(), 0.04f}};
     for (const Case& c : cases) {
         Prefs::standardUserDefaults()->setFloat(c.stored, "MIN_DYN");
         loadMicSensitivity();

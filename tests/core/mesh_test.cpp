@@ -24,8 +24,8 @@ std::unique_ptr<Guy, GuyDeleter> uprightGuy()
 {
     std::unique_ptr<Guy, GuyDeleter> g(NewGuy(-1, 1, -1.5f, 1.5f));
     const float s = g->scale;
-    const float x[8] = { 0, -30 * s, 30 * s, 0, -60 * s, 60 * s, -15 * s, 15 * s };
-    const float y[8] = { 0, -90 * s, -90 * s, 75 * s, 10 * s, 10 * s, 50 * s, 50 * s };
+    const float x[8] = {0, -30 * s, 30 * s, 0, -60 * s, 60 * s, -15 * s, 15 * s};
+    const float y[8] = {0, -90 * s, -90 * s, 75 * s, 10 * s, 10 * s, 50 * s, 50 * s};
     for (int i = 0; i < 8; ++i) {
         g->posX[i] = x[i];
         g->posY[i] = y[i];

@@ -87,8 +87,8 @@ TEST(Physics, FrictionLimitFollowsTheStickynessMultiplier)
         float multiplier, gravityX;
         bool grips;
     };
-    const Case cases[] = { { 1.0f, 90.0f, true },  { 1.0f, 110.0f, false }, { 0.1f, 9.0f, true },
-                           { 0.1f, 11.0f, false }, { 1.9f, 180.0f, true },  { 1.9f, 200.0f, false } };
+    const Case cases[] = {{1.0f, 90.0f, true},  {1.0f, 110.0f, false}, {0.1f, 9.0f, true},
+                          {0.1f, 11.0f, false}, {1.9f, 180.0f, true},  {1.9f, 200.0f, false}};
     for (const Case& c : cases) {
         GuyPtr g = looseMasses();
         g_stickynessMultiplier = c.multiplier;

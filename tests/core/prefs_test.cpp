@@ -82,7 +82,7 @@ TEST(Prefs, EveryChangeIsOnDiskAtOnceWithNoTempFilesLeft)
     p.setFloat(1.5f, "SPR_DAMP_MULT");
     EXPECT_EQ(Prefs(dir + "/preferences.ini").floatForKey("SPR_DAMP_MULT"), 1.5f);
     p.setBool(false, "DISABLE_MIC");
-    EXPECT_EQ(listDir(dir), std::vector<std::string>{ "preferences.ini" });
+    EXPECT_EQ(listDir(dir), std::vector<std::string>{"preferences.ini"});
 }
 
 TEST(Prefs, BrokenFilesAreMovedAsideAndDefaultsUsed)

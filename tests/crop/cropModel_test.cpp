@@ -25,8 +25,8 @@ void ended(CropModel& m, std::initializer_list<float> xy)
 bool sameState(const CropModel& a, const CropModel& b)
 {
     if (a.imScale != b.imScale || a.imRot != b.imRot || a.imCenterX != b.imCenterX || a.imCenterY != b.imCenterY ||
-        a.nbGrabs != b.nbGrabs || a.imgW != b.imgW || a.imgH != b.imgH || a.ctxtW != b.ctxtW ||
-        a.ctxtH != b.ctxtH || a.hasBitmap != b.hasBitmap || a.clipRect.y != b.clipRect.y)
+        a.nbGrabs != b.nbGrabs || a.imgW != b.imgW || a.imgH != b.imgH || a.ctxtW != b.ctxtW || a.ctxtH != b.ctxtH ||
+        a.hasBitmap != b.hasBitmap || a.clipRect.y != b.clipRect.y)
         return false;
     for (int i = 0; i < kCropMaxGrabs; ++i)
         if (a.grabx[i] != b.grabx[i] || a.graby[i] != b.graby[i])
@@ -64,8 +64,8 @@ TEST(CropPhoto, BitmapSizeAndFaceSquare)
         int w, h, ctxtW, ctxtH;
         float clipY;
     } cases[] = {
-        { 320, 320, 320, 320, 64 },   { 1600, 1200, 1600, 1200, 944 }, { 200, 100, 256, 256, 0 },
-        { 255, 256, 256, 256, 0 },    { 256, 255, 256, 256, 0 },       { 1, 4000, 256, 4000, 3744 },
+        {320, 320, 320, 320, 64}, {1600, 1200, 1600, 1200, 944}, {200, 100, 256, 256, 0},
+        {255, 256, 256, 256, 0},  {256, 255, 256, 256, 0},       {1, 4000, 256, 4000, 3744},
     };
     for (const Case& c : cases) {
         CropModel m;
@@ -86,7 +86,7 @@ TEST(CropPhoto, ResetsTheTransformButKeepsGrabPoints)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 100, 100, 200, 150 });
+    began(m, {100, 100, 200, 150});
     cropTouchMoved(m, 230, 120, kH);
     ASSERT_NE(m.imScale, 1.0f);
     cropSetPhoto(m, 1601, 1201);
@@ -119,7 +119,7 @@ TEST(CropPhoto, APhotoWithoutPixelsChangesNothing)
 TEST(CropFingers, BeganStoresGrabFramePointsInOrder)
 {
     CropModel m;
-    began(m, { 10, 20, 30, 470 });
+    began(m, {10, 20, 30, 470});
     ASSERT_EQ(m.nbGrabs, 2);
     EXPECT_EQ(m.grabx[0], 10.0f);
     EXPECT_EQ(m.graby[0], 460.0f);
@@ -139,25 +139,25 @@ TEST(CropFingers, TheEleventhTouchIsNotRecorded)
     cropTouchesBegan(m, xy + 16, 3, kH);
     ASSERT_EQ(m.nbGrabs, 10);
     EXPECT_EQ(m.grabx[9], 90.0f);
-    began(m, { 5, 5 });
+    began(m, {5, 5});
     EXPECT_EQ(m.nbGrabs, 10);
 }
 
 TEST(CropFingers, LiftingTheOnlyFingerClearsWhereverItLifts)
 {
     CropModel m;
-    began(m, { 10, 10 });
-    ended(m, { 300, 400 });
+    began(m, {10, 10});
+    ended(m, {300, 400});
     EXPECT_EQ(m.nbGrabs, 0);
-    ended(m, { 300, 400 });  // nothing left to lift
+    ended(m, {300, 400});  // nothing left to lift
     EXPECT_EQ(m.nbGrabs, 0);
 }
 
 TEST(CropFingers, LiftingRemovesTheNearestGrabPointKeepingOrder)
 {
     CropModel m;
-    began(m, { 10, 10, 100, 10, 200, 10 });
-    ended(m, { 95, 12 });
+    began(m, {10, 10, 100, 10, 200, 10});
+    ended(m, {95, 12});
     ASSERT_EQ(m.nbGrabs, 2);
     EXPECT_EQ(m.grabx[0], 10.0f);
     EXPECT_EQ(m.grabx[1], 200.0f);
@@ -166,8 +166,8 @@ TEST(CropFingers, LiftingRemovesTheNearestGrabPointKeepingOrder)
 TEST(CropFingers, ALiftHalfwayRemovesTheLowerIndex)
 {
     CropModel m;
-    began(m, { 200, 10, 100, 10 });
-    ended(m, { 150, 10 });
+    began(m, {200, 10, 100, 10});
+    ended(m, {150, 10});
     ASSERT_EQ(m.nbGrabs, 1);
     EXPECT_EQ(m.grabx[0], 100.0f);
 }
@@ -175,8 +175,8 @@ TEST(CropFingers, ALiftHalfwayRemovesTheLowerIndex)
 TEST(CropFingers, OneEventLiftingEveryFinger)
 {
     CropModel m;
-    began(m, { 10, 10, 100, 10, 200, 10 });
-    ended(m, { 100, 10, 900, 900, 900, 900 });  // the last lift finds one point: clears
+    began(m, {10, 10, 100, 10, 200, 10});
+    ended(m, {100, 10, 900, 900, 900, 900});  // the last lift finds one point: clears
     EXPECT_EQ(m.nbGrabs, 0);
 }
 
@@ -184,10 +184,10 @@ TEST(CropFingers, LiftsKeepTheTransform)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 100, 100, 200, 150 });
+    began(m, {100, 100, 200, 150});
     cropTouchMoved(m, 230, 120, kH);
     const CropModel moved = m;
-    ended(m, { 230, 120, 100, 100 });
+    ended(m, {230, 120, 100, 100});
     EXPECT_EQ(m.imScale, moved.imScale);
     EXPECT_EQ(m.imRot, moved.imRot);
     EXPECT_EQ(m.imCenterX, moved.imCenterX);
@@ -200,7 +200,7 @@ TEST(CropOneFinger, PanAtScaleTwoMovesTheCentreByHalf)
     CropModel m;
     cropSetPhoto(m, 640, 480);
     m.imScale = 2;
-    began(m, { 100, 200 });
+    began(m, {100, 200});
     EXPECT_TRUE(cropTouchMoved(m, 110, 195, kH));  // 10 right, 5 up the screen
     EXPECT_EQ(m.imCenterX, 315.0f);
     EXPECT_EQ(m.imCenterY, 237.5f);
@@ -212,8 +212,8 @@ TEST(CropOneFinger, PanAtScaleTwoMovesTheCentreByHalf)
 
 TEST(CropOneFinger, ThePhotoPointUnderTheFingerFollowsItAtAnyTurnAndScale)
 {
-    const float turns[] = { 0.0f, 1.5707964f, -2.3f, 7.1f };
-    const float scales[] = { 1.0f, 0.37f, 3.5f };
+    const float turns[] = {0.0f, 1.5707964f, -2.3f, 7.1f};
+    const float scales[] = {1.0f, 0.37f, 3.5f};
     for (float turn : turns) {
         for (float scale : scales) {
             CropModel m;
@@ -223,7 +223,7 @@ TEST(CropOneFinger, ThePhotoPointUnderTheFingerFollowsItAtAnyTurnAndScale)
             const double px = 300, py = 200;  // any photo point
             double qx0, qy0, qx1, qy1;
             expectedFacePoint(m, px, py, qx0, qy0);
-            began(m, { 100, 200 });
+            began(m, {100, 200});
             cropTouchMoved(m, 117, 188, kH);  // 17 right, 12 up
             expectedFacePoint(m, px, py, qx1, qy1);
             EXPECT_NEAR(qx1 - qx0, 17.0, 1e-3) << turn << " " << scale;
@@ -236,8 +236,8 @@ TEST(CropOneFinger, AMoveWithNoGrabPointIsIgnored)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 100, 200 });
-    ended(m, { 100, 200 });
+    began(m, {100, 200});
+    ended(m, {100, 200});
     m.grabx[0] = 50;  // whatever the last finger left behind
     const CropModel before = m;
     EXPECT_FALSE(cropTouchMoved(m, 300, 300, kH));
@@ -250,7 +250,7 @@ TEST(CropTwoFingers, SpreadingScalesAndPansByTheMidpoint)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 100, 200, 200, 200 });  // 100 apart
+    began(m, {100, 200, 200, 200});  // 100 apart
     EXPECT_TRUE(cropTouchMoved(m, 250, 200, kH));
     EXPECT_EQ(m.imScale, 1.5f);
     EXPECT_EQ(m.imRot, 0.0f);
@@ -262,7 +262,7 @@ TEST(CropTwoFingers, ThirtyDegreesCounterClockwiseOnScreen)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 100, 240, 200, 240 });
+    began(m, {100, 240, 200, 240});
     const double a = kPi / 6;
     // Up the screen is y down in the view.
     cropTouchMoved(m, float(100 + 100 * std::cos(a)), float(240 - 100 * std::sin(a)), kH);
@@ -275,7 +275,7 @@ TEST(CropTwoFingers, TurnAndScaleAboutTheFaceCentre)
     CropModel start;
     cropSetPhoto(start, 640, 480);
     CropModel m = start;
-    began(m, { 100, 240, 200, 240 });
+    began(m, {100, 240, 200, 240});
     cropTouchMoved(m, 150, 340, kH);  // finger 0 to (150, 140) in the grab frame
     // The pan is the midpoint's motion, (25, -50); the pair grows by f and
     // turns by r. The photo point that was at the face centre is carried by
@@ -295,8 +295,8 @@ TEST(CropTwoFingers, TheTurnIsNotWrapped)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 190, 150, 100, 150 });  // pointing straight left
-    cropTouchMoved(m, 230, 120, kH);   // now a little below straight left
+    began(m, {190, 150, 100, 150});   // pointing straight left
+    cropTouchMoved(m, 230, 120, kH);  // now a little below straight left
     EXPECT_NEAR(m.imRot, -2 * kPi + std::atan2(30.0, 130.0), 1e-5);
 }
 
@@ -304,7 +304,7 @@ TEST(CropTwoFingers, CoincidentPointsPanOnly)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 100, 200, 100, 200 });
+    began(m, {100, 200, 100, 200});
     EXPECT_TRUE(cropTouchMoved(m, 140, 200, kH));
     EXPECT_EQ(m.imScale, 1.0f);
     EXPECT_EQ(m.imRot, 0.0f);
@@ -315,7 +315,7 @@ TEST(CropTwoFingers, AThirdFingersMoveChangesNothingButItsPoint)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    began(m, { 100, 200, 200, 200, 150, 400 });
+    began(m, {100, 200, 200, 200, 150, 400});
     const CropModel before = m;
     EXPECT_FALSE(cropTouchMoved(m, 160, 390, kH));
     EXPECT_EQ(m.grabx[2], 160.0f);
@@ -331,9 +331,9 @@ TEST(CropTwoFingers, WithMoreFingersTheFirstTwoStillTurnAndScale)
     CropModel two, three;
     cropSetPhoto(two, 640, 480);
     cropSetPhoto(three, 640, 480);
-    began(two, { 100, 200, 200, 200 });
-    began(three, { 100, 200, 200, 200, 150, 420 });
-    const float path[][2] = { { 250, 200 }, { 90, 210 }, { 260, 150 }, { 120, 260 } };
+    began(two, {100, 200, 200, 200});
+    began(three, {100, 200, 200, 200, 150, 420});
+    const float path[][2] = {{250, 200}, {90, 210}, {260, 150}, {120, 260}};
     for (const auto& p : path) {
         EXPECT_TRUE(cropTouchMoved(two, p[0], p[1], kH));
         EXPECT_TRUE(cropTouchMoved(three, p[0], p[1], kH));
@@ -352,7 +352,7 @@ TEST(CropDegenerate, AnOverflowingScaleFactorPansOnly)
     CropModel m;
     cropSetPhoto(m, 640, 480);
     // Two fingers 1e-19 apart, then one flung far away: the factor is infinite.
-    const float xy[] = { 0, 0, 1e-19f, 0 };
+    const float xy[] = {0, 0, 1e-19f, 0};
     cropTouchesBegan(m, xy, 2, 0);
     ASSERT_GT(m.grabx[1], 0.0f);
     EXPECT_TRUE(cropTouchMoved(m, 1e20f, 0, 0));
@@ -367,7 +367,7 @@ TEST(CropDegenerate, AnUnderflowingScaleFactorKeepsTheScaleAboveZero)
     CropModel m;
     cropSetPhoto(m, 640, 480);
     // Squares of such distances underflow: the old one just survives, the new one is 0.
-    const float xy[] = { 0, 0, 4e-23f, 0 };
+    const float xy[] = {0, 0, 4e-23f, 0};
     cropTouchesBegan(m, xy, 2, 0);
     EXPECT_TRUE(cropTouchMoved(m, 2.5e-23f, 0, 0));
     EXPECT_EQ(m.imScale, 1.0f);
@@ -379,7 +379,7 @@ TEST(CropDegenerate, TouchesThatAreNotNumbersAreIgnored)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    const float xy[] = { nan, 10, 100, 100 };
+    const float xy[] = {nan, 10, 100, 100};
     cropTouchesBegan(m, xy, 2, kH);
     ASSERT_EQ(m.nbGrabs, 1);
     EXPECT_EQ(m.grabx[0], 100.0f);
@@ -424,8 +424,8 @@ TEST(CropRenderTransform, MatchesTheClosedFormForAnyTransform)
 {
     CropModel m;
     cropSetPhoto(m, 640, 480);
-    const float turns[] = { 0.3f, -1.9f, 4.0f };
-    const float scales[] = { 0.5f, 1.0f, 2.75f };
+    const float turns[] = {0.3f, -1.9f, 4.0f};
+    const float scales[] = {0.5f, 1.0f, 2.75f};
     for (float turn : turns) {
         for (float scale : scales) {
             m.imRot = turn;

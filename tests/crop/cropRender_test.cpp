@@ -42,17 +42,17 @@ void put(RGBAImage& img, int x, int y, Rgba c)
 Rgba at(const RGBAImage& img, int x, int y)
 {
     const uint8_t* p = &img.pixels[(size_t(y) * img.width + x) * 4];
-    return { p[0], p[1], p[2], p[3] };
+    return {p[0], p[1], p[2], p[3]};
 }
 
 // Opaque 16 x 16 blocks of unrelated colours.
 RGBAImage blockPhoto(int w, int h)
 {
-    RGBAImage img = makePhoto(w, h, { 0, 0, 0, 255 });
+    RGBAImage img = makePhoto(w, h, {0, 0, 0, 255});
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const unsigned b = unsigned(x / 16) * 7919u + unsigned(y / 16) * 104729u;
-            put(img, x, y, { uint8_t(b * 37u), uint8_t(b * 91u >> 3), uint8_t(b * 53u >> 5), 255 });
+            put(img, x, y, {uint8_t(b * 37u), uint8_t(b * 91u >> 3), uint8_t(b * 53u >> 5), 255});
         }
     return img;
 }
@@ -60,14 +60,14 @@ RGBAImage blockPhoto(int w, int h)
 // Every pixel its own colour, some of them translucent (premultiplied).
 RGBAImage noisePhoto(int w, int h)
 {
-    RGBAImage img = makePhoto(w, h, { 0, 0, 0, 0 });
+    RGBAImage img = makePhoto(w, h, {0, 0, 0, 0});
     uint32_t seed = 12345;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             seed = seed * 1664525u + 1013904223u;
             const uint8_t a = (seed >> 28) < 3 ? uint8_t(seed >> 8) : 255;
             auto premul = [a](uint32_t v) { return uint8_t((v & 255u) * a / 255u); };
-            put(img, x, y, { premul(seed >> 24), premul(seed >> 16), premul(seed >> 12), a });
+            put(img, x, y, {premul(seed >> 24), premul(seed >> 16), premul(seed >> 12), a});
         }
     return img;
 }
@@ -76,10 +76,10 @@ RGBAImage noisePhoto(int w, int h)
 // bottom-left, y up) of a grey photo.
 RGBAImage markerPhoto(int w, int h, int cx, int cy)
 {
-    RGBAImage img = makePhoto(w, h, { 100, 100, 100, 255 });
+    RGBAImage img = makePhoto(w, h, {100, 100, 100, 255});
     for (int y = cy - 3; y < cy + 3; ++y)
         for (int x = cx - 3; x < cx + 3; ++x)
-            put(img, x, h - 1 - y, { 255, 0, 0, 255 });
+            put(img, x, h - 1 - y, {255, 0, 0, 255});
     return img;
 }
 
@@ -134,15 +134,15 @@ TEST(CropRender, UntouchedTransformShowsThePhotosMiddleSquare)
     for (int r = 0; r < 256; ++r)
         for (int c = 0; c < 256; ++c) {
             const Rgba a = at(face, c, r), b = at(photo, c + 128, r + 128);
-            worst = std::max({ worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b),
-                               std::abs(a.a - b.a) });
+            worst =
+                std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b), std::abs(a.a - b.a)});
         }
     EXPECT_LE(worst, 4);
 }
 
 TEST(CropRender, ThePhotoStandsUprightAndTurnsCounterClockwise)
 {
-    const Rgba red{ 255, 0, 0, 255 }, green{ 0, 255, 0, 255 }, blue{ 0, 0, 255, 255 }, white{ 255, 255, 255, 255 };
+    const Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
     RGBAImage photo = makePhoto(512, 512, white);  // quadrants as seen, rows top first
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
@@ -187,9 +187,8 @@ TEST(CropRender, AMarkerLandsWhereTheTransformSays)
         float rot, scale, cx, cy;
         int px, py;
     } cases[] = {
-        { 0.0f, 1.0f, 400, 300, 430, 260 },      { 0.6f, 1.7f, 380, 320, 400, 330 },
-        { -2.5f, 0.6f, 300, 250, 420, 180 },     { 7.0f, 2.3f, 520, 100, 530, 80 },
-        { 3.14159f, 1.0f, 100, 500, 150, 560 },
+        {0.0f, 1.0f, 400, 300, 430, 260}, {0.6f, 1.7f, 380, 320, 400, 330},     {-2.5f, 0.6f, 300, 250, 420, 180},
+        {7.0f, 2.3f, 520, 100, 530, 80},  {3.14159f, 1.0f, 100, 500, 150, 560},
     };
     const int w = 640, h = 600;
     for (const Case& c : cases) {
@@ -211,7 +210,7 @@ TEST(CropRender, AMarkerLandsWhereTheTransformSays)
 
 TEST(CropRender, ASmallPhotoSitsInTheMiddleOnTransparency)
 {
-    const RGBAImage photo = makePhoto(200, 100, { 0, 0, 200, 255 });
+    const RGBAImage photo = makePhoto(200, 100, {0, 0, 200, 255});
     RGBAImage face;
     ASSERT_TRUE(renderCropFace(photo, modelFor(photo), face));
     // The photo covers x 28..228 and y 78..178 of the face, about.
@@ -219,7 +218,7 @@ TEST(CropRender, ASmallPhotoSitsInTheMiddleOnTransparency)
     EXPECT_EQ(at(face, 30, 80).a, 255);
     EXPECT_EQ(at(face, 226, 176).a, 255);
     EXPECT_EQ(at(face, 128, 128).b, 200);
-    for (auto [x, y] : { std::pair{ 26, 128 }, { 230, 128 }, { 128, 76 }, { 128, 180 }, { 0, 0 }, { 255, 255 } })
+    for (auto [x, y] : {std::pair{26, 128}, {230, 128}, {128, 76}, {128, 180}, {0, 0}, {255, 255}})
         EXPECT_EQ(at(face, x, y).a, 0) << x << ", " << y;
 }
 
@@ -227,12 +226,12 @@ TEST(CropRender, ASmallPhotoSitsInTheMiddleOnTransparency)
 
 TEST(CropRender, ClippedAndWholeRendersAreByteIdentical)
 {
-    const RGBAImage photos[] = { noisePhoto(700, 600), noisePhoto(300, 1000), noisePhoto(200, 100) };
+    const RGBAImage photos[] = {noisePhoto(700, 600), noisePhoto(300, 1000), noisePhoto(200, 100)};
     const struct {
         float rot, scale, dx, dy;
     } transforms[] = {
-        { 0, 1, 0, 0 },          { 0.7f, 1.3f, 11.3f, -7.9f }, { -2.1f, 0.37f, -80, 45.5f },
-        { 1.5707964f, 3, 0, 0 }, { 0.05f, 0.9f, 300, 200 },     { -6.05638647f, 1.48240709f, -50, -15 },
+        {0, 1, 0, 0},          {0.7f, 1.3f, 11.3f, -7.9f}, {-2.1f, 0.37f, -80, 45.5f},
+        {1.5707964f, 3, 0, 0}, {0.05f, 0.9f, 300, 200},    {-6.05638647f, 1.48240709f, -50, -15},
     };
     for (const RGBAImage& photo : photos) {
         CropRenderer renderer;
@@ -259,7 +258,7 @@ TEST(CropRender, EachRenderStartsFromAClearBitmap)
     wide.imScale = 3;
     narrow.imScale = 0.2f;
     narrow.imRot = 0.4f;
-    for (bool clip : { true, false }) {
+    for (bool clip : {true, false}) {
         CropRenderer reused;
         ASSERT_TRUE(reused.setPhoto(photo));
         RGBAImage first, second, fresh;
@@ -273,8 +272,8 @@ TEST(CropRender, EachRenderStartsFromAClearBitmap)
 
 TEST(CropRender, ANewPhotoReplacesTheOldOne)
 {
-    const RGBAImage big = makePhoto(800, 700, { 0, 200, 0, 255 });
-    const RGBAImage small = makePhoto(100, 100, { 0, 0, 200, 255 });
+    const RGBAImage big = makePhoto(800, 700, {0, 200, 0, 255});
+    const RGBAImage small = makePhoto(100, 100, {0, 0, 200, 255});
     CropRenderer renderer;
     ASSERT_TRUE(renderer.setPhoto(big));
     ASSERT_TRUE(renderer.setPhoto(small));
@@ -291,7 +290,7 @@ TEST(CropRender, NoBitmapNoFace)
     RGBAImage face;
     CropRenderer renderer;
     EXPECT_FALSE(renderer.hasBitmap());
-    const RGBAImage photo = makePhoto(300, 300, { 9, 9, 9, 255 });
+    const RGBAImage photo = makePhoto(300, 300, {9, 9, 9, 255});
     EXPECT_FALSE(renderer.render(modelFor(photo), face));
 
     RGBAImage broken = photo;
@@ -316,11 +315,11 @@ TEST(CropRender, AnUndrawableTransformGivesAnEmptyFaceAndLeavesTheRendererWorkin
     const float inf = std::numeric_limits<float>::infinity();
     const struct {
         float scale, cx, rot;
-    } bad[] = { { 0, 200, 0 }, { 1, nan, 0 }, { inf, 200, 0 }, { 1, 200, nan }, { 1e-30f, 200, 0 }, { 1e30f, 200, 0 } };
+    } bad[] = {{0, 200, 0}, {1, nan, 0}, {inf, 200, 0}, {1, 200, nan}, {1e-30f, 200, 0}, {1e30f, 200, 0}};
     CropRenderer renderer;
     ASSERT_TRUE(renderer.setPhoto(photo));
     for (const auto& b : bad) {
-        for (bool clip : { true, false }) {
+        for (bool clip : {true, false}) {
             CropModel m = good;
             m.imScale = b.scale;
             m.imCenterX = b.cx;

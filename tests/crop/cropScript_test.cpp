@@ -31,19 +31,19 @@ TEST(SimCropScript, ReadsCropAndItsTouches)
         << error;
     ASSERT_EQ(s.size(), 5u);
     EXPECT_EQ(s[0].kind, ScriptCommand::Crop);
-    EXPECT_EQ(s[0].f, (std::vector<float>{ 640, 480 }));
+    EXPECT_EQ(s[0].f, (std::vector<float>{640, 480}));
     EXPECT_EQ(s[1].kind, ScriptCommand::CropTouches);
-    EXPECT_EQ(s[1].phase, TouchPhase::Began);
+    EXPECT_EQ(s[1].phase, ScriptPhase::Began);
     EXPECT_EQ(s[1].f.size(), 4u);
-    EXPECT_EQ(s[3].f, (std::vector<float>{ -1, 0 }));  // a photo without pixels
-    EXPECT_EQ(s[4].phase, TouchPhase::Ended);
+    EXPECT_EQ(s[3].f, (std::vector<float>{-1, 0}));  // a photo without pixels
+    EXPECT_EQ(s[4].phase, ScriptPhase::Ended);
 }
 
 TEST(SimCropScript, ErrorsNameTheirLine)
 {
     const char* bad[] = {
         "frames 1\ncroptouches began 1 2\ncrop 640 480\n",  // touches before any editor
-        "crop 640 480\ncrop 640.5 480\n",                  // not whole pixels
+        "crop 640 480\ncrop 640.5 480\n",                   // not whole pixels
         "crop 640 480\ncrop 640\n",
         "crop 640 480\ncrop 640 nan\n",
         "crop 640 480\ncroptouches pinched 1 2\n",

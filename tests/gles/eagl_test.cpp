@@ -21,7 +21,7 @@ struct Rgba {
 Rgba pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
 {
     const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-    return Rgba{ rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3] };
+    return Rgba{rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
 }
 
 bool near(const Rgba& p, int r, int g, int b, int tolerance = 2)
@@ -73,7 +73,7 @@ void beginFrame(int width, int height, float r, float g, float b, float a)
 
 void fillRect(float x0, float y0, float x1, float y1, float r, float g, float b)
 {
-    const GLfloat v[8] = { x0, y0, x0, y1, x1, y0, x1, y1 };
+    const GLfloat v[8] = {x0, y0, x0, y1, x1, y0, x1, y1};
     glColor4f(r, g, b, 1.0f);
     glVertexPointer(2, GL_FLOAT, 0, v);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
@@ -81,7 +81,7 @@ void fillRect(float x0, float y0, float x1, float y1, float r, float g, float b)
 
 void drawLine(float x0, float y0, float x1, float y1, float width)
 {
-    const GLfloat v[4] = { x0, y0, x1, y1 };
+    const GLfloat v[4] = {x0, y0, x1, y1};
     glLineWidth(width);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glVertexPointer(2, GL_FLOAT, 0, v);
@@ -150,7 +150,7 @@ TEST_F(HeadlessGLES, PresentedPictureReadsBackTopRowFirst)
 
 TEST_F(HeadlessGLES, FourPixelLineIsFourPixelsWide)
 {
-    GLfloat range[2] = { 0, 0 };
+    GLfloat range[2] = {0, 0};
     glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
     ASSERT_GE(range[1], 4.0f);
 

@@ -145,7 +145,7 @@ TEST_F(ImagingFiles, SaveThenLoadRoundTripsEveryPremultipliedPixel)
     for (int y = 0; y < img.height; ++y)
         for (int x = 0; x < img.width; ++x) {
             const uint8_t a = uint8_t((x * 7 + y * 13) % 256);
-            img.pixels.insert(img.pixels.end(), { uint8_t(a * x / 36), uint8_t(a * y / 18), uint8_t(a / 2), a });
+            img.pixels.insert(img.pixels.end(), {uint8_t(a * x / 36), uint8_t(a * y / 18), uint8_t(a / 2), a});
         }
     ASSERT_TRUE(savePNG(path("round.png"), img));
     RGBAImage back;
@@ -175,8 +175,8 @@ struct Shipped {
     int width, height;
 };
 const Shipped kShipped[] = {
-    { "bb512x512.png", 512, 512 }, { "chalk512x512.png", 512, 512 }, { "thumbTack32.png", 32, 32 },
-    { "bb480x320.png", 320, 480 }, { "facemask25.png", 256, 256 },
+    {"bb512x512.png", 512, 512}, {"chalk512x512.png", 512, 512}, {"thumbTack32.png", 32, 32},
+    {"bb480x320.png", 320, 480}, {"facemask25.png", 256, 256},
 };
 
 RGBAImage loadShipped(const char* name)
@@ -210,7 +210,7 @@ TEST(Resources, EveryShippedImageLoadsAtItsSize)
 
 TEST(Resources, BlackboardsAreOpaqueAndDark)
 {
-    for (const char* name : { "bb512x512.png", "bb480x320.png" }) {
+    for (const char* name : {"bb512x512.png", "bb480x320.png"}) {
         const RGBAImage img = loadShipped(name);
         double sum = 0;
         for (size_t i = 0; i < img.pixels.size(); i += 4) {
@@ -259,7 +259,7 @@ TEST(Resources, ChalkTilesSeamlessly)
 {
     const RGBAImage img = loadShipped("chalk512x512.png");
     ASSERT_EQ(img.width, 512);
-    for (bool columns : { true, false }) {
+    for (bool columns : {true, false}) {
         // Across the wrap the grain continues like anywhere else in the tile: the
         // step there is no larger than the steps inside it. A seam would stand
         // out far above them, like the step between two unrelated lines.
@@ -280,7 +280,7 @@ TEST(Resources, FaceMaskHidesOutsideTheHeadOutline)
     EXPECT_EQ(grey(128, 128 - 115), 255);
     EXPECT_EQ(grey(128 - 65, 128), 0);  // radius 2.7 at the sides is 69 px
     EXPECT_EQ(grey(128 + 75, 128), 255);
-    for (int c : { 0, 255 })
+    for (int c : {0, 255})
         EXPECT_EQ(grey(c, c), 255);  // corners hidden
     for (size_t i = 0; i < img.pixels.size(); i += 4)
         ASSERT_EQ(img.pixels[i + 3], 255);

@@ -17,7 +17,7 @@ namespace {
 
 void touchAt(const std::string& path, long seconds)
 {
-    utimbuf t {seconds, seconds};
+    utimbuf t{seconds, seconds};
     utime(path.c_str(), &t);
 }
 
@@ -28,15 +28,15 @@ std::string makePicture(const std::string& path, const std::string& recipe)
     return path;
 }
 
-
 TEST(Album, ListsPicturesOneFolderDeepNewestFirst)
 {
     const std::string dir = test::freshDir("Pictures");
     mkdir((dir + "/holiday").c_str(), 0700);
     mkdir((dir + "/holiday/deeper").c_str(), 0700);
     mkdir((dir + "/.hidden").c_str(), 0700);
-    const char* files[] = {"/old.jpg", "/new.PNG", "/holiday/mid.jpeg", "/holiday/deeper/too-deep.jpg",
-                           "/.hidden/secret.jpg", "/notes.txt"};
+    const char* files[] = {
+        "/old.jpg",  "/new.PNG", "/holiday/mid.jpeg", "/holiday/deeper/too-deep.jpg", "/.hidden/secret.jpg",
+        "/notes.txt"};
     long when = 1000;
     for (const char* f : files) {
         std::ofstream(dir + f) << "x";
@@ -56,11 +56,11 @@ void tagOrientation(const std::string& path, uint8_t orientation)
 {
     std::ifstream in(path, std::ios::binary);
     std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const char exif[] = {'\xff', '\xe1', 0, 34,  'E', 'x', 'i', 'f', 0, 0,                     // APP1, length 34
-                         'M',    'M',    0, 42, 0,   0,   0,   8,                                // big-endian TIFF
-                         0,      1,                                                            // one entry:
-                         0x01,   0x12,   0, 3,  0,   0,   0,   1, 0, static_cast<char>(orientation), 0, 0,
-                         0,      0,      0, 0};                                                // no next IFD
+    const char exif[] = {'\xff', '\xe1', 0, 34, 'E', 'x', 'i', 'f', 0, 0,  // APP1, length 34
+                         'M',    'M',    0, 42, 0,   0,   0,   8,          // big-endian TIFF
+                         0,      1,                                        // one entry:
+                         0x01,   0x12,   0, 3,  0,   0,   0,   1,   0, static_cast<char>(orientation),
+                         0,      0,      0, 0,  0,   0};  // no next IFD
     jpeg.insert(2, exif, sizeof exif);
     std::ofstream(path, std::ios::binary) << jpeg;
 }

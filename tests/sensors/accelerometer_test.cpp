@@ -17,8 +17,8 @@ constexpr double kTick = 1.0 / 60.0;
 
 TEST(SdlAccelConversion, UprightAndFlatMatchThePhone)
 {
-    const float upright[3] = { 0.0f, 9.80665f, 0.0f };
-    const float flatOnBack[3] = { 0.0f, 0.0f, 9.80665f };
+    const float upright[3] = {0.0f, 9.80665f, 0.0f};
+    const float flatOnBack[3] = {0.0f, 0.0f, 9.80665f};
     const Reading u = readingFromSdlAccel(upright);
     const Reading f = readingFromSdlAccel(flatOnBack);
     EXPECT_NEAR(u.y, -1.0, 1e-6);
@@ -29,7 +29,7 @@ TEST(SdlAccelConversion, UprightAndFlatMatchThePhone)
 
 TEST(SdlAccelConversion, EachAxisKeepsItsPlaceAndFlipsSign)
 {
-    const float ms2[3] = { 9.80665f, -19.6133f, 4.903325f };
+    const float ms2[3] = {9.80665f, -19.6133f, 4.903325f};
     const Reading r = readingFromSdlAccel(ms2);
     EXPECT_NEAR(r.x, -1.0, 1e-6);
     EXPECT_NEAR(r.y, 2.0, 1e-6);
@@ -39,7 +39,7 @@ TEST(SdlAccelConversion, EachAxisKeepsItsPlaceAndFlipsSign)
 TEST(SdlAccelConversion, NonFiniteValuesPassThrough)
 {
     const float inf = std::numeric_limits<float>::infinity();
-    const float ms2[3] = { std::numeric_limits<float>::quiet_NaN(), inf, -inf };
+    const float ms2[3] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf};
     const Reading r = readingFromSdlAccel(ms2);
     EXPECT_TRUE(std::isnan(r.x));
     EXPECT_EQ(r.y, -std::numeric_limits<double>::infinity());
@@ -191,7 +191,7 @@ TEST(AccelerometerUnstarted, KeysWorkBeforeStart)
 TEST(AccelerometerKeysHelp, NamesEveryKey)
 {
     const std::string help = Accelerometer::keysHelp();
-    for (const char* key : { "Left", "Right", "Up", "Down", "Space", "Home" })
+    for (const char* key : {"Left", "Right", "Up", "Down", "Space", "Home"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
 }
 

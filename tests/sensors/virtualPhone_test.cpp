@@ -116,7 +116,7 @@ double alongGravity(const Reading& r, const Reading& g)
 
 TEST(VirtualPhoneShake, KicksAgainstGravityAtAnyTurn)
 {
-    for (double seconds : { 0.0, 0.75, 1.5, 2.25 }) {  // 0, 90, 180, 270 degrees
+    for (double seconds : {0.0, 0.75, 1.5, 2.25}) {  // 0, 90, 180, 270 degrees
         VirtualPhone phone;
         phone.setTurning(+1);
         phone.advance(seconds);
@@ -204,7 +204,7 @@ TEST(VirtualPhoneBadInput, BadTimeStepsMoveNothing)
     VirtualPhone phone;
     phone.setTurning(+1);
     phone.setLaying(+1);
-    for (double dt : { -1.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity() }) {
+    for (double dt : {-1.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         const Reading r = phone.advance(dt);
         EXPECT_EQ(r.x, 0.0);
         EXPECT_EQ(r.y, -1.0);

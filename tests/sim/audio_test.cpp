@@ -90,7 +90,7 @@ double medianInterval(const std::vector<int>& beats)
 ::testing::AssertionResult atTempo(double framesPerBeat, double bpm)
 {
     const double expected = 3600.0 / bpm;
-    for (double factor : { 1.0, 0.5, 2.0 }) {
+    for (double factor : {1.0, 0.5, 2.0}) {
         if (std::fabs(framesPerBeat - expected * factor) <= 0.1 * expected * factor)
             return ::testing::AssertionSuccess();
     }
@@ -115,7 +115,7 @@ TEST(Recording, SilenceAndSteadyNoiseAreNoMusic)
     ASSERT_EQ(run(SOX " -n" + kRaw + " -t raw -L " + dir + "/silence.raw trim 0 15"), 0);
     ASSERT_EQ(run(SOX " -n" + kRaw + " -t raw -L " + dir + "/noise.raw synth 15 pinknoise vol 0.3"), 0);
     ASSERT_EQ(run(SOX " -n" + kRaw + " -t raw -L " + dir + "/hum.raw synth 15 sine 220 vol 0.5"), 0);
-    for (const char* name : { "silence", "noise", "hum" })
+    for (const char* name : {"silence", "noise", "hum"})
         EXPECT_TRUE(beatsHeard(dir + "/" + name + ".raw", 900).empty()) << name;
 }
 

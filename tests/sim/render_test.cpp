@@ -55,7 +55,7 @@ Picture load(const std::string& path)
 {
     RGBAImage image;
     EXPECT_TRUE(loadPNG(path, image)) << path;
-    return { image.width, image.height, image.pixels };
+    return {image.width, image.height, image.pixels};
 }
 
 // F fields: n beat, 16 positions, 16 velocities, 6 ints, then grabs.

@@ -30,8 +30,8 @@ TEST(SimScript, ReadsEveryCommandWithCommentsAndBlankLines)
     EXPECT_EQ(s[1].a[1], -0.95);  // accel is read as a double
     EXPECT_TRUE(std::isnan(s[1].a[2]));
     EXPECT_EQ(s[2].f[0], 0.5f);
-    EXPECT_EQ(s[3].phase, TouchPhase::Moved);
-    EXPECT_EQ(s[3].f, (std::vector<float>{ 1, 2, 3, 4 }));
+    EXPECT_EQ(s[3].phase, ScriptPhase::Moved);
+    EXPECT_EQ(s[3].f, (std::vector<float>{1, 2, 3, 4}));
     EXPECT_EQ(s[6].count, 0);
     EXPECT_EQ(s[8].kind, ScriptCommand::FaceFan);
 }

@@ -26,7 +26,7 @@ Result runSim(const std::string& args, const std::string& script)
         std::ofstream(dir + "/script") << script;
     }
     const std::string cmd = std::string(ZORBEL_SIM) + " " + args + " " + dir + "/script 2>" + dir + "/err";
-    Result r{ 0, "" };
+    Result r{0, ""};
     FILE* p = popen(cmd.c_str(), "r");
     char buf[4096];
     size_t n;

@@ -41,7 +41,7 @@ struct Picture {
     Pixel at(int x, int y) const
     {
         const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
-        return { p[0], p[1], p[2], p[3] };
+        return {p[0], p[1], p[2], p[3]};
     }
 
     // World units to pixels.

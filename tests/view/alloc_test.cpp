@@ -6,7 +6,7 @@
 #include <new>
 
 namespace {
-std::atomic<long> allocations{ 0 };
+std::atomic<long> allocations{0};
 }
 
 void* operator new(std::size_t size)
@@ -30,7 +30,7 @@ namespace {
 
 TEST_F(SceneTest, SteadyFramesAllocateNothing)
 {
-    const TouchPoint finger{ 160.0f, 200.0f };
+    const TouchPoint finger{160.0f, 200.0f};
     view->touchesBegan(&finger, 1);
     frames(120);  // warm up: drivers compile their state on first use
     const long before = allocations.load();

@@ -30,13 +30,13 @@ void renderScene(bool cached, const std::string& path)
     int w = 0;
     int h = 0;
     for (int frame = 1; frame <= 600; ++frame) {
-        const TouchPoint finger{ 200.0f, 330.0f - frame % 200 };
+        const TouchPoint finger{200.0f, 330.0f - frame % 200};
         if (frame == 250)
             view->touchesBegan(&finger, 1);
         if (frame > 250 && frame < 400)
             view->touchesMoved(&finger, 1);
         if (frame == 330) {
-            const TouchPoint corner{ 10.0f, 470.0f };
+            const TouchPoint corner{10.0f, 470.0f};
             view->touchesBegan(&corner, 1);  // tack it, then take it over again
         }
         if (frame == 350)

@@ -37,7 +37,7 @@ int useCustomFace()
 }
 
 // Builds the scene again, as a new start of the program does.
-void restart(std::unique_ptr<EAGLView>& view, std::shared_ptr<EAGLContext>& context)
+void restart(std::shared_ptr<EAGLView>& view, std::shared_ptr<EAGLContext>& context)
 {
     view.reset();
     view = EAGLView::initWithContext(context, nullptr);

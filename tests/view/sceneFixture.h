@@ -73,7 +73,7 @@ protected:
     }
 
     std::shared_ptr<EAGLContext> context;
-    std::unique_ptr<EAGLView> view;
+    std::shared_ptr<EAGLView> view;
     iZorbelAppDelegate delegate;
     Guy* guy = nullptr;
     Picture picture;

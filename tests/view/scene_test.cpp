@@ -8,7 +8,7 @@ namespace {
 
 void touch(EAGLView& view, void (EAGLView::*phase)(const TouchPoint*, int), float x, float y)
 {
-    const TouchPoint p{ x, y };
+    const TouchPoint p{x, y};
     (view.*phase)(&p, 1);
 }
 
@@ -31,12 +31,12 @@ TEST_F(SceneTest, ChalkLiesAlongTheLimbsAndNowhereElse)
 {
     frames(400);
     grab();
-    const float* body[] = { guy->legsStrip,  guy->armsStrip,  guy->foot1Strip, guy->foot2Strip,
-                            guy->hand1Strip, guy->hand2Strip, guy->headStrip,  guy->eye1Strip,
-                            guy->eye2Strip,  guy->noseStrip,  guy->mouthStrip };
-    const int counts[] = { guy->legsStripN,  guy->armsStripN,  guy->foot1StripN, guy->foot2StripN,
-                           guy->hand1StripN, guy->hand2StripN, guy->headStripN,  guy->eye1StripN,
-                           guy->eye2StripN,  guy->noseStripN,  guy->mouthStripN };
+    const float* body[] = {guy->legsStrip,  guy->armsStrip,  guy->foot1Strip, guy->foot2Strip,
+                           guy->hand1Strip, guy->hand2Strip, guy->headStrip,  guy->eye1Strip,
+                           guy->eye2Strip,  guy->noseStrip,  guy->mouthStrip};
+    const int counts[] = {guy->legsStripN,  guy->armsStripN,  guy->foot1StripN, guy->foot2StripN,
+                          guy->hand1StripN, guy->hand2StripN, guy->headStripN,  guy->eye1StripN,
+                          guy->eye2StripN,  guy->noseStripN,  guy->mouthStripN};
     // Every chalk pixel belongs to a stroke (the info icon corner aside).
     int chalk = 0;
     for (int y = 0; y < height; ++y) {
@@ -128,7 +128,7 @@ TEST_F(SceneTest, AcceptsOnlyFiniteAccelerometerReadings)
     EXPECT_EQ(view->getAccelX(), 0.25f);
     EXPECT_EQ(view->getAccelY(), -0.75f);
     const double nan = std::nan("");
-    const double bad[][3] = { { 0.5, -0.5, nan }, { nan, 0, 0 }, { 0, INFINITY, 0 }, { 1e300, 0, 0 }, { 0, 0, -1e39 } };
+    const double bad[][3] = {{0.5, -0.5, nan}, {nan, 0, 0}, {0, INFINITY, 0}, {1e300, 0, 0}, {0, 0, -1e39}};
     for (const auto& r : bad) {
         delegate.accelerometerDidAccelerate(r[0], r[1], r[2]);
         EXPECT_EQ(view->getAccelX(), 0.25f);

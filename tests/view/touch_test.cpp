@@ -6,17 +6,17 @@ namespace {
 
 void began(EAGLView& v, float x, float y)
 {
-    const TouchPoint p{ x, y };
+    const TouchPoint p{x, y};
     v.touchesBegan(&p, 1);
 }
 void moved(EAGLView& v, float x, float y)
 {
-    const TouchPoint p{ x, y };
+    const TouchPoint p{x, y};
     v.touchesMoved(&p, 1);
 }
 void ended(EAGLView& v, float x, float y)
 {
-    const TouchPoint p{ x, y };
+    const TouchPoint p{x, y};
     v.touchesEnded(&p, 1);
 }
 
@@ -24,7 +24,7 @@ TEST_F(SceneTest, AnEleventhFingerIsIgnored)
 {
     std::vector<TouchPoint> ten;
     for (int i = 0; i < 10; ++i)
-        ten.push_back({ 60.0f + 120.0f * (i % 2), 40.0f + 80.0f * (i / 2) });
+        ten.push_back({60.0f + 120.0f * (i % 2), 40.0f + 80.0f * (i / 2)});
     view->touchesBegan(ten.data(), 10);
     ASSERT_EQ(guy->grabCount, 10);
     const Guy before = *guy;
@@ -41,7 +41,7 @@ TEST_F(SceneTest, TackCornerPinsEveryGrabAndAFingerTakesOneBack)
     EXPECT_EQ(guy->grabCount, 0);
     EXPECT_EQ(guy->tackCount, 0);
 
-    const TouchPoint two[2] = { { 100.0f, 200.0f }, { 220.0f, 200.0f } };
+    const TouchPoint two[2] = {{100.0f, 200.0f}, {220.0f, 200.0f}};
     view->touchesBegan(two, 2);
     began(*view, 10.0f, 470.0f);
     view->touchesEnded(two, 2);

@@ -23,7 +23,7 @@ struct Rgb {
 Rgb pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
 {
     const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-    return Rgb{ rgba[i], rgba[i + 1], rgba[i + 2] };
+    return Rgb{rgba[i], rgba[i + 1], rgba[i + 2]};
 }
 
 bool near(const Rgb& p, int r, int g, int b)
@@ -108,7 +108,7 @@ TEST_F(OffscreenWindow, CompositesPictureIntoLetterboxAndOverlayAbove)
 
     // Overlay: 1 x 2 premultiplied texture, top row opaque white, bottom row
     // fully transparent.
-    const uint8_t overlayPixels[8] = { 255, 255, 255, 255, 0, 0, 0, 0 };
+    const uint8_t overlayPixels[8] = {255, 255, 255, 255, 0, 0, 0, 0};
     GLuint overlay = 0;
     glGenTextures(1, &overlay);
     glBindTexture(GL_TEXTURE_2D, overlay);

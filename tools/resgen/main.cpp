@@ -19,11 +19,11 @@ int main(int argc, char** argv)
         RGBAImage (*make)();
     };
     const Output outputs[] = {
-        { "bb512x512.png", [] { return makeBlackboard(512, 512); } },
-        { "bb480x320.png", [] { return makeBlackboard(320, 480); } },  // portrait 320 x 480
-        { "chalk512x512.png", [] { return makeChalk(512); } },
-        { "thumbTack32.png", [] { return makeThumbTack(32); } },
-        { "facemask25.png", [] { return makeFaceMask(256); } },
+        {"bb512x512.png", [] { return makeBlackboard(512, 512); }},
+        {"bb480x320.png", [] { return makeBlackboard(320, 480); }},  // portrait 320 x 480
+        {"chalk512x512.png", [] { return makeChalk(512); }},
+        {"thumbTack32.png", [] { return makeThumbTack(32); }},
+        {"facemask25.png", [] { return makeFaceMask(256); }},
     };
     int failures = 0;
     for (const Output& o : outputs) {

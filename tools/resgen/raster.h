@@ -16,18 +16,18 @@ struct Rgba {
 
 inline Rgba opaque(double r, double g, double b)
 {
-    return { r, g, b, 1 };
+    return {r, g, b, 1};
 }
 inline Rgba grey(double v, double alpha = 1)
 {
-    return { v * alpha, v * alpha, v * alpha, alpha };
+    return {v * alpha, v * alpha, v * alpha, alpha};
 }
 
 // Porter-Duff "over" of premultiplied colours.
 inline Rgba over(const Rgba& top, const Rgba& under)
 {
     const double k = 1 - top.a;
-    return { top.r + under.r * k, top.g + under.g * k, top.b + under.b * k, top.a + under.a * k };
+    return {top.r + under.r * k, top.g + under.g * k, top.b + under.b * k, top.a + under.a * k};
 }
 
 inline double clamp01(double v)
@@ -56,7 +56,7 @@ template <class Shade> RGBAImage render(int width, int height, int ss, Shade sha
             for (int j = 0; j < ss; ++j)
                 for (int i = 0; i < ss; ++i) {
                     const Rgba c = shade(x + (i + 0.5) / ss, y + (j + 0.5) / ss);
-                    sum = { sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a };
+                    sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a};
                 }
             const double n = double(ss) * ss;
             out[3] = byte(sum.a / n);

@@ -12,7 +12,10 @@
 #include "script.h"
 #include "trace.h"
 #include "ui/cropModel.h"
+#include "ui/screens.h"
 #include "view/EAGLView.h"
+#include "view/faceTexture.h"
+#include "platform/kit/kit.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -42,6 +45,7 @@ const char kUsage[] =
     "  animation 0|1                    pause or resume the frame loop\n"
     "  strips                           print the current strips (S lines)\n"
     "  facefan                          print the face fan (V and T lines)\n"
+    "  face PATH | face none            install a PNG file as the photo face, or go back to chalk\n"
     "  crop W H                         a fresh crop editor (320 x 480 points) given a W x H pixel\n"
     "                                   photo (W or H 0 or less: a photo without pixels), then a C line\n"
     "  croptouches PHASE X1 Y1 [...]    one touch event on the crop editor (after a crop line); a moved\n"
@@ -51,6 +55,7 @@ const char kUsage[] =
     "  --strips        print the strips after every frame\n"
     "  --png DIR       also write rendered frames as DIR/frame-000123.png\n"
     "  --every N       with --png, every Nth frame only (default 1)\n"
+    "  --ui-png DIR    also write those frames with the screens over the scene (the overlay)\n"
     "  --audio FILE    the microphone hears this recording: raw 8000 Hz mono signed 16-bit\n"
     "                  little-endian samples, through the app's level meter, in step with the\n"
     "                  frames (1/60 s of sound each), then silence; 'level' is then not allowed\n";
@@ -122,6 +127,7 @@ struct Options {
     bool strips = false;
     std::string audio;
     std::string pngDir;
+    std::string uiPngDir;
     long every = 1;
     std::string script = "-";
 };
@@ -138,6 +144,8 @@ int parseArguments(int argc, char** argv, Options& o)
             o.strips = true;
         } else if (a == "--png" && i + 1 < argc) {
             o.pngDir = argv[++i];
+        } else if (a == "--ui-png" && i + 1 < argc) {
+            o.uiPngDir = argv[++i];
         } else if (a == "--audio" && i + 1 < argc) {
             o.audio = argv[++i];
         } else if (a == "--every" && i + 1 < argc) {
@@ -172,7 +180,8 @@ bool readScript(const std::string& name, std::string& text)
     return true;
 }
 
-void writePng(const Options& o, EAGLView& view, long n)
+// Frame n as rendered (and, for --ui-png, with the screens drawn over it).
+void writePngs(const Options& o, EAGLView& view, Screen& screen, long n)
 {
     RGBAImage image;
     if (!view.layer().readPresentedPixels(image.pixels, image.width, image.height))
@@ -181,8 +190,19 @@ void writePng(const Options& o, EAGLView& view, long n)
         image.pixels[i] = 255;  // alpha forced opaque
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06ld.png", n);
-    if (!savePNG(o.pngDir + name, image))
+    if (!o.pngDir.empty() && !savePNG(o.pngDir + name, image))
         std::fprintf(stderr, "zorbel-sim: cannot write %s%s\n", o.pngDir.c_str(), name);
+    if (o.uiPngDir.empty())
+        return;
+    RGBAImage ui;
+    screen.render(image.width, image.height, ui);
+    for (size_t i = 0; i < image.pixels.size(); i += 4) {
+        const unsigned keep = 255 - ui.pixels[i + 3];  // premultiplied "over"
+        for (int c = 0; c < 3; ++c)
+            image.pixels[i + c] = static_cast<uint8_t>(ui.pixels[i + c] + (image.pixels[i + c] * keep + 127) / 255);
+    }
+    if (!savePNG(o.uiPngDir + name, image))
+        std::fprintf(stderr, "zorbel-sim: cannot write %s%s\n", o.uiPngDir.c_str(), name);
 }
 
 int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& recording)
@@ -193,7 +213,7 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
         return 1;
     }
     setAudioQueueOpener([] { return std::unique_ptr<AudioInputQueue>(new ScriptedQueue()); });
-    std::unique_ptr<EAGLView> view = EAGLView::initWithContext(context, nullptr);
+    std::shared_ptr<EAGLView> view = EAGLView::initWithContext(context, nullptr);
     if (!view) {
         std::fprintf(stderr, "zorbel-sim: the GL view cannot be built\n");
         return 1;
@@ -202,6 +222,8 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
     delegate.glView = view.get();
     view->layer().setDrawableSize(320, 480);
     view->createFramebuffer();
+    Screen screen;  // a touch on the info corner opens the overlay, as in the app
+    installScreens(screen, view);
 
     Guy& guy = *view->figure();
     std::vector<TouchPoint> touches;
@@ -219,10 +241,10 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
         case ScriptCommand::Touches:
             touches.clear();
             for (size_t i = 0; i + 1 < c.f.size(); i += 2)
-                touches.push_back({ c.f[i], c.f[i + 1] });
-            if (c.phase == TouchPhase::Began)
+                touches.push_back({c.f[i], c.f[i + 1]});
+            if (c.phase == ScriptPhase::Began)
                 view->touchesBegan(touches.data(), static_cast<int>(touches.size()));
-            else if (c.phase == TouchPhase::Moved)
+            else if (c.phase == ScriptPhase::Moved)
                 view->touchesMoved(touches.data(), static_cast<int>(touches.size()));
             else
                 view->touchesEnded(touches.data(), static_cast<int>(touches.size()));
@@ -238,8 +260,8 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
                                view->infoIconAngle());
                 if (o.strips)
                     printStrips(stdout, guy);
-                if (!o.pngDir.empty() && frame % o.every == 0)
-                    writePng(o, *view, frame);
+                if ((!o.pngDir.empty() || !o.uiPngDir.empty()) && frame % o.every == 0)
+                    writePngs(o, *view, screen, frame);
             }
             break;
         case ScriptCommand::Multipliers:
@@ -260,6 +282,15 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
         case ScriptCommand::FaceFan:
             printFaceFan(stdout, faceVertices, faceTextCoords, faceVerticesN);
             break;
+        case ScriptCommand::Face:
+            if (c.text.empty()) {
+                setCurrentFace(nullptr);
+            } else {
+                RGBAImage face;
+                loadPNG(c.text, face, 4096);  // checked before the first frame
+                setCurrentFace(&face);
+            }
+            break;
         case ScriptCommand::Crop:
             crop = CropModel();
             cropSetPhoto(crop, static_cast<int>(c.f[0]), static_cast<int>(c.f[1]));
@@ -267,9 +298,9 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
             break;
         case ScriptCommand::CropTouches: {
             const int count = static_cast<int>(c.f.size() / 2);
-            if (c.phase == TouchPhase::Began)
+            if (c.phase == ScriptPhase::Began)
                 cropTouchesBegan(crop, c.f.data(), count, cropHeight);
-            else if (c.phase == TouchPhase::Moved)
+            else if (c.phase == ScriptPhase::Moved)
                 cropTouchMoved(crop, c.f[0], c.f[1], cropHeight);
             else
                 cropTouchesEnded(crop, c.f.data(), count, cropHeight);
@@ -314,6 +345,13 @@ int main(int argc, char** argv)
     if (!parseScript(text, scriptOptions, script, error)) {
         std::fprintf(stderr, "zorbel-sim: %s\n", error.c_str());
         return 2;
+    }
+    for (const ScriptCommand& c : script) {
+        RGBAImage face;
+        if (c.kind == ScriptCommand::Face && !c.text.empty() && !loadPNG(c.text, face, 4096)) {
+            std::fprintf(stderr, "zorbel-sim: line %d: cannot read the PNG file %s\n", c.line, c.text.c_str());
+            return 2;
+        }
     }
     return run(options, script, recording);
 }

@@ -42,14 +42,14 @@ bool toCount(const std::string& word, long& out)
     return true;
 }
 
-bool toPhase(const std::string& word, TouchPhase& out)
+bool toPhase(const std::string& word, ScriptPhase& out)
 {
     if (word == "began")
-        out = TouchPhase::Began;
+        out = ScriptPhase::Began;
     else if (word == "moved")
-        out = TouchPhase::Moved;
+        out = ScriptPhase::Moved;
     else if (word == "ended")
-        out = TouchPhase::Ended;
+        out = ScriptPhase::Ended;
     else
         return false;
     return true;
@@ -132,6 +132,18 @@ bool parseLine(const std::vector<std::string>& w, const ScriptOptions& options, 
         if (w.size() != 1) {
             why = "takes no arguments";
             return false;
+        }
+        return true;
+    }
+    if (name == "face") {
+        c.kind = ScriptCommand::Face;
+        if (w.size() < 2) {
+            why = "expects a PNG file, or none";
+            return false;
+        }
+        if (!(w.size() == 2 && w[1] == "none")) {
+            for (size_t i = 1; i < w.size(); ++i)
+                c.text += (i > 1 ? " " : "") + w[i];
         }
         return true;
     }

@@ -6,7 +6,7 @@
 
 namespace zorbel {
 
-enum class TouchPhase { Began, Moved, Ended };
+enum class ScriptPhase { Began, Moved, Ended };
 
 struct ScriptCommand {
     enum Kind {
@@ -21,13 +21,15 @@ struct ScriptCommand {
         FaceFan,
         Crop,         // f[0..1]: photo width and height, whole pixels
         CropTouches,  // phase, f: as for Touches
+        Face,         // text: a PNG file to install as the face, empty for none
     };
     Kind kind = Strips;
     int line = 0;
-    TouchPhase phase = TouchPhase::Began;
+    ScriptPhase phase = ScriptPhase::Began;
     long count = 0;
-    double a[3] = { 0, 0, 0 };
+    double a[3] = {0, 0, 0};
     std::vector<float> f;
+    std::string text;
 };
 
 struct ScriptOptions {

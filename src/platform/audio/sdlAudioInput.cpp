@@ -14,8 +14,8 @@ namespace {
 // What the audio thread owns while the device is open. It is freed only
 // after SDL_CloseAudioDevice has returned, when no callback can run.
 struct Capture {
-    LevelMeter meter;                  // audio thread only
-    std::atomic<float> level{ 0.0f };  // written by the audio thread, read by the main thread
+    LevelMeter meter;                // audio thread only
+    std::atomic<float> level{0.0f};  // written by the audio thread, read by the main thread
 };
 
 uint32_t runningDevice = 0;

@@ -31,8 +31,8 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
     g_free(dir);
     GError* err = nullptr;
     const auto flags = GFileSetContentsFlags(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE);
-    if (!g_file_set_contents_full(path.c_str(), static_cast<const gchar*>(data), static_cast<gssize>(size), flags,
-                                  0644, &err)) {
+    if (!g_file_set_contents_full(path.c_str(), static_cast<const gchar*>(data), static_cast<gssize>(size), flags, 0644,
+                                  &err)) {
         error = err ? err->message : "unknown error";
         g_clear_error(&err);
         return false;

@@ -194,7 +194,7 @@ std::shared_ptr<EAGLContext> EAGLContext::createSurfaceless()
     if (!eglBindAPI(EGL_OPENGL_ES_API))
         return fail("cannot bind the OpenGL ES API");
 
-    const EGLint configAttribs[] = { EGL_RENDERABLE_TYPE, EGL_OPENGL_ES_BIT, EGL_NONE };
+    const EGLint configAttribs[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_ES_BIT, EGL_NONE};
     EGLConfig config = nullptr;
     EGLint count = 0;
     if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1) {
@@ -202,7 +202,7 @@ std::shared_ptr<EAGLContext> EAGLContext::createSurfaceless()
             return fail("no OpenGL ES 1 config");
         config = EGL_NO_CONFIG_KHR;
     }
-    const EGLint contextAttribs[] = { EGL_CONTEXT_CLIENT_VERSION, 1, EGL_NONE };
+    const EGLint contextAttribs[] = {EGL_CONTEXT_CLIENT_VERSION, 1, EGL_NONE};
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttribs);
     if (context == EGL_NO_CONTEXT)
         return fail("cannot create an OpenGL ES 1.1 context");

@@ -129,8 +129,8 @@ bool CropRenderer::setPhoto(const RGBAImage& photo)
     impl_->release();
     if (photo.width <= 0 || photo.height <= 0 ||
         photo.pixels.size() != size_t(photo.width) * size_t(photo.height) * 4) {
-        logLine("crop: the photo is malformed (%d x %d, %zu bytes); no face can be made", photo.width,
-                photo.height, photo.pixels.size());
+        logLine("crop: the photo is malformed (%d x %d, %zu bytes); no face can be made", photo.width, photo.height,
+                photo.pixels.size());
         return false;
     }
     Impl& d = *impl_;

@@ -20,7 +20,7 @@ const char* orUnnamed(const char* name)
 
 Reading readingFromSdlAccel(const float ms2[3])
 {
-    return { -ms2[0] / kStandardGravity, -ms2[1] / kStandardGravity, -ms2[2] / kStandardGravity };
+    return {-ms2[0] / kStandardGravity, -ms2[1] / kStandardGravity, -ms2[2] / kStandardGravity};
 }
 
 Accelerometer::~Accelerometer()
@@ -166,7 +166,7 @@ bool Accelerometer::poll(double dtSeconds, double& x, double& y, double& z)
         loggedBadDt_ = true;
     }
     Reading r;
-    float data[3] = { 0.0f, 0.0f, 0.0f };
+    float data[3] = {0.0f, 0.0f, 0.0f};
     switch (source_) {
     case Source::keyboard:
         r = phone_.advance(dtSeconds);

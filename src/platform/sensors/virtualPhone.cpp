@@ -42,7 +42,7 @@ Reading gravityFor(double turnDeg, double layDeg)
 {
     const double turn = turnDeg * kRadPerDeg;
     const double lay = layDeg * kRadPerDeg;
-    return { std::sin(turn) * std::cos(lay), -std::cos(turn) * std::cos(lay), -std::sin(lay) };
+    return {std::sin(turn) * std::cos(lay), -std::cos(turn) * std::cos(lay), -std::sin(lay)};
 }
 
 void VirtualPhone::setTurning(int dir)

@@ -45,7 +45,7 @@ public:
                   GL_VERTEX_ARRAY_BUFFER_BINDING);
         saveArray(texCoord_, GL_TEXTURE_COORD_ARRAY_SIZE, GL_TEXTURE_COORD_ARRAY_TYPE, GL_TEXTURE_COORD_ARRAY_STRIDE,
                   GL_TEXTURE_COORD_ARRAY_POINTER, GL_TEXTURE_COORD_ARRAY_BUFFER_BINDING);
-        for (GLenum mode : { GL_PROJECTION, GL_MODELVIEW, GL_TEXTURE }) {
+        for (GLenum mode : {GL_PROJECTION, GL_MODELVIEW, GL_TEXTURE}) {
             glMatrixMode(mode);
             glPushMatrix();
             glLoadIdentity();
@@ -54,7 +54,7 @@ public:
 
     ~SavedGLState()
     {
-        for (GLenum mode : { GL_PROJECTION, GL_MODELVIEW, GL_TEXTURE }) {
+        for (GLenum mode : {GL_PROJECTION, GL_MODELVIEW, GL_TEXTURE}) {
             glMatrixMode(mode);
             glPopMatrix();
         }
@@ -109,17 +109,16 @@ private:
     static constexpr int kCapabilityCount = 12;
     static constexpr GLenum kCapabilities[kCapabilityCount] = {
         GL_TEXTURE_2D, GL_BLEND,        GL_DEPTH_TEST,   GL_CULL_FACE,      GL_ALPHA_TEST,     GL_LIGHTING,
-        GL_FOG,        GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP, GL_COLOR_MATERIAL, GL_DITHER
-    };
+        GL_FOG,        GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_COLOR_LOGIC_OP, GL_COLOR_MATERIAL, GL_DITHER};
     static constexpr int kArrayCount = 4;
-    static constexpr GLenum kArrays[kArrayCount] = { GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
-                                                     GL_NORMAL_ARRAY };
+    static constexpr GLenum kArrays[kArrayCount] = {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY,
+                                                    GL_NORMAL_ARRAY};
 
     GLint framebuffer_ = 0;
-    GLint viewport_[4] = { 0, 0, 0, 0 };
-    GLfloat clearColor_[4] = { 0, 0, 0, 0 };
-    GLboolean colorMask_[4] = { GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE };
-    GLfloat color_[4] = { 1, 1, 1, 1 };
+    GLint viewport_[4] = {0, 0, 0, 0};
+    GLfloat clearColor_[4] = {0, 0, 0, 0};
+    GLboolean colorMask_[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+    GLfloat color_[4] = {1, 1, 1, 1};
     GLint matrixMode_ = GL_MODELVIEW;
     GLint blendSrc_ = GL_ONE, blendDst_ = GL_ZERO;
     GLint activeTexture_ = GL_TEXTURE0, clientActiveTexture_ = GL_TEXTURE0;
@@ -137,8 +136,8 @@ void drawTexturedRect(const PixelRect& r, GLuint texture, float maxS, float topT
 {
     const GLfloat x0 = static_cast<GLfloat>(r.x), x1 = static_cast<GLfloat>(r.x + r.width);
     const GLfloat y0 = static_cast<GLfloat>(r.y), y1 = static_cast<GLfloat>(r.y + r.height);
-    const GLfloat vertices[8] = { x0, y0, x0, y1, x1, y0, x1, y1 };
-    const GLfloat texCoords[8] = { 0.0f, topT, 0.0f, bottomT, maxS, topT, maxS, bottomT };
+    const GLfloat vertices[8] = {x0, y0, x0, y1, x1, y0, x1, y1};
+    const GLfloat texCoords[8] = {0.0f, topT, 0.0f, bottomT, maxS, topT, maxS, bottomT};
     glBindTexture(GL_TEXTURE_2D, texture);
     glVertexPointer(2, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
@@ -163,7 +162,7 @@ bool AppWindow::open(const char* title)
         }
         videoInitialised_ = true;
     }
-    SDL_Rect usable{ 0, 0, 0, 0 };
+    SDL_Rect usable{0, 0, 0, 0};
     if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
         std::fprintf(stderr, "zorbel: window: display size unknown (%s), opening at scale 1\n", SDL_GetError());
     }
@@ -330,8 +329,8 @@ void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, f
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 
-    for (GLenum cap : { GL_DEPTH_TEST, GL_CULL_FACE, GL_ALPHA_TEST, GL_LIGHTING, GL_FOG, GL_SCISSOR_TEST,
-                        GL_STENCIL_TEST, GL_COLOR_LOGIC_OP, GL_COLOR_MATERIAL }) {
+    for (GLenum cap : {GL_DEPTH_TEST, GL_CULL_FACE, GL_ALPHA_TEST, GL_LIGHTING, GL_FOG, GL_SCISSOR_TEST,
+                       GL_STENCIL_TEST, GL_COLOR_LOGIC_OP, GL_COLOR_MATERIAL}) {
         glDisable(cap);
     }
     glDisableClientState(GL_COLOR_ARRAY);

@@ -44,7 +44,7 @@ int RunLoop::addRepeatingTimer(double intervalSeconds, Callback fn)
     }
     const double ticks = intervalSeconds * static_cast<double>(SDL_GetPerformanceFrequency());
     const uint64_t interval = ticks < 1.0 ? 1 : static_cast<uint64_t>(std::llround(std::min(ticks, 1e18)));
-    Timer timer{ nextId_++, interval, now() + interval, true, std::move(fn) };
+    Timer timer{nextId_++, interval, now() + interval, true, std::move(fn)};
     const int id = timer.id;
     (dispatchingTimers_ ? added_ : timers_).push_back(std::move(timer));
     return id;
@@ -119,6 +119,14 @@ bool RunLoop::postQuitEvent()
         return false;
     }
     return true;
+}
+
+void RunLoop::wakeUp()
+{
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_USEREVENT;
+    SDL_PushEvent(&event);  // thread-safe; a full queue wakes the loop anyway
 }
 
 void RunLoop::applyPendingChanges()

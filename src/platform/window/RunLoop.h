@@ -49,6 +49,8 @@ public:
     // Queues SDL_QUIT, as closing the window does (any thread). False if SDL's
     // event queue is not running.
     static bool postQuitEvent();
+    // Wakes the loop from another thread, so that the refresh handler runs.
+    static void wakeUp();
 
 private:
     struct Timer {

@@ -113,6 +113,13 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
     case SDL_APP_DIDENTERFOREGROUND:
         e.type = InputEvent::DidEnterForeground;
         break;
+    case SDL_DROPFILE:
+        if (ev.drop.file) {
+            e.type = InputEvent::FileDropped;
+            e.path = ev.drop.file;
+            SDL_free(ev.drop.file);  // ours to free; each event is translated once
+        }
+        break;
     case SDL_QUIT:
         e.type = InputEvent::Quit;
         break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 union SDL_Event;
 
@@ -29,6 +30,7 @@ struct InputEvent {
         CaptureDeviceRemoved,  // a microphone went away: device
         WillEnterBackground,   // the system is about to suspend the app
         DidEnterForeground,
+        FileDropped,  // a file dropped on the window: path
         Quit,
     };
     Type type = None;
@@ -40,6 +42,7 @@ struct InputEvent {
     InputKey key = InputKey::Other;
     int64_t finger = 0;
     uint32_t device = 0;
+    std::string path;
 };
 
 // Mouse events that SDL makes up from touches, and touches made up from the

@@ -8,10 +8,10 @@ namespace zorbel {
 Letterbox fitLetterbox(float areaWidth, float areaHeight)
 {
     if (!(areaWidth > 0.0f) || !(areaHeight > 0.0f))
-        return Letterbox{ 0.0f, 0.0f, 0.0f };
+        return Letterbox{0.0f, 0.0f, 0.0f};
     const float scale = std::min(areaWidth / kScreenWidthPoints, areaHeight / kScreenHeightPoints);
-    return Letterbox{ scale, (areaWidth - kScreenWidthPoints * scale) * 0.5f,
-                      (areaHeight - kScreenHeightPoints * scale) * 0.5f };
+    return Letterbox{scale, (areaWidth - kScreenWidthPoints * scale) * 0.5f,
+                     (areaHeight - kScreenHeightPoints * scale) * 0.5f};
 }
 
 bool letterboxToPoints(const Letterbox& box, float x, float y, float& px, float& py)
@@ -31,7 +31,7 @@ PixelRect letterboxPixelRect(const Letterbox& box)
     const int top = static_cast<int>(std::lround(box.offsetY));
     const int right = static_cast<int>(std::lround(box.offsetX + kScreenWidthPoints * box.scale));
     const int bottom = static_cast<int>(std::lround(box.offsetY + kScreenHeightPoints * box.scale));
-    return PixelRect{ left, top, right - left, bottom - top };
+    return PixelRect{left, top, right - left, bottom - top};
 }
 
 float initialWindowScale(int usableWidth, int usableHeight)

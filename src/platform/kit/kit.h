@@ -1,0 +1,343 @@
+// A small retained view toolkit with the phone toolkit's semantics: frames in
+// points of the 320 x 480 screen (origin top left, y down), subviews in order
+// with later ones on top, hit testing, touches delivered to the hit view and
+// passed up the responder chain, target/action controls, view controllers
+// with loadView. Views draw with cairo behind the GraphicsContext below, so
+// code outside platform/ never sees cairo.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zorbel {
+
+struct RGBAImage;
+
+struct Point {
+    float x = 0, y = 0;
+};
+
+struct Rect {
+    float x = 0, y = 0, width = 0, height = 0;
+    bool contains(Point p) const { return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height; }
+};
+
+struct Color {
+    float r = 0, g = 0, b = 0, a = 0;  // straight (not premultiplied) alpha
+    static Color clear() { return {0, 0, 0, 0}; }
+    static Color white() { return {1, 1, 1, 1}; }
+    static Color black() { return {0, 0, 0, 1}; }
+    static Color darkGray() { return {1.0f / 3, 1.0f / 3, 1.0f / 3, 1}; }
+    static Color lightGray() { return {2.0f / 3, 2.0f / 3, 2.0f / 3, 1}; }
+};
+
+// The system font ("Sans") at a size in points, upright or italic.
+struct Font {
+    float size = 17;
+    bool italic = false;
+    static Font system(float size) { return {size, false}; }
+    static Font italicSystem(float size) { return {size, true}; }
+};
+
+enum class TextAlignment { Left, Center, Right };
+
+// An immutable picture: RGBA, premultiplied, rows top first.
+using Image = std::shared_ptr<const RGBAImage>;
+
+// Drawing inside View::drawRect, in the view's own coordinates (points).
+class GraphicsContext {
+public:
+    virtual ~GraphicsContext() = default;
+    virtual void fillRect(Rect r, Color c) = 0;
+    // The image upright, scaled into r.
+    virtual void drawImage(const Image& image, Rect r) = 0;
+    // The image upright in r, shown only where the grey mask (scaled to r) is
+    // dark: black shows the image, white hides it.
+    virtual void drawImageMasked(const Image& image, const Image& mask, Rect r) = 0;
+};
+
+class View;
+class ViewController;
+
+// One finger (or the mouse) on the screen.
+struct Touch {
+    int64_t id = 0;        // the same for one finger from began to ended
+    Point screenLocation;  // in screen points
+    // The location in a view's own coordinates.
+    Point locationInView(const View* view) const;
+};
+
+enum class TouchPhase { Began, Moved, Ended, Cancelled };
+
+class View : public std::enable_shared_from_this<View> {
+public:
+    explicit View(Rect frame = {});
+    virtual ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    Rect frame() const { return frame_; }
+    void setFrame(Rect frame);
+    Rect bounds() const { return {0, 0, frame_.width, frame_.height}; }
+
+    Color backgroundColor() const { return background_; }
+    void setBackgroundColor(Color c);
+    float alpha() const { return alpha_; }  // opacity of the view and its subviews
+    void setAlpha(float a);
+    bool isUserInteractionEnabled() const { return interactive_; }
+    void setUserInteractionEnabled(bool on) { interactive_ = on; }
+    bool isMultipleTouchEnabled() const { return multipleTouch_; }
+    void setMultipleTouchEnabled(bool on) { multipleTouch_ = on; }
+
+    // The view tree owns its views. Adding a view that has a superview moves it.
+    void addSubview(std::shared_ptr<View> view);
+    // Safe from inside the view's own action: the view lives on until the
+    // event being dispatched has been handled.
+    void removeFromSuperview();
+    View* superview() const { return superview_; }
+    const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
+    // Called on a view before `subview` leaves it.
+    virtual void willRemoveSubview(View* subview);
+    // Called on a view after it was added to a superview or removed from one.
+    virtual void didMoveToSuperview();
+
+    // Marks the view for drawing at the next refresh.
+    void setNeedsDisplay();
+    // Draws the view's own content (after its background is filled).
+    virtual void drawRect(GraphicsContext& context, Rect rect);
+
+    // The deepest view under the point (in this view's coordinates) that
+    // accepts touches, or nullptr.
+    virtual View* hitTest(Point p);
+    // Converts between this view's coordinates and the screen's.
+    Point convertToScreen(Point p) const;
+    Point convertFromScreen(Point p) const;
+
+    // The responder chain: by default a view passes its touches on to its
+    // view controller if it is one's root view, else to its superview.
+    virtual void touchesBegan(const std::vector<Touch>& touches);
+    virtual void touchesMoved(const std::vector<Touch>& touches);
+    virtual void touchesEnded(const std::vector<Touch>& touches);
+    virtual void touchesCancelled(const std::vector<Touch>& touches);
+
+    // The controller whose root view this is, if any (set by the controller).
+    ViewController* viewController() const { return controller_; }
+
+private:
+    friend class ViewController;
+    friend class Screen;
+    void passOn(TouchPhase phase, const std::vector<Touch>& touches);
+
+    Rect frame_;
+    Color background_ = Color::clear();
+    float alpha_ = 1;
+    bool interactive_ = true;
+    bool multipleTouch_ = false;
+    View* superview_ = nullptr;
+    std::vector<std::shared_ptr<View>> subviews_;
+    ViewController* controller_ = nullptr;
+};
+
+class ViewController : public std::enable_shared_from_this<ViewController> {
+public:
+    ViewController();
+    virtual ~ViewController();
+    // The root view; the first request runs loadView.
+    std::shared_ptr<View> view();
+    bool isViewLoaded() const { return view_ != nullptr; }
+    void setView(std::shared_ptr<View> view);
+    // Builds the root view with setView; the default makes a plain view.
+    virtual void loadView();
+    // Touches passed on by the root view go to its superview.
+    virtual void touchesBegan(const std::vector<Touch>& touches);
+    virtual void touchesMoved(const std::vector<Touch>& touches);
+    virtual void touchesEnded(const std::vector<Touch>& touches);
+    virtual void touchesCancelled(const std::vector<Touch>& touches);
+
+private:
+    std::shared_ptr<View> view_;
+};
+
+class Label : public View {
+public:
+    explicit Label(Rect frame = {});
+    void setText(std::string text);
+    const std::string& text() const { return text_; }
+    void setFont(Font f);
+    void setTextColor(Color c);
+    void setTextAlignment(TextAlignment a);
+    void setNumberOfLines(int n);  // 0 = unlimited, wrapped at word boundaries
+    void drawRect(GraphicsContext& context, Rect rect) override;
+
+private:
+    std::string text_;
+    Font font_ = Font::system(17);
+    Color textColor_ = Color::black();
+    TextAlignment alignment_ = TextAlignment::Left;
+    int lines_ = 1;
+};
+
+// A control keeps every touch that began on it until that touch ends.
+class Control : public View {
+public:
+    using Action = std::function<void()>;
+    explicit Control(Rect frame = {});
+    bool isHighlighted() const { return highlighted_; }
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool on);
+
+protected:
+    void setHighlighted(bool on);
+    // Single-finger tracking: a control follows the first touch that began
+    // on it and ignores other fingers until that one ends.
+    const Touch* beginTracking(const std::vector<Touch>& touches);  // null when busy or disabled
+    const Touch* trackedTouch(const std::vector<Touch>& touches) const;
+    void endTracking() { tracking_ = false; }
+    static void sendActions(const std::vector<Action>& actions);
+
+private:
+    bool highlighted_ = false;
+    bool enabled_ = true;
+    bool tracking_ = false;
+    int64_t touchId_ = 0;
+};
+
+// The rounded-rectangle button: fires its action on touch up inside.
+class Button : public Control {
+public:
+    explicit Button(Rect frame = {});
+    void setTitle(std::string title);
+    const std::string& title() const { return title_; }
+    void setFont(Font f);
+    void addAction(Action action);  // touch up inside
+    void drawRect(GraphicsContext& context, Rect rect) override;
+    void touchesBegan(const std::vector<Touch>& touches) override;
+    void touchesMoved(const std::vector<Touch>& touches) override;
+    void touchesEnded(const std::vector<Touch>& touches) override;
+    void touchesCancelled(const std::vector<Touch>& touches) override;
+
+private:
+    std::string title_;
+    Font font_ = Font::system(15);
+    std::vector<Action> actions_;
+};
+
+// On/off, toggled by a tap or by sliding the knob; fires on value change.
+class Switch : public Control {
+public:
+    explicit Switch(Rect frame = {});
+    bool isOn() const { return on_; }
+    void setOn(bool on);  // does not fire
+    void addAction(Action action);
+    void drawRect(GraphicsContext& context, Rect rect) override;
+    void touchesBegan(const std::vector<Touch>& touches) override;
+    void touchesMoved(const std::vector<Touch>& touches) override;
+    void touchesEnded(const std::vector<Touch>& touches) override;
+    void touchesCancelled(const std::vector<Touch>& touches) override;
+
+private:
+    bool on_ = false;
+    std::vector<Action> actions_;
+    // gesture state
+    float startX_ = 0;
+    bool slid_ = false;
+    float knob_ = 0;  // knob position while slid: 0 = off (left) .. 1 = on (right)
+    float knobPosition() const;
+};
+
+// A horizontal slider; fires on value change while dragged when continuous,
+// else once when released. A touch-down on the track moves the knob there.
+class Slider : public Control {
+public:
+    explicit Slider(Rect frame = {});
+    void setMinimumValue(float v);
+    void setMaximumValue(float v);
+    float minimumValue() const { return min_; }
+    float maximumValue() const { return max_; }
+    void setValue(float v);  // clamped to the range; does not fire
+    float value() const { return value_; }
+    void setContinuous(bool on) { continuous_ = on; }
+    void addAction(Action action);
+    void drawRect(GraphicsContext& context, Rect rect) override;
+    void touchesBegan(const std::vector<Touch>& touches) override;
+    void touchesMoved(const std::vector<Touch>& touches) override;
+    void touchesEnded(const std::vector<Touch>& touches) override;
+    void touchesCancelled(const std::vector<Touch>& touches) override;
+    // Slider touches are taken in a band taller than its thin frame.
+    View* hitTest(Point p) override;
+
+private:
+    float min_ = 0, max_ = 1, value_ = 0;
+    bool continuous_ = true;
+    std::vector<Action> actions_;
+    float startValue_ = 0;  // at touch-down, to tell whether a drag changed it
+    void follow(const Touch& touch);
+};
+
+// Shows its image at its frame's size. Takes no touches.
+class ImageView : public View {
+public:
+    explicit ImageView(Image image);  // frame (0, 0) at the image's size
+    void setImage(Image image);
+    void drawRect(GraphicsContext& context, Rect rect) override;
+
+private:
+    Image image_;
+};
+
+// The screen: the root of the view tree (320 x 480 points), touch dispatch
+// and drawing. One per window (or headless scene).
+class Screen {
+public:
+    Screen();
+    ~Screen();
+    View& root() { return *root_; }
+    std::shared_ptr<View> rootPtr() { return root_; }
+
+    // Delivers one touch event (screen points). Touches that begin go to
+    // the deepest interactive view under them; later phases go to the view
+    // their touch began on. Views removed during the dispatch are destroyed
+    // after it.
+    void dispatch(TouchPhase phase, const std::vector<Touch>& touches);
+
+    // True when something changed since the last render.
+    bool needsDisplay() const;
+    // Draws every view into a transparent picture of the given pixel size
+    // (the screen scaled uniformly), premultiplied RGBA, rows top first.
+    // Clear views draw nothing, so the GL picture below shows through.
+    void render(int pixelWidth, int pixelHeight, RGBAImage& out);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<View> root_;
+};
+
+// Keeps an object alive until the current event has been dispatched.
+void releaseAfterDispatch(std::shared_ptr<void> object);
+
+// Handling of an event that is not a touch (a key, a dropped file): views
+// removed meanwhile live on until the scope ends, as during a touch dispatch.
+class EventScope {
+public:
+    EventScope();
+    ~EventScope();
+    EventScope(const EventScope&) = delete;
+    EventScope& operator=(const EventScope&) = delete;
+};
+
+// Work handed from other threads (a decoded thumbnail) to the main thread.
+// runOnMainThread may be called from any thread; the wake-up, when set, is
+// called after each task is queued so the main loop looks at the queue.
+void runOnMainThread(std::function<void()> task);
+void setMainThreadWakeUp(std::function<void()> wakeUp);
+// Runs the queued tasks; main thread only.
+void runMainThreadTasks();
+
+// Loads a shipped resource image by name (platform image cache); null when missing.
+Image imageNamed(const char* name);
+
+}  // namespace zorbel

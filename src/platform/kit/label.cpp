@@ -1,0 +1,62 @@
+// Labels: static text, vertically centred in the frame.
+#include "platform/kit/cairoContext.h"
+#include "platform/kit/kit.h"
+#include "platform/kit/text.h"
+#include "platform/log/log.h"
+
+#include <cmath>
+
+namespace zorbel {
+
+Label::Label(Rect frame) : View(frame)
+{
+    setUserInteractionEnabled(false);
+}
+
+void Label::setText(std::string text)
+{
+    text_ = std::move(text);
+    setNeedsDisplay();
+}
+
+void Label::setFont(Font f)
+{
+    if (!(f.size > 0 && std::isfinite(f.size))) {
+        logLine("kit: ignoring font size %g", f.size);
+        return;
+    }
+    font_ = f;
+    setNeedsDisplay();
+}
+
+void Label::setTextColor(Color c)
+{
+    textColor_ = c;
+    setNeedsDisplay();
+}
+
+void Label::setTextAlignment(TextAlignment a)
+{
+    alignment_ = a;
+    setNeedsDisplay();
+}
+
+void Label::setNumberOfLines(int n)
+{
+    lines_ = n < 0 ? 0 : n;
+    setNeedsDisplay();
+}
+
+void Label::drawRect(GraphicsContext& context, Rect)
+{
+    cairo_t* cr = cairoOf(context);
+    if (!cr)
+        return;
+    // Like a label's own picture, the text ends at its frame (an italic overhang too).
+    const Rect b = bounds();
+    cairo_rectangle(cr, b.x, b.y, b.width, b.height);
+    cairo_clip(cr);
+    drawText(cr, text_, {font_, false, textColor_, alignment_, lines_}, b);
+}
+
+}  // namespace zorbel

@@ -1,0 +1,79 @@
+// Text layout and drawing with pango over cairo.
+#include "platform/kit/text.h"
+
+#include "platform/kit/paint.h"
+
+#include <glib.h>
+#include <pango/pangocairo.h>
+
+namespace zorbel {
+
+namespace {
+
+// Greyscale antialiasing (the picture becomes a texture, so no subpixel
+// colours) and unhinted metrics, so text lays out alike at every pixel scale.
+void setFontOptions(PangoLayout* layout)
+{
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
+    cairo_font_options_destroy(options);
+    pango_layout_context_changed(layout);
+}
+
+PangoAlignment pangoAlignment(TextAlignment a)
+{
+    switch (a) {
+    case TextAlignment::Center:
+        return PANGO_ALIGN_CENTER;
+    case TextAlignment::Right:
+        return PANGO_ALIGN_RIGHT;
+    case TextAlignment::Left:
+        break;
+    }
+    return PANGO_ALIGN_LEFT;
+}
+
+}  // namespace
+
+void drawText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect r)
+{
+    if (text.empty() || r.width <= 0 || r.height <= 0)
+        return;
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    setFontOptions(layout);
+
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family(font, "Sans");
+    pango_font_description_set_absolute_size(font, style.font.size * PANGO_SCALE);  // user units = points
+    pango_font_description_set_style(font, style.font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(font, style.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+
+    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
+        pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    } else {
+        gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+        pango_layout_set_text(layout, valid, -1);
+        g_free(valid);
+    }
+    pango_layout_set_width(layout, static_cast<int>(r.width * PANGO_SCALE));
+    pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    // Negative: at most that many lines; positive: as many as fit in the height.
+    pango_layout_set_height(layout, style.lines > 0 ? -style.lines : static_cast<int>(r.height * PANGO_SCALE));
+
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    const double height = double(logical.height) / PANGO_SCALE;
+    setSource(cr, style.color);
+    cairo_move_to(cr, r.x, r.y + (r.height - height) / 2);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+}
+
+}  // namespace zorbel

@@ -1,0 +1,205 @@
+#include "ui/InfoView.h"
+
+#include "audio/audioInMeter.h"
+#include "figure/myGuy.h"
+
+namespace zorbel {
+
+namespace {
+
+const char kInfoText[] =
+    "Zorbel's behavior results from the mechanical constraints that define him. He consists of a set masses "
+    "connected to one another through damped springs. Gravity and instantaneous acceleration are estimated from "
+    "your iPhone's X and Y accelerometers and transferred onto his virtual world. \n"
+    "Friction and simple heuristics were added to help him maintain his balance as you rotate your phone or take "
+    "him with you on the bus. You can also grab and stretch him with your multi-touch screen to abuse him "
+    "further. \n"
+    "Zorbel also thinks he can dance and he'll start busting his moves if he detects music though your phone's "
+    "microphone... so crank up the tunes!";
+
+const char kCopyright[] = "\xc2\xa9 2026 Zorbel contributors";
+
+std::shared_ptr<Label> label(Rect frame, Font font, const char* text, int lines = 1)
+{
+    auto l = std::make_shared<Label>(frame);
+    l->setFont(font);
+    l->setText(text);
+    l->setNumberOfLines(lines);
+    return l;
+}
+
+std::shared_ptr<Button> button(Rect frame, const char* title, std::function<void()> action)
+{
+    auto b = std::make_shared<Button>(frame);
+    b->setTitle(title);
+    b->addAction(std::move(action));
+    return b;
+}
+
+std::shared_ptr<Slider> slider(Rect frame, float min, float max, float value, std::function<void()> action)
+{
+    auto s = std::make_shared<Slider>(frame);
+    s->setMinimumValue(min);
+    s->setMaximumValue(max);
+    s->setContinuous(true);
+    s->setValue(value);
+    s->addAction(std::move(action));
+    return s;
+}
+
+}  // namespace
+
+std::function<std::shared_ptr<ViewController>()> InfoView::makeFacePicker;
+
+InfoView::InfoView(Rect frame) : View(frame)
+{
+    setBackgroundColor(Color::clear());
+}
+
+std::shared_ptr<InfoView> InfoView::initWithFrame(Rect frame)
+{
+    std::shared_ptr<InfoView> view(new InfoView(frame));
+    view->build();
+    return view;
+}
+
+// The page and every control, built once; the controls of the hidden page
+// stay alive out of the tree and keep their values.
+void InfoView::build()
+{
+    const float W = frame().width;
+    const float H = frame().height;
+
+    viewPage = std::make_shared<View>(Rect{30, 20, 260, 420});
+    viewPage->setBackgroundColor(Color::white());
+    viewPage->setAlpha(0.65f);
+    addSubview(viewPage);
+
+    lblInfo = label({40, 30, 240, 400}, Font::system(14), kInfoText, 0);
+    lblCopyright = label({200, 420, 100, 20}, Font::system(10), kCopyright);
+    lblVersion = label({40, 420, 100, 20}, Font::system(10), "v1.2");
+
+    lblSettingsTitle = label({35, 25, 250, 30}, Font::system(26), "A few tweaks...");
+    butFace = button({45, 70, 230, 30}, "Change Zorbel's face", [this] { pickFaceAction(); });
+    butFace->setFont(Font::system(14));
+    lblMicSettingsSubtitle = label({35, 110, 250, 30}, Font::italicSystem(14), "Microphone input");
+    lblMicSwitch = label({45, 140, 136, 30}, Font::system(12), "Dance to Microphone input (for iPhones only)", 0);
+    switchMic = std::make_shared<Switch>(Rect{181, 143, 94, 27});
+    switchMic->addAction([this] { switchAction(); });
+    switchMic->setOn(audioInMeterIsRunning() != 0);
+    lblMicSensitivity = label({45, 180, 230, 30}, Font::system(12), "Microphone sensitivity");
+    sliderMicSensitivity =
+        slider({45, 200, 230, 7}, 0, 100, getMicSensitivity(), [this] { sliderMicSensitivityAction(); });
+    lblPhySettingsSubtitle = label({35, 230, 250, 30}, Font::italicSystem(14), "Physics");
+    lblCoefFactor = label({45, 250, 230, 30}, Font::system(12), "Spring constants");
+    sliderCoefFactor =
+        slider({45, 270, 230, 7}, 0.4f, 1.1f, g_springCoefMultipler, [this] { sliderCoefFactorAction(); });
+    lblDampFactor = label({45, 300, 230, 30}, Font::system(12), "Spring damping");
+    sliderDampFactor =
+        slider({45, 320, 230, 7}, 0.7f, 2.0f, g_springDampersMultipler, [this] { sliderDampFactorAction(); });
+    lblFricFactor = label({45, 350, 230, 30}, Font::system(12), "Floor/Wall friction");
+    sliderFricFactor =
+        slider({45, 370, 230, 7}, 0.1f, 1.9f, g_stickynessMultiplier, [this] { sliderFricFactorAction(); });
+    butPhyReset = button({155, 403, 120, 20}, "Reset physics", [this] { resetPhyAction(); });
+    butPhyReset->setFont(Font::system(14));
+
+    butSettings = button({0, H - 35, 100, 35}, "Info", [this] { settingsAction(); });
+    addSubview(butSettings);
+    butDismiss = button({W - 100, H - 35, 100, 35}, "Dismiss", [this] { dismissAction(); });
+    addSubview(butDismiss);
+
+    showInfo();
+}
+
+void InfoView::showInfo()
+{
+    addSubview(lblInfo);
+    addSubview(lblCopyright);
+    addSubview(lblVersion);
+    butSettings->setTitle("Settings");
+    viewMode = 0;
+}
+
+void InfoView::showSettings()
+{
+    for (const std::shared_ptr<View>& v : std::initializer_list<std::shared_ptr<View>>{
+             lblSettingsTitle, butFace, lblMicSettingsSubtitle, switchMic, lblMicSwitch, sliderMicSensitivity,
+             lblMicSensitivity, lblPhySettingsSubtitle, lblCoefFactor, sliderCoefFactor, lblDampFactor,
+             sliderDampFactor, lblFricFactor, sliderFricFactor, butPhyReset})
+        addSubview(v);
+    butSettings->setTitle("Info");
+    viewMode = 1;
+}
+
+void InfoView::settingsAction()
+{
+    if (viewMode == 1) {
+        for (const std::shared_ptr<View>& v : std::initializer_list<std::shared_ptr<View>>{
+                 lblSettingsTitle, butFace, lblMicSettingsSubtitle, lblMicSwitch, switchMic, lblMicSensitivity,
+                 sliderMicSensitivity, lblPhySettingsSubtitle, lblCoefFactor, sliderCoefFactor, lblDampFactor,
+                 sliderDampFactor, lblFricFactor, sliderFricFactor, butPhyReset})
+            v->removeFromSuperview();
+        showInfo();
+    } else {
+        lblInfo->removeFromSuperview();
+        lblCopyright->removeFromSuperview();
+        lblVersion->removeFromSuperview();
+        showSettings();
+    }
+}
+
+void InfoView::pickFaceAction()
+{
+    if (!makeFacePicker)
+        return;
+    // The overlay keeps no reference: the picker's root view keeps its
+    // controller alive while it is shown.
+    std::shared_ptr<ViewController> picker = makeFacePicker();
+    addSubview(picker->view());
+}
+
+void InfoView::switchAction()
+{
+    if (switchMic->isOn())
+        startAudioInMeter(1);
+    else
+        stopAudioInMeter(1);
+}
+
+void InfoView::sliderMicSensitivityAction()
+{
+    setMicSensitivity(sliderMicSensitivity->value());
+}
+
+void InfoView::sliderCoefFactorAction()
+{
+    g_springCoefMultipler = sliderCoefFactor->value();
+}
+
+void InfoView::sliderDampFactorAction()
+{
+    g_springDampersMultipler = sliderDampFactor->value();
+}
+
+void InfoView::sliderFricFactorAction()
+{
+    g_stickynessMultiplier = sliderFricFactor->value();
+}
+
+void InfoView::resetPhyAction()
+{
+    g_stickynessMultiplier = 1.0f;
+    g_springDampersMultipler = 1.0f;
+    g_springCoefMultipler = 1.0f;
+    sliderCoefFactor->setValue(1.0f);
+    sliderDampFactor->setValue(1.0f);
+    sliderFricFactor->setValue(1.0f);
+}
+
+void InfoView::dismissAction()
+{
+    SavePhysicsPrefs();
+    removeFromSuperview();  // the tree held the only reference: the overlay goes after this event
+}
+
+}  // namespace zorbel

@@ -1,0 +1,27 @@
+// The screens over the scene, put together: the GL view at the bottom of the
+// view tree, the overlay opened from its info corner, the face picker opened
+// from the overlay or by a dropped photo. Shared by the app and zorbel-sim.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace zorbel {
+
+class EAGLView;
+class Screen;
+
+// Puts the GL view into the screen's tree and connects its info corner.
+void installScreens(Screen& screen, const std::shared_ptr<EAGLView>& view);
+
+// Escape: closes the top-most screen as its own cancel or dismiss button
+// would. False when only the scene is up.
+bool closeTopScreen(Screen& screen);
+
+// A photo file dropped on the window.
+void photoDropped(const std::shared_ptr<EAGLView>& view, const std::string& path);
+
+// True when only the scene is up (nothing over the GL view to draw).
+bool onlyTheScene(Screen& screen, const EAGLView& view);
+
+}  // namespace zorbel

@@ -1,0 +1,197 @@
+// Touch routing over a whole gesture, and the lifetime of views removed while
+// an event is being handled.
+#include "kitTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbel {
+namespace {
+
+using test::addTo;
+using test::Finger;
+using test::RecordingView;
+
+TEST(KitDispatch, TouchesStayWithTheControlTheyBeganOn)
+{
+    Screen screen;
+    auto below = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
+    auto slider = addTo<Slider>(*below, Rect{20, 100, 223, 7});
+    auto other = addTo<RecordingView>(*below, Rect{0, 300, 320, 100});
+    Finger finger(screen);
+    finger.down(131.5f, 103);
+    finger.drag(200, 350, 5);  // far below the slider, over another view
+    EXPECT_NEAR(slider->value(), (200 - 31.5f) / 200, 1e-4);
+    finger.up();
+    EXPECT_TRUE(below->calls.empty());
+    EXPECT_TRUE(other->calls.empty());
+}
+
+TEST(KitDispatch, GroupsTouchesPerViewInTheEventsOrder)
+{
+    Screen screen;
+    auto left = addTo<RecordingView>(screen.root(), Rect{0, 0, 160, 480});
+    auto right = addTo<RecordingView>(screen.root(), Rect{160, 0, 160, 480});
+    left->setMultipleTouchEnabled(true);
+    screen.dispatch(TouchPhase::Began, {{1, {10, 10}}, {2, {200, 10}}, {3, {20, 20}}});
+    screen.dispatch(TouchPhase::Moved, {{3, {300, 300}}, {2, {10, 400}}, {1, {15, 15}}});
+    screen.dispatch(TouchPhase::Ended, {{1, {15, 15}}, {2, {10, 400}}, {3, {300, 300}}});
+    screen.dispatch(TouchPhase::Moved, {{1, {15, 15}}});  // ended already: goes nowhere
+
+    ASSERT_EQ(left->calls.size(), 3u);
+    ASSERT_EQ(right->calls.size(), 3u);
+    ASSERT_EQ(left->calls[1].touches.size(), 2u);
+    EXPECT_EQ(left->calls[1].touches[0].id, 3);  // in the event's order
+    EXPECT_EQ(left->calls[1].touches[1].id, 1);
+    EXPECT_EQ(right->calls[1].touches.at(0).id, 2);  // moved over `left`, still `right`'s
+    EXPECT_EQ(left->calls[2].phase, TouchPhase::Ended);
+}
+
+TEST(KitDispatch, ViewWithoutMultipleTouchFollowsOneFinger)
+{
+    Screen screen;
+    auto view = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
+    Finger first(screen, 1), second(screen, 2);
+    first.down(10, 10);
+    second.down(100, 100);
+    second.move(110, 110);
+    second.up();
+    first.up();
+    ASSERT_EQ(view->calls.size(), 2u);
+    EXPECT_EQ(view->calls[0].touches.at(0).id, 1);
+    EXPECT_EQ(view->calls[1].touches.at(0).id, 1);
+}
+
+TEST(KitDispatch, TouchesThatBeginOnNoViewAreIgnored)
+{
+    Screen screen;
+    screen.root().setUserInteractionEnabled(false);
+    auto view = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
+    Finger finger(screen);
+    finger.down(10, 10);
+    screen.root().setUserInteractionEnabled(true);
+    finger.move(20, 20);
+    finger.up();
+    EXPECT_TRUE(view->calls.empty());
+}
+
+// An overlay whose Dismiss button removes the overlay from its own action.
+TEST(KitDispatch, ViewRemovedFromItsOwnActionLivesUntilTheEventIsDone)
+{
+    Screen screen;
+    std::weak_ptr<View> overlay, dismiss;
+    bool aliveInAction = false;
+    {
+        auto page = addTo<View>(screen.root(), Rect{0, 0, 320, 480});
+        auto button = addTo<Button>(*page, Rect{100, 400, 120, 40});
+        View* raw = page.get();
+        button->addAction([&, raw] {
+            raw->removeFromSuperview();
+            aliveInAction = !overlay.expired() && !dismiss.expired();
+        });
+        overlay = page;
+        dismiss = button;
+    }
+    Finger finger(screen);
+    finger.down(150, 420);
+    EXPECT_FALSE(overlay.expired());
+    finger.up();
+    EXPECT_TRUE(aliveInAction);
+    EXPECT_TRUE(overlay.expired());
+    EXPECT_TRUE(dismiss.expired());
+    EXPECT_TRUE(screen.root().subviews().empty());
+}
+
+TEST(KitDispatch, ButtonRemovingItselfLivesUntilTheEventIsDone)
+{
+    Screen screen;
+    std::weak_ptr<Button> weak;
+    bool aliveInAction = false;
+    {
+        auto button = addTo<Button>(screen.root(), Rect{100, 400, 120, 40});
+        Button* raw = button.get();
+        button->addAction([&, raw] {
+            raw->removeFromSuperview();
+            aliveInAction = !weak.expired();
+            raw->setTitle("still here");  // touching it after its removal is fine
+        });
+        weak = button;
+    }
+    Finger(screen).tap(150, 420);
+    EXPECT_TRUE(aliveInAction);
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST(KitDispatch, ControlRemovedMidGestureStopsReceiving)
+{
+    Screen screen;
+    auto slider = addTo<Slider>(screen.root(), Rect{20, 100, 223, 7});
+    int fired = 0;
+    slider->addAction([&] { ++fired; });
+    Finger finger(screen);
+    finger.down(31.5f, 103);
+    finger.move(81.5f, 103);
+    EXPECT_EQ(fired, 1);
+    slider->removeFromSuperview();  // still owned here, but off the screen
+    finger.move(231.5f, 103);
+    finger.up();
+    EXPECT_EQ(fired, 1);
+    EXPECT_NEAR(slider->value(), 0.25f, 1e-4);
+
+    std::weak_ptr<Slider> weak = slider;
+    screen.root().addSubview(slider);
+    finger.down(31.5f, 103);
+    slider.reset();
+    screen.root().subviews().front()->removeFromSuperview();  // destroyed now: no event running
+    EXPECT_TRUE(weak.expired());
+    finger.move(100, 103);  // its touch now leads nowhere
+    finger.up();
+}
+
+TEST(KitDispatch, ReleaseAfterDispatchOutsideAnEventReleasesAtOnce)
+{
+    auto object = std::make_shared<int>(3);
+    std::weak_ptr<int> weak = object;
+    releaseAfterDispatch(std::move(object));
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST(KitDisplay, NeedsDisplayAfterChangesOnly)
+{
+    Screen screen;
+    RGBAImage picture;
+    EXPECT_TRUE(screen.needsDisplay());
+    screen.render(320, 480, picture);
+    EXPECT_FALSE(screen.needsDisplay());
+
+    auto detached = std::make_shared<Label>(Rect{0, 0, 100, 20});
+    detached->setText("not on the screen");
+    EXPECT_FALSE(screen.needsDisplay());
+    screen.root().addSubview(detached);
+    EXPECT_TRUE(screen.needsDisplay());
+    screen.render(320, 480, picture);
+
+    auto steps = std::vector<std::function<void()>>{
+        [&] { detached->setText("changed"); }, [&] { detached->setFrame({10, 0, 100, 20}); },
+        [&] { detached->setAlpha(0.5f); },     [&] { detached->setBackgroundColor(Color::white()); },
+        [&] { detached->setNeedsDisplay(); },  [&] { detached->removeFromSuperview(); },
+    };
+    for (auto& step : steps) {
+        step();
+        EXPECT_TRUE(screen.needsDisplay());
+        screen.render(320, 480, picture);
+    }
+
+    auto button = addTo<Button>(screen.root(), Rect{0, 0, 100, 40});
+    screen.render(320, 480, picture);
+    Finger finger(screen);
+    finger.down(50, 20);  // the button highlights
+    EXPECT_TRUE(screen.needsDisplay());
+    screen.render(320, 480, picture);
+    finger.move(51, 21);  // nothing changes
+    EXPECT_FALSE(screen.needsDisplay());
+    finger.up();
+    EXPECT_TRUE(screen.needsDisplay());
+}
+
+}  // namespace
+}  // namespace zorbel

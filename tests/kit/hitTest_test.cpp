@@ -1,0 +1,202 @@
+// Which view a touch goes to, and where unhandled touches go from there.
+#include "kitTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbel {
+namespace {
+
+using test::addTo;
+using test::Finger;
+using test::RecordingView;
+
+TEST(KitHitTest, DeepestTopMostInteractiveView)
+{
+    Screen screen;
+    auto panel = addTo<View>(screen.root(), Rect{20, 20, 200, 200});
+    auto below = addTo<View>(*panel, Rect{10, 10, 50, 50});
+    auto above = addTo<View>(*panel, Rect{30, 30, 50, 50});
+    auto inner = addTo<View>(*below, Rect{0, 0, 10, 10});
+
+    View& root = screen.root();
+    EXPECT_EQ(root.hitTest({20 + 40, 20 + 40}), above.get());  // overlap: the later one is on top
+    EXPECT_EQ(root.hitTest({20 + 25, 20 + 25}), below.get());
+    EXPECT_EQ(root.hitTest({20 + 12, 20 + 12}), inner.get());
+    EXPECT_EQ(root.hitTest({20 + 150, 20 + 150}), panel.get());
+    EXPECT_EQ(root.hitTest({300, 400}), &root);
+
+    // Re-adding a view brings it to the top.
+    panel->addSubview(below);
+    EXPECT_EQ(root.hitTest({20 + 40, 20 + 40}), below.get());
+}
+
+TEST(KitViewTree, MovesViewsAndRefusesCycles)
+{
+    Screen screen;
+    auto a = addTo<View>(screen.root(), Rect{0, 0, 100, 100});
+    auto b = addTo<View>(*a, Rect{10, 10, 50, 50});
+    auto c = addTo<View>(*b, Rect{5, 5, 10, 10});
+    EXPECT_FLOAT_EQ(c->convertToScreen({1, 2}).x, 16);
+    EXPECT_FLOAT_EQ(c->convertToScreen({1, 2}).y, 17);
+
+    c->addSubview(a);  // would make a loop: refused
+    b->addSubview(b);
+    b->addSubview(nullptr);
+    EXPECT_EQ(a->superview(), &screen.root());
+    EXPECT_EQ(b->subviews().size(), 1u);
+
+    screen.root().addSubview(c);  // moves it
+    EXPECT_EQ(c->superview(), &screen.root());
+    EXPECT_TRUE(b->subviews().empty());
+    EXPECT_EQ(screen.root().subviews().size(), 2u);
+}
+
+TEST(KitHitTest, SkipsHiddenDisabledAndOutsideOfParent)
+{
+    Screen screen;
+    auto panel = addTo<View>(screen.root(), Rect{0, 0, 100, 100});
+    auto child = addTo<View>(*panel, Rect{50, 50, 100, 100});  // sticks out of its parent
+    EXPECT_EQ(screen.root().hitTest({60, 60}), child.get());
+    EXPECT_EQ(screen.root().hitTest({120, 120}), &screen.root());  // outside the parent: not hit
+
+    child->setAlpha(0);
+    EXPECT_EQ(screen.root().hitTest({60, 60}), panel.get());
+    child->setAlpha(1);
+    panel->setUserInteractionEnabled(false);  // takes its subviews along
+    EXPECT_EQ(screen.root().hitTest({60, 60}), &screen.root());
+}
+
+TEST(KitHitTest, LabelsAndImagesLetTouchesThroughToTheViewBelow)
+{
+    Screen screen;
+    auto button = addTo<Button>(screen.root(), Rect{20, 20, 120, 40});
+    auto label = addTo<Label>(screen.root(), Rect{0, 0, 200, 100});
+    label->setText("over the button");
+    auto image = std::make_shared<RGBAImage>(RGBAImage{2, 2, std::vector<uint8_t>(16, 255)});
+    auto picture = addTo<ImageView>(screen.root(), image);
+    picture->setFrame({0, 0, 200, 100});
+    EXPECT_FALSE(label->isUserInteractionEnabled());
+    EXPECT_FALSE(picture->isUserInteractionEnabled());
+
+    int fired = 0;
+    button->addAction([&] { ++fired; });
+    Finger(screen).tap(50, 30);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST(KitHitTest, ThinSliderTakesTouchesInATallerBand)
+{
+    Screen screen;
+    auto slider = addTo<Slider>(screen.root(), Rect{20, 100, 200, 7});
+    EXPECT_EQ(screen.root().hitTest({100, 100 - 12}), slider.get());
+    EXPECT_EQ(screen.root().hitTest({100, 107 + 12}), slider.get());
+    EXPECT_EQ(screen.root().hitTest({100, 100 - 20}), &screen.root());
+    EXPECT_EQ(screen.root().hitTest({10, 103}), &screen.root());
+}
+
+TEST(KitResponderChain, PlainViewPassesTouchesToItsSuperview)
+{
+    Screen screen;
+    auto parent = addTo<RecordingView>(screen.root(), Rect{10, 10, 200, 200});
+    auto plain = addTo<View>(*parent, Rect{50, 50, 50, 50});
+    Finger finger(screen, 7);
+    finger.down(70, 70);
+    finger.move(90, 95);
+    finger.up();
+
+    ASSERT_EQ(parent->calls.size(), 3u);
+    EXPECT_EQ(parent->calls[0].phase, TouchPhase::Began);
+    EXPECT_EQ(parent->calls[1].phase, TouchPhase::Moved);
+    EXPECT_EQ(parent->calls[2].phase, TouchPhase::Ended);
+    const Touch& moved = parent->calls[1].touches.at(0);
+    EXPECT_EQ(moved.id, 7);
+    const Point inParent = moved.locationInView(parent.get());
+    const Point inPlain = moved.locationInView(plain.get());
+    EXPECT_FLOAT_EQ(inParent.x, 80);
+    EXPECT_FLOAT_EQ(inParent.y, 85);
+    EXPECT_FLOAT_EQ(inPlain.x, 30);
+    EXPECT_FLOAT_EQ(inPlain.y, 35);
+}
+
+struct RecordingController : ViewController {
+    std::vector<TouchPhase> phases;
+    bool passOn = false;
+    void touchesBegan(const std::vector<Touch>& t) override
+    {
+        phases.push_back(TouchPhase::Began);
+        if (passOn)
+            ViewController::touchesBegan(t);
+    }
+    void touchesEnded(const std::vector<Touch>& t) override
+    {
+        phases.push_back(TouchPhase::Ended);
+        if (passOn)
+            ViewController::touchesEnded(t);
+    }
+};
+
+TEST(KitResponderChain, RootViewOfAControllerPassesToTheControllerThenTheSuperview)
+{
+    Screen screen;
+    auto below = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
+    auto controller = std::make_shared<RecordingController>();
+    controller->view()->setFrame({0, 0, 320, 480});
+    below->addSubview(controller->view());
+    EXPECT_EQ(controller->view()->viewController(), controller.get());
+
+    Finger(screen).tap(100, 100);
+    EXPECT_EQ(controller->phases, (std::vector<TouchPhase>{TouchPhase::Began, TouchPhase::Ended}));
+    EXPECT_TRUE(below->calls.empty());  // the controller kept them
+
+    controller->passOn = true;
+    Finger(screen).tap(100, 100);
+    ASSERT_EQ(below->calls.size(), 2u);
+    EXPECT_EQ(below->calls[0].phase, TouchPhase::Began);
+    EXPECT_EQ(below->calls[1].phase, TouchPhase::Ended);
+}
+
+TEST(KitResponderChain, OverlayBackgroundPassesTouchesToTheViewBelowItsController)
+{
+    // A GL-like view at the bottom, a controller's translucent overlay above it.
+    Screen screen;
+    auto gl = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
+    auto overlay = std::make_shared<ViewController>();
+    gl->addSubview(overlay->view());
+    auto page = addTo<View>(*overlay->view(), Rect{20, 20, 280, 300});
+    page->setBackgroundColor(Color::white());
+    auto button = addTo<Button>(*page, Rect{20, 20, 100, 40});
+
+    Finger(screen).tap(100, 200);  // on the page
+    EXPECT_EQ(gl->calls.size(), 2u);
+    Finger(screen).tap(50, 50);  // on the button: kept by it
+    EXPECT_EQ(gl->calls.size(), 2u);
+}
+
+TEST(KitViewController, LoadsItsViewOnFirstRequest)
+{
+    struct Custom : ViewController {
+        int loads = 0;
+        void loadView() override
+        {
+            ++loads;
+            setView(std::make_shared<Label>(Rect{0, 0, 10, 10}));
+        }
+    } custom;
+    EXPECT_FALSE(custom.isViewLoaded());
+    auto v = custom.view();
+    EXPECT_TRUE(custom.isViewLoaded());
+    EXPECT_EQ(custom.view(), v);
+    EXPECT_EQ(custom.loads, 1);
+    EXPECT_NE(dynamic_cast<Label*>(v.get()), nullptr);
+
+    std::shared_ptr<View> orphan;
+    {
+        ViewController plain;
+        orphan = plain.view();
+        EXPECT_EQ(orphan->viewController(), &plain);
+    }
+    EXPECT_EQ(orphan->viewController(), nullptr);  // the link does not outlive the controller
+}
+
+}  // namespace
+}  // namespace zorbel

@@ -1,0 +1,265 @@
+// What the screen's rendered picture shows, at 1x and 2x pixel scale.
+#include "kitTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace zorbel {
+namespace {
+
+using test::addTo;
+using test::countPixels;
+using test::isBlue;
+using test::isTransparent;
+using test::pixel;
+using test::RGBA;
+
+RGBAImage render(Screen& screen, int scale)
+{
+    RGBAImage out;
+    screen.render(320 * scale, 480 * scale, out);
+    return out;
+}
+
+bool hasInk(RGBA p)
+{
+    return p.a > 0;
+}
+
+TEST(KitRender, EmptyScreenIsTransparent)
+{
+    Screen screen;
+    addTo<View>(screen.root(), Rect{10, 10, 100, 100});  // clear, no content
+    const RGBAImage out = render(screen, 1);
+    ASSERT_EQ(out.width, 320);
+    ASSERT_EQ(out.height, 480);
+    EXPECT_EQ(countPixels(out, 0, 0, 320, 480, hasInk), 0);
+    EXPECT_FALSE(screen.needsDisplay());
+}
+
+class KitRenderScale : public ::testing::TestWithParam<int> {};
+
+TEST_P(KitRenderScale, TranslucentWhitePageCoversItsFrame)
+{
+    const int s = GetParam();
+    Screen screen;
+    auto page = addTo<View>(screen.root(), Rect{20, 40, 100, 50});
+    page->setBackgroundColor(Color::white());
+    page->setAlpha(0.65f);
+    const RGBAImage out = render(screen, s);
+    ASSERT_EQ(out.width, 320 * s);
+    const RGBA inside = pixel(out, 20 * s, 40 * s);
+    EXPECT_NEAR(inside.a, 166, 1);  // 0.65 * 255
+    EXPECT_EQ(inside.r, inside.a);  // premultiplied white
+    EXPECT_EQ(inside.b, inside.a);
+    const RGBA lastInside = pixel(out, 120 * s - 1, 90 * s - 1);
+    EXPECT_NEAR(lastInside.a, 166, 1);
+    EXPECT_TRUE(isTransparent(pixel(out, 20 * s - 1, 40 * s)));
+    EXPECT_TRUE(isTransparent(pixel(out, 20 * s, 40 * s - 1)));
+    EXPECT_TRUE(isTransparent(pixel(out, 120 * s, 60 * s)));
+    EXPECT_TRUE(isTransparent(pixel(out, 60 * s, 90 * s)));
+    EXPECT_EQ(countPixels(out, 0, 0, out.width, out.height, hasInk), 100 * 50 * s * s);
+}
+
+TEST_P(KitRenderScale, AlphaFadesAViewWithItsSubviewsAsOne)
+{
+    const int s = GetParam();
+    Screen screen;
+    auto page = addTo<View>(screen.root(), Rect{0, 0, 200, 200});
+    page->setBackgroundColor(Color::white());
+    page->setAlpha(0.5f);
+    auto card = addTo<View>(*page, Rect{50, 50, 20, 20});
+    card->setBackgroundColor(Color::black());
+    const RGBAImage out = render(screen, s);
+    const RGBA onCard = pixel(out, 60 * s, 60 * s);
+    EXPECT_NEAR(onCard.a, 128, 1);  // not 0.75: the card covers the page within the group
+    EXPECT_EQ(onCard.r, 0);
+    const RGBA onPage = pixel(out, 10 * s, 10 * s);
+    EXPECT_NEAR(onPage.a, 128, 1);
+    EXPECT_EQ(onPage.r, onPage.a);
+}
+
+TEST_P(KitRenderScale, LabelTextStaysInsideItsFrame)
+{
+    const int s = GetParam();
+    Screen screen;
+    auto label = addTo<Label>(screen.root(), Rect{40, 100, 200, 30});
+    label->setText("Shake to dance");
+    const RGBAImage out = render(screen, s);
+    const int ink = countPixels(out, 40 * s, 100 * s, 240 * s, 130 * s, hasInk);
+    EXPECT_GT(ink, 60 * s * s);
+    EXPECT_EQ(countPixels(out, 0, 0, out.width, out.height, hasInk), ink);
+    // Black text, vertically centred: as much ink above the middle as below, roughly.
+    EXPECT_GT(countPixels(out, 40 * s, 100 * s, 240 * s, 130 * s, [](RGBA p) { return p.a > 200 && p.r < 60; }), 0);
+    const int top = countPixels(out, 40 * s, 100 * s, 240 * s, 115 * s, hasInk);
+    EXPECT_GT(top, ink / 4);
+    EXPECT_LT(top, ink * 3 / 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, KitRenderScale, ::testing::Values(1, 2));
+
+// The ink's horizontal extent [first, last] column in a band of rows.
+std::pair<int, int> inkColumns(const RGBAImage& img, int y0, int y1)
+{
+    int first = img.width, last = -1;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < img.width; ++x)
+            if (hasInk(pixel(img, x, y))) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return {first, last};
+}
+
+TEST(KitRender, LabelAlignmentWrappingAndItalic)
+{
+    Screen screen;
+    auto centred = addTo<Label>(screen.root(), Rect{0, 0, 320, 40});
+    centred->setText("Hi");
+    centred->setTextAlignment(TextAlignment::Center);
+    auto right = addTo<Label>(screen.root(), Rect{0, 40, 320, 40});
+    right->setText("Hi");
+    right->setTextAlignment(TextAlignment::Right);
+    const std::string words = "The quick brown fox jumps over the lazy dog again and again";
+    auto single = addTo<Label>(screen.root(), Rect{0, 100, 150, 120});
+    single->setText(words);
+    auto wrapped = addTo<Label>(screen.root(), Rect{160, 100, 150, 120});
+    wrapped->setText(words);
+    wrapped->setNumberOfLines(0);
+    const RGBAImage out = render(screen, 1);
+
+    const auto [c0, c1] = inkColumns(out, 0, 40);
+    EXPECT_NEAR((c0 + c1) / 2.0, 160, 3);
+    const auto [r0, r1] = inkColumns(out, 40, 80);
+    EXPECT_GT(r0, 280);
+    EXPECT_LE(r1, 319);
+
+    auto rowsWithInk = [&](int x0, int x1) {
+        int rows = 0;
+        for (int y = 100; y < 220; ++y)
+            rows += countPixels(out, x0, y, x1, y + 1, hasInk) > 0;
+        return rows;
+    };
+    const int singleRows = rowsWithInk(0, 150);
+    EXPECT_GT(singleRows, 8);
+    EXPECT_LT(singleRows, 25);  // one line, cut with an ellipsis
+    EXPECT_GT(rowsWithInk(160, 310), 3 * singleRows);
+    EXPECT_EQ(countPixels(out, 150, 100, 160, 220, hasInk), 0);  // neither spills into the gap
+
+    // The same text in italic leans: different pixels, about the same ink.
+    RGBAImage upright;
+    Screen other;
+    auto label = addTo<Label>(other.root(), Rect{0, 0, 320, 40});
+    label->setText("Hi there");
+    other.render(320, 480, upright);
+    label->setFont(Font::italicSystem(17));
+    RGBAImage italic;
+    other.render(320, 480, italic);
+    EXPECT_NE(upright.pixels, italic.pixels);
+    const int a = countPixels(upright, 0, 0, 320, 40, hasInk), b = countPixels(italic, 0, 0, 320, 40, hasInk);
+    EXPECT_NEAR(a, b, a / 3);
+}
+
+std::shared_ptr<RGBAImage> quadrants()
+{
+    // 2 x 2: red, green / blue, white (opaque).
+    return std::make_shared<RGBAImage>(
+        RGBAImage{2, 2, {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}});
+}
+
+TEST(KitRender, ImageViewShowsItsImageUprightAndScaled)
+{
+    Screen screen;
+    auto view = addTo<ImageView>(screen.root(), quadrants());
+    EXPECT_FLOAT_EQ(view->frame().width, 2);
+    view->setFrame({100, 100, 40, 40});
+    const RGBAImage out = render(screen, 2);
+    auto at = [&](int x, int y) { return pixel(out, 2 * x, 2 * y); };
+    EXPECT_GT(at(105, 105).r, 200);  // top left: red
+    EXPECT_LT(at(105, 105).g, 50);
+    EXPECT_GT(at(135, 105).g, 200);  // top right: green
+    EXPECT_LT(at(135, 105).r, 50);
+    EXPECT_GT(at(105, 135).b, 200);  // bottom left: blue
+    EXPECT_GT(at(135, 135).r, 200);  // bottom right: white
+    EXPECT_GT(at(135, 135).b, 200);
+    EXPECT_EQ(at(100, 100).a, 255);  // no faded edge
+    EXPECT_EQ(at(139, 139).a, 255);
+    EXPECT_TRUE(isTransparent(at(99, 120)));
+    EXPECT_TRUE(isTransparent(at(140, 120)));
+}
+
+TEST(KitRender, MaskedImageShowsWhereTheMaskIsDark)
+{
+    struct Masked : View {
+        Image image = quadrants();
+        // Left half black (shows), right half white (hides).
+        Image mask = std::make_shared<RGBAImage>(RGBAImage{2, 1, {0, 0, 0, 255, 255, 255, 255, 255}});
+        using View::View;
+        void drawRect(GraphicsContext& gc, Rect) override { gc.drawImageMasked(image, mask, {0, 0, 40, 40}); }
+    };
+    Screen screen;
+    addTo<Masked>(screen.root(), Rect{100, 100, 40, 40});
+    const RGBAImage out = render(screen, 1);
+    EXPECT_EQ(pixel(out, 105, 105).a, 255);
+    EXPECT_GT(pixel(out, 105, 105).r, 200);
+    EXPECT_EQ(pixel(out, 135, 105).a, 0);
+    EXPECT_EQ(pixel(out, 135, 135).a, 0);
+    EXPECT_GT(pixel(out, 105, 135).b, 200);
+}
+
+TEST(KitRender, MalformedImagesAndSizesDrawNothing)
+{
+    Screen screen;
+    auto broken = std::make_shared<RGBAImage>(RGBAImage{4, 4, std::vector<uint8_t>(10, 255)});
+    addTo<ImageView>(screen.root(), broken)->setFrame({0, 0, 50, 50});
+    RGBAImage out;
+    screen.render(320, 480, out);
+    EXPECT_EQ(countPixels(out, 0, 0, 320, 480, hasInk), 0);
+    screen.render(0, -5, out);
+    EXPECT_EQ(out.width, 0);
+    EXPECT_TRUE(out.pixels.empty());
+}
+
+TEST(KitRender, ImageNamedLoadsShippedImagesOnce)
+{
+    const Image tack = imageNamed("thumbTack32.png");
+    ASSERT_TRUE(tack);
+    EXPECT_EQ(tack->width, 32);
+    EXPECT_EQ(imageNamed("thumbTack32.png"), tack);
+    EXPECT_FALSE(imageNamed("no-such-image.png"));
+    EXPECT_FALSE(imageNamed(nullptr));
+}
+
+TEST(KitRender, ControlsShowTheirState)
+{
+    Screen screen;
+    auto button = addTo<Button>(screen.root(), Rect{20, 20, 120, 40});
+    button->setTitle("Done");
+    auto off = addTo<Switch>(screen.root(), Rect{20, 100, 0, 0});
+    auto on = addTo<Switch>(screen.root(), Rect{150, 100, 0, 0});
+    on->setOn(true);
+    auto slider = addTo<Slider>(screen.root(), Rect{20, 200, 223, 7});
+    slider->setValue(0.5f);
+    const RGBAImage normal = render(screen, 2);
+
+    // A white button with a blue title; blue when pressed.
+    EXPECT_EQ(pixel(normal, 2 * 25, 2 * 40).a, 255);
+    EXPECT_GT(pixel(normal, 2 * 25, 2 * 40).r, 240);
+    EXPECT_GT(countPixels(normal, 40, 40, 280, 120, isBlue), 30);
+    screen.dispatch(TouchPhase::Began, {{1, {80, 40}}});
+    const RGBAImage pressed = render(screen, 2);
+    EXPECT_TRUE(isBlue(pixel(pressed, 2 * 25, 2 * 40)));
+    screen.dispatch(TouchPhase::Cancelled, {{1, {80, 40}}});
+
+    // Switches: the "on" one is blue left of its knob, the "off" one not at all.
+    EXPECT_GT(countPixels(normal, 2 * 150, 2 * 100, 2 * 200, 2 * 127, isBlue), 1000);
+    EXPECT_EQ(countPixels(normal, 2 * 20, 2 * 100, 2 * 114, 2 * 127, isBlue), 0);
+
+    // Slider at the middle: blue track left of the knob (x = 131.5), grey right of it.
+    auto trackBlue = [&](int x0, int x1) { return countPixels(normal, 2 * x0, 2 * 203, 2 * x1, 2 * 204, isBlue); };
+    EXPECT_GT(trackBlue(40, 110), 100);
+    EXPECT_EQ(trackBlue(150, 230), 0);
+    EXPECT_GT(countPixels(normal, 2 * 150, 2 * 203, 2 * 230, 2 * 204, [](RGBA p) { return p.a > 200; }), 100);
+}
+
+}  // namespace
+}  // namespace zorbel
