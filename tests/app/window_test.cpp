@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -73,6 +76,134 @@ bool headPoint(const std::string& png, float& hx, float& hy)
         }
     }
     return false;
+}
+
+// The app running in its own process, with its window found.
+class RunningApp {
+public:
+    RunningApp()
+    {
+        pid_ = fork();
+        if (pid_ == 0) {
+            execl(ZORBEL_APP, ZORBEL_APP, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && wid_.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            wid_ = output("xdotool search --onlyvisible --name '^Zorbel$' 2>/dev/null | head -n 1");
+            while (!wid_.empty() && wid_.back() == '\n')
+                wid_.pop_back();
+        }
+        const std::string geometry = output("xdotool getwindowgeometry " + wid_ + " 2>/dev/null");
+        const size_t at = geometry.find("Geometry: ");
+        if (at != std::string::npos)
+            scale_ = std::stof(geometry.substr(at + 10)) / 320.0f;  // window pixels per point
+    }
+
+    ~RunningApp()
+    {
+        if (pid_ > 0 && !stopped_)
+            stop();
+    }
+
+    bool hasWindow() const { return !wid_.empty(); }
+    const std::string& window() const { return wid_; }
+
+    // A click at a point of the 320 x 480 screen.
+    void click(float x, float y, double settle = 0.4)
+    {
+        run("xdotool mousemove --window " + wid_ + " " + px(x) + " " + px(y) + " click 1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(settle * 1000)));
+    }
+
+    // A drag in small steps, as a hand moves a mouse.
+    void drag(float x0, float y0, float x1, float y1, int steps = 30)
+    {
+        std::string cmd = "xdotool mousemove --window " + wid_ + " " + px(x0) + " " + px(y0) + " mousedown 1";
+        for (int i = 1; i <= steps; ++i)
+            cmd += " mousemove --window " + wid_ + " " + px(x0 + (x1 - x0) * i / steps) + " " +
+                   px(y0 + (y1 - y0) * i / steps) + " sleep 0.02";
+        run(cmd + " mouseup 1 sleep 0.3");
+    }
+
+    bool screenshot(const std::string& png) { return std::system(("import -window " + wid_ + " " + png).c_str()) == 0; }
+
+    int stop()
+    {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        stopped_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    std::string px(float points) const { return std::to_string(static_cast<int>(points * scale_)); }
+    static void run(const std::string& cmd) { EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd; }
+
+    pid_t pid_ = -1;
+    std::string wid_;
+    float scale_ = 1.5f;
+    bool stopped_ = false;
+};
+
+#define NEEDS_DISPLAY()                                                                                            \
+    if (!std::getenv("DISPLAY"))                                                                                   \
+    GTEST_SKIP() << "needs an X display (run under xvfb-run)"
+
+TEST(Window, TheOverlayStoresAFrictionSetOnItsSlider)
+{
+    NEEDS_DISPLAY();
+    RunningApp app;
+    ASSERT_TRUE(app.hasWindow());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    app.click(315, 475);  // the info corner
+    app.click(50, 462);   // Settings
+    app.drag(160, 373.5f, 300, 373.5f);  // the friction knob, from 1.0 to the right end
+    app.click(270, 462);  // Dismiss
+    EXPECT_EQ(app.stop(), 0);
+    std::ifstream prefs(test::testHome() + "/config/zorbel/preferences.ini");
+    std::string text((std::istreambuf_iterator<char>(prefs)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("STICKY_MULT=1.8999999"), std::string::npos) << text;
+}
+
+// A photo in a temporary Pictures folder, through the whole chain: overlay,
+// Settings, the face button, the album, a thumbnail, the crop editor's OK.
+TEST(Window, APhotoFromTheAlbumEndsUpOnHisHead)
+{
+    NEEDS_DISPLAY();
+    const std::string pictures = test::freshDir("Pictures");
+    RGBAImage magenta;
+    magenta.width = magenta.height = 400;
+    magenta.pixels.resize(400 * 400 * 4);
+    for (size_t i = 0; i < magenta.pixels.size(); i += 4) {
+        magenta.pixels[i] = 255;
+        magenta.pixels[i + 2] = 255;
+        magenta.pixels[i + 3] = 255;
+    }
+    ASSERT_TRUE(savePNG(pictures + "/me.png", magenta));
+    mkdir((test::testHome() + "/config").c_str(), 0700);
+    std::ofstream(test::testHome() + "/config/user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << pictures << "\"\n";
+
+    RunningApp app;
+    ASSERT_TRUE(app.hasWindow());
+    std::this_thread::sleep_for(std::chrono::seconds(4));  // he stands
+    app.click(315, 475);        // the info corner
+    app.click(50, 462);         // Settings
+    app.click(160, 85);         // Change Zorbel's face
+    app.click(160, 312, 1.5);   // Use a photo in your album; thumbnails load
+    app.click(40, 84, 1.0);     // the photo
+    app.click(270, 462);        // OK in the crop editor
+    app.click(270, 462, 1.0);   // Dismiss the overlay
+    const std::string shot = test::freshDir("shot") + "/head.png";
+    ASSERT_TRUE(app.screenshot(shot));
+    RGBAImage img;
+    ASSERT_TRUE(loadPNG(shot, img));
+    int face = 0;
+    for (size_t i = 0; i < img.pixels.size(); i += 4)
+        face += img.pixels[i] > 200 && img.pixels[i + 1] < 60 && img.pixels[i + 2] > 200 ? 1 : 0;
+    EXPECT_GT(face, 300) << "no photo on his head";
+    EXPECT_EQ(app.stop(), 0);
 }
 
 TEST(Window, DraggingWithTheMouseMovesTheFigure)
