@@ -6,12 +6,17 @@
 #include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/imaging/image.h"
+#include "platform/files/files.h"
+#include "platform/imaging/resources.h"
 #include "ui/screens.h"
 #include "platform/log/log.h"
 #include "platform/window/inputEvent.h"
 #include "view/EAGLView.h"
 
+#include <algorithm>
 #include <cmath>
+#include <ctime>
+#include <unistd.h>
 
 namespace zorbel {
 
@@ -25,6 +30,9 @@ DesktopApp::DesktopApp() = default;
 
 DesktopApp::~DesktopApp()
 {
+    saveWindowPlacement(window.placement());
+    for (std::thread& writer : screenshotWriters)
+        writer.join();
     stopAudioInMeter(0);
     if (accelerometerTimer)
         runLoop.invalidateTimer(accelerometerTimer);
@@ -41,8 +49,11 @@ DesktopApp::~DesktopApp()
 bool DesktopApp::start()
 {
     disableSyntheticTouches();
-    if (!window.open("Zorbel"))
+    if (!window.open("Zorbel", loadWindowPlacement()))
         return false;
+    RGBAImage icon;
+    if (loadPNG(resourcePath("icons/zorbel-64x64.png"), icon))
+        window.setIcon(icon);
     setAudioQueueOpener(openSdlAudioInput);
     view = EAGLView::initWithContext(window.sharedContext(), &runLoop);
     dropPendingDeviceArrivals();
@@ -120,6 +131,48 @@ void DesktopApp::layout()
 }
 
 // One touch event into the view tree: the GL view, or a screen over it.
+// F12: the window's picture (the scene and the screens over it) as a PNG in
+// the Pictures folder. The read-back happens here; encoding and writing run
+// on a thread of their own, so the frame loop never waits for them.
+void DesktopApp::saveScreenshot()
+{
+    window.drawComposite(view->layer(), screensShown ? screensTexture : 0);
+    RGBAImage whole;
+    const bool read = window.readDrawablePixels(whole.pixels, whole.width, whole.height);
+    window.swap();
+    if (!read)
+        return;
+    // Only the 320 x 480 point screen, without the bars around it.
+    const PixelRect r = letterboxPixelRect(fitLetterbox(static_cast<float>(whole.width), static_cast<float>(whole.height)));
+    RGBAImage shot;
+    shot.width = std::max(0, std::min(r.width, whole.width - r.x));
+    shot.height = std::max(0, std::min(r.height, whole.height - r.y));
+    shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height * 4);
+    for (int y = 0; y < shot.height; ++y)
+        std::copy_n(&whole.pixels[(static_cast<size_t>(y + r.y) * whole.width + r.x) * 4], shot.width * 4,
+                    &shot.pixels[static_cast<size_t>(y) * shot.width * 4]);
+    for (size_t i = 3; i < shot.pixels.size(); i += 4)
+        shot.pixels[i] = 255;
+
+    char name[64];
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    std::strftime(name, sizeof name, "Zorbel-%Y-%m-%d-%H%M%S", &local);
+    std::string path = picturesDir() + "/" + name + ".png";
+    for (int n = 2; access(path.c_str(), F_OK) == 0; ++n)
+        path = picturesDir() + "/" + name + "-" + std::to_string(n) + ".png";
+
+    screenshotWriters.emplace_back([shot = std::move(shot), path] {
+        std::vector<uint8_t> png;
+        std::string error = "cannot encode the picture";
+        if (encodePNG(shot, png) && writeFileAtomically(path, png.data(), png.size(), error))
+            logLine("Screenshot saved: %s", path.c_str());
+        else
+            logLine("Cannot save the screenshot %s: %s", path.c_str(), error.c_str());
+    });
+}
+
 void DesktopApp::touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId)
 {
     if (count == 0)
@@ -166,6 +219,8 @@ void DesktopApp::handle(const SDL_Event& event)
             window.toggleFullscreen();
         else if (e.key == InputKey::Escape && !closeTopScreen(screen))
             window.leaveFullscreen();
+        else if (e.key == InputKey::F12 && !e.repeat)
+            saveScreenshot();
         break;
     case InputEvent::FileDropped:
         photoDropped(view, e.path);

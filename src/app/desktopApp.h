@@ -12,6 +12,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <thread>
+#include <vector>
 
 union SDL_Event;
 
@@ -33,6 +35,7 @@ private:
     void composite();
     void touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId);
     void uploadScreens();
+    void saveScreenshot();
 
     AppWindow window;
     RunLoop runLoop;
@@ -47,6 +50,7 @@ private:
     bool mustComposite = true;
     uint32_t screensTexture = 0;  // the views over the scene, drawn with cairo
     bool screensShown = false;
+    std::vector<std::thread> screenshotWriters;  // encode and write off the main thread
 };
 
 }  // namespace zorbel

@@ -23,11 +23,15 @@ const char kHelp[] = "usage: zorbel [--help] [--version]\n"
                      "  Up, Down                       lay it towards flat on its back, and back up\n"
                      "  Space                          shake it\n"
                      "  Home                           stand it upright again\n"
-                     "  F11                            toggle fullscreen; Escape leaves it\n"
+                     "  F11                            toggle fullscreen\n"
+    "  Escape                         close the screen on top (overlay, face screens), or leave fullscreen\n"
+    "  F12                            save a screenshot in the Pictures folder as Zorbel-DATE-TIME.png\n"
                      "\n"
                      "Files:\n"
                      "  $XDG_CONFIG_HOME/zorbel/preferences.ini   settings (default ~/.config/zorbel/)\n"
-                     "  $XDG_DATA_HOME/zorbel/customface.png      the custom face (default ~/.local/share/zorbel/)\n";
+                     "  $XDG_DATA_HOME/zorbel/customface.png      the custom face (default ~/.local/share/zorbel/)\n"
+    "  $XDG_STATE_HOME/zorbel/window.ini         where the window was (default ~/.local/state/zorbel/)\n"
+    "  XDG_PICTURES_DIR (else ~/Pictures)        the album for custom faces, and where screenshots go\n";
 
 }  // namespace
 }  // namespace zorbel

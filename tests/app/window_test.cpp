@@ -206,6 +206,37 @@ TEST(Window, APhotoFromTheAlbumEndsUpOnHisHead)
     EXPECT_EQ(app.stop(), 0);
 }
 
+TEST(Window, F12SavesAScreenshotAndTheWindowKeepsItsPlace)
+{
+    NEEDS_DISPLAY();
+    const std::string pictures = test::freshDir("Shots");
+    mkdir((test::testHome() + "/config").c_str(), 0700);
+    std::ofstream(test::testHome() + "/config/user-dirs.dirs") << "XDG_PICTURES_DIR=\"" << pictures << "\"\n";
+    {
+        RunningApp app;
+        ASSERT_TRUE(app.hasWindow());
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        ASSERT_EQ(std::system(("xdotool key --window " + app.window() + " F12 sleep 1").c_str()), 0);
+        ASSERT_EQ(std::system(("xdotool windowsize " + app.window() + " 400 600 windowmove " + app.window() +
+                               " 100 150 sleep 0.5")
+                                  .c_str()),
+                  0);
+        EXPECT_EQ(app.stop(), 0);
+    }
+    const std::string listing = output("ls " + pictures);
+    ASSERT_EQ(listing.rfind("Zorbel-20", 0), 0u) << listing;
+    RGBAImage shot;
+    ASSERT_TRUE(loadPNG(pictures + "/" + listing.substr(0, listing.find('\n')), shot));
+    EXPECT_EQ(shot.width * 3, shot.height * 2);  // the 320 x 480 point screen, without bars
+
+    RunningApp again;
+    ASSERT_TRUE(again.hasWindow());
+    const std::string geometry = output("xdotool getwindowgeometry " + again.window());
+    EXPECT_NE(geometry.find("Position: 100,150"), std::string::npos) << geometry;
+    EXPECT_NE(geometry.find("Geometry: 400x600"), std::string::npos) << geometry;
+    EXPECT_EQ(again.stop(), 0);
+}
+
 TEST(Window, DraggingWithTheMouseMovesTheFigure)
 {
     if (!std::getenv("DISPLAY"))

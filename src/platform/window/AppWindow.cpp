@@ -4,10 +4,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
+#include "platform/imaging/image.h"
 
 namespace zorbel {
 
@@ -237,8 +240,68 @@ bool AppWindow::isOpen() const
     return window_ != nullptr && context_ != nullptr;
 }
 
+bool AppWindow::open(const char* title, const WindowPlacement& last)
+{
+    if (!last.valid)
+        return open(title);
+    if (!videoInitialised_) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            std::fprintf(stderr, "zorbel: window: cannot start SDL video: %s\n", SDL_GetError());
+            return false;
+        }
+        videoInitialised_ = true;
+    }
+    // Only where the window's middle still lies on a display: screens change.
+    const SDL_Point middle {last.x + last.width / 2, last.y + last.height / 2};
+    bool onDisplay = false;
+    for (int i = 0; i < SDL_GetNumVideoDisplays() && !onDisplay; ++i) {
+        SDL_Rect bounds;
+        onDisplay = SDL_GetDisplayUsableBounds(i, &bounds) == 0 && SDL_PointInRect(&middle, &bounds);
+    }
+    if (!onDisplay || !open(title, last.width, last.height))
+        return onDisplay ? false : open(title);
+    SDL_SetWindowPosition(window_, last.x, last.y);
+    return true;
+}
+
+WindowPlacement AppWindow::placement() const
+{
+    WindowPlacement p;
+    if (!window_)
+        return p;
+    if (isFullscreen()) {
+        p = normalPlacement_;
+        return p;
+    }
+    SDL_GetWindowPosition(window_, &p.x, &p.y);
+    SDL_GetWindowSize(window_, &p.width, &p.height);
+    p.valid = p.width > 0 && p.height > 0;
+    return p;
+}
+
+void AppWindow::setIcon(const RGBAImage& icon)
+{
+    if (!window_ || icon.width <= 0 || icon.height <= 0)
+        return;
+    // SDL wants straight alpha: undo the premultiplication.
+    std::vector<uint8_t> straight(icon.pixels);
+    for (size_t i = 0; i + 3 < straight.size(); i += 4) {
+        const unsigned a = straight[i + 3];
+        for (int c = 0; c < 3 && a > 0; ++c)
+            straight[i + c] = static_cast<uint8_t>(std::min(255u, (straight[i + c] * 255u + a / 2) / a));
+    }
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(straight.data(), icon.width, icon.height, 32,
+                                                              icon.width * 4, SDL_PIXELFORMAT_ABGR8888);
+    if (surface) {
+        SDL_SetWindowIcon(window_, surface);
+        SDL_FreeSurface(surface);
+    }
+}
+
 void AppWindow::toggleFullscreen()
 {
+    if (window_ && !isFullscreen())
+        normalPlacement_ = placement();
     if (!window_)
         return;
     const Uint32 mode = isFullscreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;

@@ -9,12 +9,14 @@
 
 #include "platform/gles/gles.h"
 #include "platform/window/letterbox.h"
+#include "platform/window/windowState.h"
 
 struct SDL_Window;
 
 namespace zorbel {
 
 class EAGLContext;
+struct RGBAImage;
 class EAGLLayer;
 
 class AppWindow {
@@ -31,6 +33,12 @@ public:
     bool open(const char* title);
     // Same, with an explicit size in window units.
     bool open(const char* title, int width, int height);
+    // Where it was last time, when that place is still on a display; else as open(title).
+    bool open(const char* title, const WindowPlacement& last);
+    // Its place now (the place it had before going fullscreen, while fullscreen).
+    WindowPlacement placement() const;
+    // Sets the window's icon from a picture (RGBA premultiplied, rows top first).
+    void setIcon(const RGBAImage& icon);
     void close();
     bool isOpen() const;
 
@@ -83,6 +91,7 @@ private:
     SDL_Window* window_ = nullptr;
     std::shared_ptr<EAGLContext> context_;
     bool videoInitialised_ = false;
+    WindowPlacement normalPlacement_;  // before going fullscreen
 };
 
 }  // namespace zorbel
