@@ -5,6 +5,7 @@
 
 #include "audio/audioInMeter.h"
 #include "audio/audioInput.h"
+#include "audio/interruptions.h"
 #include "platform/audio/sdlAudioInput.h"
 #include "platform/window/RunLoop.h"
 #include "testHome.h"
@@ -87,6 +88,36 @@ TEST_F(CaptureSceneTest, HearsMusicFromTheCaptureDeviceWithinSeconds)
     });
     EXPECT_GE(beats, 3) << "no music heard in " << seconds << " s";
     EXPECT_LT(seconds, 6.0);
+}
+
+// The microphone is unplugged mid-run and plugged in again: the scene runs
+// throughout, listening stops and starts, and the music is found again.
+TEST_F(CaptureSceneTest, TheMicrophoneVanishesAndComesBackWhileTheSceneRuns)
+{
+    start(clickTrack(20.0));
+    AudioInterruptions interruptions;
+    int beats = 0;
+    runUntil(6.0, [&] {
+        beats += view->lastBeat() == 1.0f ? 1 : 0;
+        return beats >= 2;
+    });
+    ASSERT_GE(beats, 2);
+
+    interruptions.captureDeviceRemoved(runningCaptureDevice(), runningCaptureDevice());
+    EXPECT_EQ(audioInMeterIsRunning(), 0);
+    const uint64_t before = view->layer().presentCount();
+    runUntil(0.5, [] { return false; });
+    EXPECT_GT(view->layer().presentCount(), before + 10);  // still animating
+    EXPECT_EQ(getAverageAudioPower(), 0.0f);
+
+    interruptions.captureDeviceAdded();
+    ASSERT_EQ(audioInMeterIsRunning(), 1);
+    beats = 0;
+    runUntil(8.0, [&] {
+        beats += view->lastBeat() == 1.0f ? 1 : 0;
+        return beats >= 2;
+    });
+    EXPECT_GE(beats, 2) << "no music after the microphone came back";
 }
 
 TEST_F(CaptureSceneTest, WithoutACaptureDeviceTheToyRunsAtLevelZero)
