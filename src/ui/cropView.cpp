@@ -57,7 +57,7 @@ void cropView::setOriginalImage(const RGBAImage* photo)
 
 bool cropView::renderTransformation(RGBAImage& face)
 {
-    return model_.hasBitmap && renderer_.render(model_, face);
+    return renderCropFace(renderer_, model_, face);
 }
 
 void cropView::drawRect(GraphicsContext& context, Rect)

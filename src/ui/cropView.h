@@ -2,9 +2,8 @@
 // fingers until the face fits the head outline; "OK" makes it the face.
 #pragma once
 
-#include "platform/imaging/cropRender.h"
 #include "platform/kit/kit.h"
-#include "ui/cropModel.h"
+#include "ui/cropFace.h"
 
 #include <memory>
 

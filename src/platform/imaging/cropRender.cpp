@@ -60,13 +60,13 @@ void cutFace(cairo_surface_t* bitmap, int ctxtH, RGBAImage& out)
     cairo_surface_flush(bitmap);
     const unsigned char* data = cairo_image_surface_get_data(bitmap);
     const int stride = cairo_image_surface_get_stride(bitmap);
-    out.width = kCropFaceSize;
-    out.height = kCropFaceSize;
-    out.pixels.resize(size_t(kCropFaceSize) * kCropFaceSize * 4);
+    out.width = kFaceSquare;
+    out.height = kFaceSquare;
+    out.pixels.resize(size_t(kFaceSquare) * kFaceSquare * 4);
     uint8_t* dst = out.pixels.data();
-    for (int y = ctxtH - kCropFaceSize; y < ctxtH; ++y) {
+    for (int y = ctxtH - kFaceSquare; y < ctxtH; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < kCropFaceSize; ++x, dst += 4) {
+        for (int x = 0; x < kFaceSquare; ++x, dst += 4) {
             const uint32_t p = row[x];
             dst[0] = uint8_t(p >> 16);
             dst[1] = uint8_t(p >> 8);
@@ -136,8 +136,8 @@ bool CropRenderer::setPhoto(const RGBAImage& photo)
     Impl& d = *impl_;
     d.imgW = photo.width;
     d.imgH = photo.height;
-    d.ctxtW = photo.width < kCropFaceSize ? kCropFaceSize : photo.width;
-    d.ctxtH = photo.height < kCropFaceSize ? kCropFaceSize : photo.height;
+    d.ctxtW = photo.width < kFaceSquare ? kFaceSquare : photo.width;
+    d.ctxtH = photo.height < kFaceSquare ? kFaceSquare : photo.height;
     d.photo = toCairo(photo);
     if (d.photo) {
         d.bitmap = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, d.ctxtW, d.ctxtH);
@@ -152,10 +152,10 @@ bool CropRenderer::setPhoto(const RGBAImage& photo)
     return true;
 }
 
-bool CropRenderer::render(const CropModel& m, RGBAImage& out256, bool clipToSquare)
+bool CropRenderer::render(const FaceTransform& p, RGBAImage& out256, bool clipToSquare)
 {
     Impl& d = *impl_;
-    if (!d.cr || !m.hasBitmap)
+    if (!d.cr)
         return false;
     cairo_t* cr = d.cr;
 
@@ -163,7 +163,7 @@ bool CropRenderer::render(const CropModel& m, RGBAImage& out256, bool clipToSqua
     cairo_identity_matrix(cr);
     if (clipToSquare) {
         // Only the face's pixels are cleared and drawn.
-        cairo_rectangle(cr, 0, d.ctxtH - kCropFaceSize, kCropFaceSize, kCropFaceSize);
+        cairo_rectangle(cr, 0, d.ctxtH - kFaceSquare, kFaceSquare, kFaceSquare);
         cairo_clip(cr);
     }
     cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
@@ -173,7 +173,6 @@ bool CropRenderer::render(const CropModel& m, RGBAImage& out256, bool clipToSqua
     // y-up space with its origin at the bitmap's bottom-left, then the
     // editor's rotate, translate, scale; each step applies before the ones
     // already set.
-    const CropRenderParams p = cropRenderParams(m);
     cairo_matrix_t ctm;  // photo pixel -> bitmap pixel
     cairo_matrix_init(&ctm, 1, 0, 0, -1, 0, d.ctxtH);
     cairo_matrix_rotate(&ctm, p.theta);
@@ -185,7 +184,7 @@ bool CropRenderer::render(const CropModel& m, RGBAImage& out256, bool clipToSqua
     cairo_matrix_scale(&ctm, 1, -1);
 
     cairo_matrix_t sampling;
-    if (samplingMatrix(ctm, kCropFaceSize * 0.5, d.ctxtH - kCropFaceSize * 0.5, sampling)) {
+    if (samplingMatrix(ctm, kFaceSquare * 0.5, d.ctxtH - kFaceSquare * 0.5, sampling)) {
         cairo_pattern_t* source = cairo_pattern_create_for_surface(d.photo);
         cairo_pattern_set_matrix(source, &sampling);
         cairo_pattern_set_filter(source, CAIRO_FILTER_BILINEAR);
@@ -194,9 +193,9 @@ bool CropRenderer::render(const CropModel& m, RGBAImage& out256, bool clipToSqua
         cairo_pattern_destroy(source);
         cairo_paint(cr);
     } else {
-        logLine("crop: the transform (scale %g, turn %g, centre %g, %g) cannot be drawn; the face is empty",
-                static_cast<double>(m.imScale), static_cast<double>(m.imRot), static_cast<double>(m.imCenterX),
-                static_cast<double>(m.imCenterY));
+        logLine("crop: the transform (scale %g, turn %g, offset %g, %g) cannot be drawn; the face is empty",
+                static_cast<double>(p.scale), static_cast<double>(p.theta), static_cast<double>(p.tx),
+                static_cast<double>(p.ty));
     }
     cairo_restore(cr);
 
@@ -214,10 +213,10 @@ bool CropRenderer::render(const CropModel& m, RGBAImage& out256, bool clipToSqua
     return true;
 }
 
-bool renderCropFace(const RGBAImage& photo, const CropModel& m, RGBAImage& out256, bool clipToSquare)
+bool renderFace(const RGBAImage& photo, const FaceTransform& t, RGBAImage& out256, bool clipToSquare)
 {
     CropRenderer renderer;
-    return renderer.setPhoto(photo) && renderer.render(m, out256, clipToSquare);
+    return renderer.setPhoto(photo) && renderer.render(t, out256, clipToSquare);
 }
 
 }  // namespace zorbel

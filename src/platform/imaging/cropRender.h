@@ -8,9 +8,20 @@
 #include <memory>
 
 #include "platform/imaging/image.h"
-#include "ui/cropModel.h"
 
 namespace zorbel {
+
+constexpr int kFaceSquare = 256;  // the face's side, pixels
+
+// The drawing transform of one render, in the order the steps are applied to
+// the bitmap's y-up user space (each before the steps already set): rotate
+// by theta, translate by (tx, ty), scale by (scale, scale).
+struct FaceTransform {
+    float theta = 0;
+    float scale = 0;
+    float tx = 0;
+    float ty = 0;
+};
 
 // Holds one photo and its bitmap, made once per photo, so that each move of
 // a finger only draws.
@@ -29,21 +40,21 @@ public:
 
     bool hasBitmap() const;
 
-    // Renders the photo under `m`'s transform (only the transform is read:
+    // Renders the photo under the transform (only the transform is read:
     // sizes come from the photo given to setPhoto) and writes the 256 x 256
     // face to `out256`. With clipToSquare only the face's pixels are cleared
     // and drawn; the pixels come out the same either way. Returns false when
     // there is no bitmap or `m` has no photo. A transform that cannot be drawn
     // (scale 0, not finite) gives a fully transparent face.
-    bool render(const CropModel& m, RGBAImage& out256, bool clipToSquare = true);
+    bool render(const FaceTransform& t, RGBAImage& out256, bool clipToSquare = true);
 
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
-// One-off render of `photo` under `m`'s transform (a CropRenderer made and
+// One-off render of `photo` under the transform (a CropRenderer made and
 // dropped on the spot).
-bool renderCropFace(const RGBAImage& photo, const CropModel& m, RGBAImage& out256, bool clipToSquare = true);
+bool renderFace(const RGBAImage& photo, const FaceTransform& t, RGBAImage& out256, bool clipToSquare = true);
 
 }  // namespace zorbel
