@@ -66,6 +66,38 @@ TEST(Sim, StripsBeforeAnyFrameAreEmpty)
                      "S nose 0\nS mouth 0\nM 0.0199999996 100\n");
 }
 
+TEST(Sim, FaceInstallsAPhotoFaceAndNoneTakesItAway)
+{
+    const std::string dir = test::freshDir("face");
+    RGBAImage red;
+    red.width = red.height = 256;
+    red.pixels.resize(256 * 256 * 4);
+    for (size_t i = 0; i < red.pixels.size(); i += 4) {
+        red.pixels[i] = 250;
+        red.pixels[i + 3] = 255;
+    }
+    ASSERT_TRUE(savePNG(dir + "/red.png", red));
+    const std::string png = test::freshDir("frames");
+    const Result r = runSim("--png " + png + " --every 301",
+                            "frames 300\nface " + dir + "/red.png\nframes 301\nface none\nframes 301\n");
+    ASSERT_EQ(r.status, 0);
+    auto redPixels = [](const std::string& path) {
+        RGBAImage img;
+        EXPECT_TRUE(loadPNG(path, img));
+        int n = 0;
+        for (size_t i = 0; i < img.pixels.size(); i += 4)
+            n += img.pixels[i] > 200 && img.pixels[i + 1] < 60 && img.pixels[i + 2] < 60 ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(redPixels(png + "/frame-000301.png"), 500);  // the photo face
+    EXPECT_EQ(redPixels(png + "/frame-000602.png"), 0);    // chalk again
+
+    // An unreadable file is a script error before any frame.
+    const Result bad = runSim("", "frames 2\nface " + dir + "/missing.png\n");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "");
+}
+
 TEST(Sim, WritesEveryNthFrameAsAnOpaquePng)
 {
     const std::string dir = test::freshDir("png");
