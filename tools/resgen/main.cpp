@@ -1,10 +1,14 @@
 // zorbel-resgen: writes the images shipped with the program into a folder.
 // Usage: zorbel-resgen <output folder>
+// The application icons go to <output folder>/icons/zorbel-NxN.png.
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "art.h"
+#include "icon.h"
 
 int main(int argc, char** argv)
 {
@@ -30,6 +34,14 @@ int main(int argc, char** argv)
         const RGBAImage img = o.make();
         const bool ok = savePNG(dir + o.name, img);
         std::printf("%s %s (%d x %d)\n", ok ? "wrote" : "FAILED to write", o.name, img.width, img.height);
+        failures += !ok;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir + "icons", ec);
+    for (const int* size = kAppIconSizes; *size; ++size) {
+        const std::string name = "icons/zorbel-" + std::to_string(*size) + "x" + std::to_string(*size) + ".png";
+        const bool ok = savePNG(dir + name, makeAppIcon(*size));
+        std::printf("%s %s\n", ok ? "wrote" : "FAILED to write", name.c_str());
         failures += !ok;
     }
     return failures ? 1 : 0;
