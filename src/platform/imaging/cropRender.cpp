@@ -1,5 +1,7 @@
 #include "platform/imaging/cropRender.h"
 
+#include "platform/imaging/cairoPixels.h"
+
 #include <cairo.h>
 
 #include <cmath>
@@ -32,49 +34,6 @@ struct CropRenderer::Impl {
 };
 
 namespace {
-
-// RGBAImage bytes to cairo's native-endian ARGB32 words; both premultiplied.
-cairo_surface_t* toCairo(const RGBAImage& img)
-{
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, img.width, img.height);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
-        return nullptr;
-    }
-    cairo_surface_flush(s);
-    unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    const uint8_t* src = img.pixels.data();
-    for (int y = 0; y < img.height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < img.width; ++x, src += 4)
-            row[x] = uint32_t(src[3]) << 24 | uint32_t(src[0]) << 16 | uint32_t(src[1]) << 8 | src[2];
-    }
-    cairo_surface_mark_dirty(s);
-    return s;
-}
-
-// The bitmap's bottom-left 256 x 256 square, as RGBA bytes rows top first.
-void cutFace(cairo_surface_t* bitmap, int ctxtH, RGBAImage& out)
-{
-    cairo_surface_flush(bitmap);
-    const unsigned char* data = cairo_image_surface_get_data(bitmap);
-    const int stride = cairo_image_surface_get_stride(bitmap);
-    out.width = kFaceSquare;
-    out.height = kFaceSquare;
-    out.pixels.resize(size_t(kFaceSquare) * kFaceSquare * 4);
-    uint8_t* dst = out.pixels.data();
-    for (int y = ctxtH - kFaceSquare; y < ctxtH; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < kFaceSquare; ++x, dst += 4) {
-            const uint32_t p = row[x];
-            dst[0] = uint8_t(p >> 16);
-            dst[1] = uint8_t(p >> 8);
-            dst[2] = uint8_t(p);
-            dst[3] = uint8_t(p >> 24);
-        }
-    }
-}
 
 bool finite(const cairo_matrix_t& m)
 {
@@ -138,7 +97,7 @@ bool CropRenderer::setPhoto(const RGBAImage& photo)
     d.imgH = photo.height;
     d.ctxtW = photo.width < kFaceSquare ? kFaceSquare : photo.width;
     d.ctxtH = photo.height < kFaceSquare ? kFaceSquare : photo.height;
-    d.photo = toCairo(photo);
+    d.photo = surfaceFromImage(photo);
     if (d.photo) {
         d.bitmap = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, d.ctxtW, d.ctxtH);
         if (cairo_surface_status(d.bitmap) == CAIRO_STATUS_SUCCESS)
@@ -209,7 +168,8 @@ bool CropRenderer::render(const FaceTransform& p, RGBAImage& out256, bool clipTo
         cairo_paint(d.cr);
         cairo_set_operator(d.cr, CAIRO_OPERATOR_OVER);
     }
-    cutFace(d.bitmap, d.ctxtH, out256);
+    // The bitmap's bottom-left square.
+    imageFromSurface(d.bitmap, out256, 0, d.ctxtH - kFaceSquare, kFaceSquare, kFaceSquare);
     return true;
 }
 

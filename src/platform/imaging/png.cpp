@@ -1,5 +1,7 @@
 #include "platform/imaging/image.h"
 
+#include "platform/imaging/cairoPixels.h"
+
 #include <algorithm>
 #include <cairo.h>
 #include <cstdio>
@@ -53,24 +55,8 @@ bool loadPNG(const std::string& path, RGBAImage& out, int maxSide)
         cairo_destroy(cr);
         cairo_surface_flush(argb);
         ok = cairo_surface_status(argb) == CAIRO_STATUS_SUCCESS;
-        if (ok) {
-            const unsigned char* data = cairo_image_surface_get_data(argb);
-            const int stride = cairo_image_surface_get_stride(argb);
-            out.width = w;
-            out.height = h;
-            out.pixels.resize(size_t(w) * h * 4);
-            uint8_t* dst = out.pixels.data();
-            for (int y = 0; y < h; ++y) {
-                const auto* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
-                for (int x = 0; x < w; ++x, dst += 4) {
-                    const uint32_t p = row[x];
-                    dst[0] = uint8_t(p >> 16);
-                    dst[1] = uint8_t(p >> 8);
-                    dst[2] = uint8_t(p);
-                    dst[3] = uint8_t(p >> 24);
-                }
-            }
-        }
+        if (ok)
+            imageFromSurface(argb, out);
         cairo_surface_destroy(argb);
     }
     cairo_surface_destroy(png);
@@ -81,24 +67,9 @@ bool encodePNG(const RGBAImage& img, std::vector<uint8_t>& png)
 {
     if (img.width <= 0 || img.height <= 0 || img.pixels.size() != size_t(img.width) * img.height * 4)
         return false;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, img.width, img.height);
-    bool ok = cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_t* s = surfaceFromImage(img);
+    bool ok = s != nullptr;
     if (ok) {
-        cairo_surface_flush(s);
-        unsigned char* data = cairo_image_surface_get_data(s);
-        const int stride = cairo_image_surface_get_stride(s);
-        const uint8_t* src = img.pixels.data();
-        for (int y = 0; y < img.height; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-            for (int x = 0; x < img.width; ++x, src += 4) {
-                // A premultiplied colour never exceeds its alpha; clamp so that a
-                // malformed pixel cannot overflow when cairo un-premultiplies it.
-                const uint32_t a = src[3];
-                row[x] = a << 24 | uint32_t(std::min(src[0], src[3])) << 16 | uint32_t(std::min(src[1], src[3])) << 8 |
-                         std::min(src[2], src[3]);
-            }
-        }
-        cairo_surface_mark_dirty(s);
         png.clear();
         auto append = [](void* closure, const unsigned char* bytes, unsigned int length) {
             auto* out = static_cast<std::vector<uint8_t>*>(closure);

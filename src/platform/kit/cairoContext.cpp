@@ -90,28 +90,6 @@ void CairoContext::drawImageMasked(const Image& image, const Image& mask, Rect r
         cairo_surface_destroy(surface);
 }
 
-cairo_surface_t* surfaceFromImage(const RGBAImage& image)
-{
-    if (!wellFormed(image))
-        return nullptr;
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height);
-    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(s);
-        return nullptr;
-    }
-    cairo_surface_flush(s);
-    unsigned char* data = cairo_image_surface_get_data(s);
-    const int stride = cairo_image_surface_get_stride(s);
-    const uint8_t* src = image.pixels.data();
-    for (int y = 0; y < image.height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < image.width; ++x, src += 4)
-            row[x] = uint32_t(src[3]) << 24 | uint32_t(src[0]) << 16 | uint32_t(src[1]) << 8 | src[2];
-    }
-    cairo_surface_mark_dirty(s);
-    return s;
-}
-
 cairo_surface_t* maskFromImage(const RGBAImage& image)
 {
     if (!wellFormed(image))
@@ -136,29 +114,6 @@ cairo_surface_t* maskFromImage(const RGBAImage& image)
     }
     cairo_surface_mark_dirty(s);
     return s;
-}
-
-void imageFromSurface(cairo_surface_t* surface, RGBAImage& out)
-{
-    cairo_surface_flush(surface);
-    const int w = cairo_image_surface_get_width(surface);
-    const int h = cairo_image_surface_get_height(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    out.width = w;
-    out.height = h;
-    out.pixels.resize(size_t(w) * h * 4);
-    uint8_t* dst = out.pixels.data();
-    for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < w; ++x, dst += 4) {
-            const uint32_t p = row[x];
-            dst[0] = uint8_t(p >> 16);
-            dst[1] = uint8_t(p >> 8);
-            dst[2] = uint8_t(p);
-            dst[3] = uint8_t(p >> 24);
-        }
-    }
 }
 
 }  // namespace zorbel

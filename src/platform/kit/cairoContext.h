@@ -3,6 +3,7 @@
 // RGBAImage and cairo surfaces.
 #pragma once
 
+#include "platform/imaging/cairoPixels.h"
 #include "platform/kit/kit.h"
 
 #include <cairo.h>
@@ -25,11 +26,7 @@ private:
 // The cairo context behind `context`, or nullptr when it is another kind.
 cairo_t* cairoOf(GraphicsContext& context);
 
-// A premultiplied ARGB32 copy of the image; nullptr (logged) when malformed.
-cairo_surface_t* surfaceFromImage(const RGBAImage& image);
 // An A8 mask from a grey image: alpha = 1 - grey, transparent counts as white.
 cairo_surface_t* maskFromImage(const RGBAImage& image);
-// Copies an ARGB32 surface into `out` (RGBA premultiplied, rows top first).
-void imageFromSurface(cairo_surface_t* surface, RGBAImage& out);
 
 }  // namespace zorbel
