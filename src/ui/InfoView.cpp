@@ -77,6 +77,7 @@ void InfoView::build()
 
     lblInfo = label({40, 30, 240, 400}, Font::system(14), kInfoText, 0);
     lblCopyright = label({200, 420, 100, 20}, Font::system(10), kCopyright);
+    lblCopyright->setMinimumFontSize(6);  // the notice fits its corner
     lblVersion = label({40, 420, 100, 20}, Font::system(10), "v1.2");
 
     lblSettingsTitle = label({35, 25, 250, 30}, Font::system(26), "A few tweaks...");

@@ -170,6 +170,8 @@ public:
     void setTextColor(Color c);
     void setTextAlignment(TextAlignment a);
     void setNumberOfLines(int n);  // 0 = unlimited, wrapped at word boundaries
+    // A single line too wide for the frame shrinks, down to this size (0: it ends in an ellipsis).
+    void setMinimumFontSize(float size);
     void drawRect(GraphicsContext& context, Rect rect) override;
 
 private:
@@ -178,6 +180,7 @@ private:
     Color textColor_ = Color::black();
     TextAlignment alignment_ = TextAlignment::Left;
     int lines_ = 1;
+    float minimumFontSize_ = 0;
 };
 
 // A control keeps every touch that began on it until that touch ends.

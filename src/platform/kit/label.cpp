@@ -41,6 +41,12 @@ void Label::setTextAlignment(TextAlignment a)
     setNeedsDisplay();
 }
 
+void Label::setMinimumFontSize(float size)
+{
+    minimumFontSize_ = std::isfinite(size) && size > 0 ? size : 0;
+    setNeedsDisplay();
+}
+
 void Label::setNumberOfLines(int n)
 {
     lines_ = n < 0 ? 0 : n;
@@ -56,7 +62,7 @@ void Label::drawRect(GraphicsContext& context, Rect)
     const Rect b = bounds();
     cairo_rectangle(cr, b.x, b.y, b.width, b.height);
     cairo_clip(cr);
-    drawText(cr, text_, {font_, false, textColor_, alignment_, lines_}, b);
+    drawText(cr, text_, {font_, false, textColor_, alignment_, lines_, minimumFontSize_}, b);
 }
 
 }  // namespace zorbel

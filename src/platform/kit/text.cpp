@@ -3,6 +3,7 @@
 
 #include "platform/kit/paint.h"
 
+#include <algorithm>
 #include <glib.h>
 #include <pango/pangocairo.h>
 
@@ -59,6 +60,23 @@ void drawText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect
         gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
         pango_layout_set_text(layout, valid, -1);
         g_free(valid);
+    }
+    if (style.minimumSize > 0 && style.lines == 1) {
+        // A line too wide for its frame is set smaller, down to the minimum
+        // size. Text does not scale quite linearly: measure again.
+        double size = style.font.size;
+        for (int tries = 0; tries < 4 && size > style.minimumSize; ++tries) {
+            PangoRectangle natural;
+            pango_layout_get_extents(layout, nullptr, &natural);
+            const double width = double(natural.width) / PANGO_SCALE;
+            if (width <= r.width)
+                break;
+            size = std::max<double>(style.minimumSize, 0.98 * size * r.width / width);
+            PangoFontDescription* smaller = pango_font_description_copy(pango_layout_get_font_description(layout));
+            pango_font_description_set_absolute_size(smaller, size * PANGO_SCALE);
+            pango_layout_set_font_description(layout, smaller);
+            pango_font_description_free(smaller);
+        }
     }
     pango_layout_set_width(layout, static_cast<int>(r.width * PANGO_SCALE));
     pango_layout_set_alignment(layout, pangoAlignment(style.alignment));

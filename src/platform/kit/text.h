@@ -14,6 +14,7 @@ struct TextStyle {
     Color color = Color::black();
     TextAlignment alignment = TextAlignment::Left;
     int lines = 1;  // 0 = as many as fit, wrapped at word boundaries
+    float minimumSize = 0;  // > 0: one line too wide shrinks down to this size
 };
 
 // Draws `text` (UTF-8) in r, in the current user space (points). A line too
