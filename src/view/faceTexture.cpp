@@ -49,8 +49,11 @@ void loadStoredFace()
     if (prefs()->integerForKey(kUseCustomFaceKey) <= 0)
         return;
     RGBAImage image;
-    if (!loadPNG(customFacePath(), image, kMaxFaceSide))
-        return;  // chalk head, as if no face had been made
+    if (!loadPNG(customFacePath(), image, kMaxFaceSide)) {
+        // The chalk head, as if no face had been made; the file stays as it is.
+        logLine("##### The face in %s cannot be read; showing the chalk head", customFacePath().c_str());
+        return;
+    }
     faceTexture = uploadTexture(image);
 }
 

@@ -36,11 +36,44 @@ bool pngHeaderSize(const std::string& path, int& width, int& height)
     return true;
 }
 
+namespace {
+
+// libpng reserves a chunk's stated length before reading it: a few bytes
+// claiming a 2 GB text chunk ask for 2 GB. Every chunk up to the end marker
+// must fit in what is left of the file.
+bool chunksFitTheFile(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    long at = 8;  // after the signature
+    bool fits = false;
+    unsigned char head[8];
+    while (size >= 0 && at + 12 <= size && std::fseek(f, at, SEEK_SET) == 0 && std::fread(head, 1, 8, f) == 8) {
+        const long length = long(head[0]) << 24 | long(head[1]) << 16 | long(head[2]) << 8 | head[3];
+        if (length > size - at - 12)
+            break;
+        if (std::equal(head + 4, head + 8, reinterpret_cast<const unsigned char*>("IEND"))) {
+            fits = true;
+            break;
+        }
+        at += 12 + length;  // length, type, data, CRC
+    }
+    std::fclose(f);
+    return fits;
+}
+
+}  // namespace
+
 bool loadPNG(const std::string& path, RGBAImage& out, int maxSide)
 {
     int claimedW = 0, claimedH = 0;
     if (!pngHeaderSize(path, claimedW, claimedH) || claimedW > maxSide || claimedH > maxSide)
         return false;  // not a PNG, or a decompression bomb
+    if (!chunksFitTheFile(path))
+        return false;  // cut short, or lying about its chunks
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     bool ok = cairo_surface_status(png) == CAIRO_STATUS_SUCCESS;
     if (ok) {

@@ -6,6 +6,7 @@
 #include <glib/gstdio.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace zorbel {
@@ -75,24 +76,143 @@ void toImage(GdkPixbuf* pixbuf, RGBAImage& out)
     }
 }
 
+// A JPEG cut short decodes without any error, its missing rows grey. Its
+// image data must reach the end-of-image marker: the segments before the
+// first scan are skipped by their lengths (an EXIF thumbnail has its own
+// marker), and inside the scans every 0xFF byte is stuffed or a restart
+// marker, so FF D9 there is the end.
+bool jpegReachesItsEnd(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    auto byte = [f] { return std::fgetc(f); };
+    bool whole = false;
+    if (byte() == 0xff && byte() == 0xd8) {
+        for (;;) {
+            int c = byte();
+            if (c != 0xff)
+                break;
+            while (c == 0xff)
+                c = byte();  // fill bytes
+            if (c == EOF || c == 0xd9)
+                break;
+            if (c == 0xda) {  // start of scan: look for the end marker
+                unsigned char chunk[65536];
+                bool afterFF = false;
+                size_t got;
+                while (!whole && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+                    for (size_t i = 0; i < got && !whole; ++i) {
+                        whole = afterFF && chunk[i] == 0xd9;
+                        afterFF = chunk[i] == 0xff;
+                    }
+                }
+                break;
+            }
+            if (c == 0x01 || (c >= 0xd0 && c <= 0xd7))
+                continue;  // markers without a length
+            const int hi = byte();
+            const int lo = byte();
+            const long length = hi == EOF || lo == EOF ? 0 : hi << 8 | lo;  // counts its own two bytes
+            if (length < 2 || std::fseek(f, length - 2, SEEK_CUR) != 0)
+                break;
+        }
+    }
+    std::fclose(f);
+    return whole;
+}
+
+uint32_t le32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint32_t be32(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// Some of gdk-pixbuf's readers reserve memory from what a header claims
+// before they look further: a BMP's pixel offset or row size, a PNG chunk's
+// length, even the size of a BMP's own header. A few bytes claiming 4 GB ask
+// for 4 GB, even just to read the picture's size. Such claims must fit the
+// file (a BMP header is at most 124 bytes, its sides 65535 pixels).
+bool claimsFitTheFile(const std::string& path)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fseek(f, 0, SEEK_SET);
+    unsigned char head[26] = {};
+    const size_t got = std::fread(head, 1, sizeof head, f);
+    bool fits = true;
+    if (got >= 2 && head[0] == 'B' && head[1] == 'M') {
+        const uint32_t infoSize = le32(head + 14);
+        // Windows headers hold signed 32-bit sides, OS/2 ones 16-bit.
+        const int64_t w = infoSize == 12 ? (head[18] | head[19] << 8) : int32_t(le32(head + 18));
+        const int64_t h = infoSize == 12 ? (head[20] | head[21] << 8) : int32_t(le32(head + 22));
+        fits = got == sizeof head && size >= 0 && le32(head + 10) <= static_cast<unsigned long>(size) &&
+               infoSize >= 12 && infoSize <= 124 && w > 0 && w <= 65535 && h != 0 && h >= -65535 && h <= 65535;
+    } else if (got >= 8 && std::memcmp(head, "\x89PNG\r\n\x1a\n", 8) == 0) {
+        fits = false;
+        unsigned char chunk[8];
+        for (long at = 8; size >= 0 && at + 12 <= size; at += 12 + be32(chunk)) {
+            if (std::fseek(f, at, SEEK_SET) != 0 || std::fread(chunk, 1, 8, f) != 8 ||
+                be32(chunk) > static_cast<unsigned long>(size - at - 12))
+                break;
+            if (std::memcmp(chunk + 4, "IEND", 4) == 0) {
+                fits = true;
+                break;
+            }
+        }
+    }
+    std::fclose(f);
+    return fits;
+}
+
+// Photo formats only: the other readers gdk-pixbuf may have (icons, cursors,
+// vector drawings...) are no way to bring in a photo.
+bool isPhotoFormat(const char* name)
+{
+    static const char* const formats[] = {"jpeg", "png", "gif", "bmp", "tiff", "tga", "webp"};
+    for (const char* f : formats) {
+        if (name && std::strcmp(name, f) == 0)
+            return true;
+    }
+    return false;
+}
+
 // Decodes fitting in maxW x maxH (keeping the aspect), upright.
 bool decode(const std::string& path, int maxW, int maxH, RGBAImage& out)
 {
+    if (!claimsFitTheFile(path))
+        return false;
     int w = 0;
     int h = 0;
     GdkPixbufFormat* format = gdk_pixbuf_get_file_info(path.c_str(), &w, &h);
     if (!format || w <= 0 || h <= 0)
         return false;
     gchar* name = gdk_pixbuf_format_get_name(format);
-    const bool scalesWhileDecoding = name && std::strcmp(name, "jpeg") == 0;
+    const bool photo = isPhotoFormat(name);
+    const bool jpeg = name && std::strcmp(name, "jpeg") == 0;  // scales while decoding
     g_free(name);
-    if (!scalesWhileDecoding && static_cast<int64_t>(w) * h > kMaxFullDecodePixels)
+    if (!photo || (!jpeg && static_cast<int64_t>(w) * h > kMaxFullDecodePixels))
+        return false;
+    if (jpeg && !jpegReachesItsEnd(path))
         return false;
 
     GError* error = nullptr;
     GdkPixbuf* pixbuf = (w > maxW || h > maxH)
                             ? gdk_pixbuf_new_from_file_at_scale(path.c_str(), maxW, maxH, TRUE, &error)
                             : gdk_pixbuf_new_from_file(path.c_str(), &error);
+    // Some decoders hand back what they got of a damaged file along with
+    // the error (a GIF cut short): a picture with holes is refused too.
+    if (error && pixbuf) {
+        g_object_unref(pixbuf);
+        pixbuf = nullptr;
+    }
     g_clear_error(&error);
     if (!pixbuf)
         return false;

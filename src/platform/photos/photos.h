@@ -1,6 +1,7 @@
 // Photos from the user's Pictures folder: listing them, and decoding them
-// (JPEG, PNG and the other formats gdk-pixbuf knows) upright, with their
-// EXIF orientation applied, into the pixel layout the rest of the program uses.
+// (JPEG, PNG, GIF, BMP, TIFF, TGA or WebP, as far as gdk-pixbuf reads them)
+// upright, with their EXIF orientation applied, into the pixel layout the
+// rest of the program uses.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,9 @@ struct AlbumEntry {
 std::vector<AlbumEntry> listAlbum(const std::string& dir);
 
 // Decodes a photo with its longer side at most maxSide pixels, scaled while
-// decoding where the format allows it. A photo that cannot be decoded, has
-// no pixels, or would need far too much memory to decode is refused: false.
+// decoding where the format allows it. A photo that cannot be decoded, is
+// cut short or damaged, has no pixels, or would need far too much memory to
+// decode is refused: false.
 bool loadPhoto(const std::string& path, RGBAImage& out, int maxSide = 4096);
 
 // A picture fitting in size x size, for the picker's grid; false as above.

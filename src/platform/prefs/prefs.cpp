@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 namespace zorbel {
 
@@ -32,6 +35,19 @@ std::string asideName(const std::string& path)
     for (int n = 2; g_file_test(aside.c_str(), G_FILE_TEST_EXISTS); ++n)
         aside = path + ".broken-" + stamp + "-" + std::to_string(n);
     return aside;
+}
+
+// glib's parse errors quote the offending line, bytes and all: keep the log
+// line short enough for the file names to show, and printable.
+std::string printable(const char* message)
+{
+    const size_t kMaxLength = 160;
+    std::string out;
+    for (const char* c = message; *c && out.size() < kMaxLength; ++c)
+        out += (*c >= 0x20 && *c < 0x7f) ? *c : '?';
+    if (std::strlen(message) > kMaxLength)
+        out += "...";
+    return out;
 }
 
 }  // namespace
@@ -66,9 +82,18 @@ void Prefs::load()
 {
     GStatBuf st;
     if (g_stat(path_.c_str(), &st) != 0) {
-        if (errno != ENOENT)
-            logLine("##### Cannot read preferences %s (%s); using defaults", path_.c_str(), std::strerror(errno));
-        return;  // first run: no file yet
+        if (errno == ENOENT)
+            return;  // first run: no file yet
+        // A folder we may not enter, a file where a folder should be...: whatever
+        // is there stays as it is.
+        logLine("##### Cannot read preferences %s (%s); using defaults, changes will not be saved", path_.c_str(),
+                std::strerror(errno));
+        writable_ = false;
+        return;
+    }
+    if (S_ISREG(st.st_mode) && st.st_size == 0) {
+        logLine("##### Preferences %s are empty; using defaults", path_.c_str());
+        return;
     }
 
     GError* error = nullptr;
@@ -79,7 +104,7 @@ void Prefs::load()
     } else if (st.st_size > kMaxFileSize) {
         reason = "file far too large";
     } else if (!g_key_file_load_from_file(file_->keys, path_.c_str(), G_KEY_FILE_NONE, &error)) {
-        detail = error->message;
+        detail = printable(error->message);
         reason = detail.c_str();
         g_clear_error(&error);
         if (access(path_.c_str(), R_OK) != 0) {
@@ -137,6 +162,13 @@ float Prefs::floatForKey(const char* key) const
             logLine("##### Preference %s is not a number; using its default", key);
         g_clear_error(&error);
         return 0.0f;
+    }
+    // Past the float range the conversion is undefined: say infinity.
+    if (!(std::fabs(value) <= FLT_MAX)) {
+        logLine("##### Preference %s is not a finite number", key);
+        if (std::isnan(value))
+            return std::numeric_limits<float>::quiet_NaN();
+        return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
     }
     return static_cast<float>(value);
 }
