@@ -102,8 +102,8 @@ TEST(Photos, UnreadableFilesAreRefused)
     std::ofstream(dir + "/text.jpg") << "this is not a picture";
     std::ofstream(dir + "/empty.png");
     // A PNG whose header claims 30000 x 30000 pixels: refused before decoding.
-    std::ofstream(dir + "/bomb.png", std::ios::binary)
-        << std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 33);
+    static const char bomb[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0\0\0\0\0";
+    std::ofstream(dir + "/bomb.png", std::ios::binary) << std::string(bomb, sizeof bomb - 1);  // with its CRC
     RGBAImage img;
     for (const char* name : {"/text.jpg", "/empty.png", "/bomb.png", "/missing.jpg"}) {
         EXPECT_FALSE(loadPhoto(dir + name, img)) << name;

@@ -176,6 +176,11 @@ bool AppWindow::open(const char* title)
 
 bool AppWindow::open(const char* title, int width, int height)
 {
+    return openAt(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height);
+}
+
+bool AppWindow::openAt(const char* title, int x, int y, int width, int height)
+{
     if (isOpen()) {
         std::fprintf(stderr, "zorbel: window: already open\n");
         return false;
@@ -193,7 +198,7 @@ bool AppWindow::open(const char* title, int width, int height)
         videoInitialised_ = true;
     }
     EAGLContext::prepareWindowAttributes();
-    window_ = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+    window_ = SDL_CreateWindow(title ? title : "", x, y, width, height,
                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (!window_) {
         std::fprintf(stderr, "zorbel: window: cannot open a GL window: %s\n", SDL_GetError());
@@ -258,10 +263,9 @@ bool AppWindow::open(const char* title, const WindowPlacement& last)
         SDL_Rect bounds;
         onDisplay = SDL_GetDisplayUsableBounds(i, &bounds) == 0 && SDL_PointInRect(&middle, &bounds);
     }
-    if (!onDisplay || !open(title, last.width, last.height))
-        return onDisplay ? false : open(title);
-    SDL_SetWindowPosition(window_, last.x, last.y);
-    return true;
+    if (!onDisplay)
+        return open(title);
+    return openAt(title, last.x, last.y, last.width, last.height);
 }
 
 WindowPlacement AppWindow::placement() const
