@@ -1,5 +1,5 @@
 // Photos from the user's Pictures folder: listing them, and decoding them
-// (JPEG, PNG, GIF, BMP, TIFF, TGA or WebP, as far as gdk-pixbuf reads them)
+// (JPEG, PNG, GIF, TIFF, TGA or WebP, as far as gdk-pixbuf reads them)
 // upright, with their EXIF orientation applied, into the pixel layout the
 // rest of the program uses.
 #pragma once
