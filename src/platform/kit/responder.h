@@ -5,7 +5,24 @@
 
 namespace zorbel {
 
-void deliverTouches(View& to, TouchPhase phase, const std::vector<Touch>& touches);
-void deliverTouches(ViewController& to, TouchPhase phase, const std::vector<Touch>& touches);
+// `Responder` is View or ViewController: both have the four touch methods.
+template <typename Responder>
+void deliverTouches(Responder& to, TouchPhase phase, const std::vector<Touch>& touches)
+{
+    switch (phase) {
+    case TouchPhase::Began:
+        to.touchesBegan(touches);
+        break;
+    case TouchPhase::Moved:
+        to.touchesMoved(touches);
+        break;
+    case TouchPhase::Ended:
+        to.touchesEnded(touches);
+        break;
+    case TouchPhase::Cancelled:
+        to.touchesCancelled(touches);
+        break;
+    }
+}
 
 }  // namespace zorbel

@@ -177,40 +177,4 @@ void View::passOn(TouchPhase phase, const std::vector<Touch>& touches)
     }
 }
 
-void deliverTouches(View& to, TouchPhase phase, const std::vector<Touch>& touches)
-{
-    switch (phase) {
-    case TouchPhase::Began:
-        to.touchesBegan(touches);
-        break;
-    case TouchPhase::Moved:
-        to.touchesMoved(touches);
-        break;
-    case TouchPhase::Ended:
-        to.touchesEnded(touches);
-        break;
-    case TouchPhase::Cancelled:
-        to.touchesCancelled(touches);
-        break;
-    }
-}
-
-void deliverTouches(ViewController& to, TouchPhase phase, const std::vector<Touch>& touches)
-{
-    switch (phase) {
-    case TouchPhase::Began:
-        to.touchesBegan(touches);
-        break;
-    case TouchPhase::Moved:
-        to.touchesMoved(touches);
-        break;
-    case TouchPhase::Ended:
-        to.touchesEnded(touches);
-        break;
-    case TouchPhase::Cancelled:
-        to.touchesCancelled(touches);
-        break;
-    }
-}
-
 }  // namespace zorbel
