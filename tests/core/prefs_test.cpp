@@ -49,6 +49,7 @@ TEST(Prefs, KeysNeverStoredReadAsZeroAndFalse)
     EXPECT_EQ(p.floatForKey("SPR_COEFF_MULT"), 0.0f);
     EXPECT_FALSE(p.boolForKey("DISABLE_MIC"));
     EXPECT_EQ(p.integerForKey("USE_CUSTOM_FACE"), 0);
+    EXPECT_EQ(p.stringForKey("LISTEN_TO"), "");
 }
 
 TEST(Prefs, ValuesSurviveARestartOfTheProgram)
@@ -62,6 +63,7 @@ TEST(Prefs, ValuesSurviveARestartOfTheProgram)
         p->setFloat(1.0f / 3.0f, "MIN_DYN");
         p->setBool(true, "DISABLE_MIC");
         p->setInteger(1, "USE_CUSTOM_FACE");
+        p->setString("computer", "LISTEN_TO");
         _exit(0);
     }
     int status = 0;
@@ -72,6 +74,7 @@ TEST(Prefs, ValuesSurviveARestartOfTheProgram)
     EXPECT_EQ(again.floatForKey("MIN_DYN"), 1.0f / 3.0f);  // bit for bit
     EXPECT_TRUE(again.boolForKey("DISABLE_MIC"));
     EXPECT_EQ(again.integerForKey("USE_CUSTOM_FACE"), 1);
+    EXPECT_EQ(again.stringForKey("LISTEN_TO"), "computer");
     EXPECT_NE(Prefs::defaultPath().find(test::testHome() + "/config/zorbel/"), std::string::npos);
 }
 

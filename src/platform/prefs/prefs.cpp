@@ -199,6 +199,21 @@ int Prefs::integerForKey(const char* key) const
     return value;
 }
 
+std::string Prefs::stringForKey(const char* key) const
+{
+    GError* error = nullptr;
+    gchar* value = g_key_file_get_string(file_->keys, kGroup, key, &error);
+    if (error) {
+        if (error->code != G_KEY_FILE_ERROR_KEY_NOT_FOUND && error->code != G_KEY_FILE_ERROR_GROUP_NOT_FOUND)
+            logLine("##### Preference %s is not a readable text; using its default", key);
+        g_clear_error(&error);
+        return std::string();
+    }
+    std::string result(value);
+    g_free(value);
+    return result;
+}
+
 void Prefs::setFloat(float value, const char* key)
 {
     // The double of a float prints and parses back to the very same float.
@@ -215,6 +230,12 @@ void Prefs::setBool(bool value, const char* key)
 void Prefs::setInteger(int value, const char* key)
 {
     g_key_file_set_integer(file_->keys, kGroup, key, value);
+    save();
+}
+
+void Prefs::setString(const std::string& value, const char* key)
+{
+    g_key_file_set_string(file_->keys, kGroup, key, value.c_str());
     save();
 }
 

@@ -1,5 +1,5 @@
 // The user preference store: typed keys with the phone store's semantics
-// (a key never stored reads as 0 / false), kept in a key file under
+// (a key never stored reads as 0 / false / ""), kept in a key file under
 // $XDG_CONFIG_HOME/zorbel/ and written atomically on every change.
 #pragma once
 
@@ -24,11 +24,14 @@ public:
     float floatForKey(const char* key) const;
     bool boolForKey(const char* key) const;
     int integerForKey(const char* key) const;
+    // A missing or unreadable string reads as "".
+    std::string stringForKey(const char* key) const;
 
     // Each setter writes the whole file at once: temp file, fsync, rename.
     void setFloat(float value, const char* key);
     void setBool(bool value, const char* key);
     void setInteger(int value, const char* key);
+    void setString(const std::string& value, const char* key);
 
     const std::string& path() const { return path_; }
 
