@@ -34,8 +34,8 @@ DesktopApp::~DesktopApp()
     for (std::thread& writer : screenshotWriters)
         writer.join();
     stopAudioInMeter(0);
-    if (accelerometerTimer)
-        runLoop.invalidateTimer(accelerometerTimer);
+    for (int timer : {accelerometerTimer, soundServerTimer})
+        runLoop.invalidateTimer(timer);
     if (screensTexture && EAGLContext::setCurrentContext(window.context()))
         glDeleteTextures(1, &screensTexture);
     setMainThreadWakeUp(nullptr);
@@ -54,7 +54,7 @@ bool DesktopApp::start()
     RGBAImage icon;
     if (loadPNG(resourcePath("icons/zorbel-64x64.png"), icon))
         window.setIcon(icon);
-    setAudioQueueOpener(openSdlAudioInput);
+    startListening();
     view = EAGLView::initWithContext(window.sharedContext(), &runLoop);
     dropPendingDeviceArrivals();
     if (!view) {

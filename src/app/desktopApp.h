@@ -36,6 +36,9 @@ private:
     void touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId);
     void uploadScreens();
     void saveScreenshot();
+    // The microphone and this computer's sound, and the sound server's
+    // comings and goings (appSound.cpp).
+    void startListening();
 
     AppWindow window;
     RunLoop runLoop;
@@ -51,6 +54,7 @@ private:
     uint32_t screensTexture = 0;  // the views over the scene, drawn with cairo
     bool screensShown = false;
     std::vector<std::thread> screenshotWriters;  // encode and write off the main thread
+    int soundServerTimer = 0;                    // asks now and then whether the sound server is back
 };
 
 }  // namespace zorbel

@@ -1,18 +1,24 @@
 // The microphone meter: start, stop and interruptions over whatever capture
-// queue the platform provides, and the "DISABLE_MIC" preference.
+// queue the platform provides for the chosen source, and the "DISABLE_MIC"
+// and "LISTEN_TO" preferences.
 #include "audio/audioInMeter.h"
 
 #include "audio/audioInput.h"
 #include "platform/prefs/prefs.h"
+
+#include <string>
 
 namespace zorbel {
 
 namespace {
 
 const char kDisableMicKey[] = "DISABLE_MIC";
+const char kListenToKey[] = "LISTEN_TO";
+const char* const kSourceNames[] = {"microphone", "computer"};  // by AudioSource
 
-AudioQueueOpener opener;
+AudioQueueOpener openers[2];                   // by AudioSource
 std::unique_ptr<AudioInputQueue> queueObject;  // set exactly while the meter runs
+AudioSource queueSource = AudioSource::Microphone;
 Prefs* audioDefaults = nullptr;
 
 Prefs* defaults()
@@ -24,10 +30,25 @@ Prefs* defaults()
 
 }  // namespace
 
-void setAudioQueueOpener(AudioQueueOpener newOpener)
+void setAudioQueueOpener(AudioSource source, AudioQueueOpener opener)
 {
-    opener = std::move(newOpener);
+    openers[static_cast<int>(source)] = std::move(opener);
 }
+
+void setAudioQueueOpener(AudioQueueOpener opener)
+{
+    setAudioQueueOpener(AudioSource::Microphone, std::move(opener));
+}
+
+namespace {
+
+std::unique_ptr<AudioInputQueue> open(AudioSource source)
+{
+    const AudioQueueOpener& opener = openers[static_cast<int>(source)];
+    return opener ? opener() : nullptr;
+}
+
+}  // namespace
 
 int initAudioInMeter()
 {
@@ -43,8 +64,8 @@ void startAudioInMeter(int remember)
 {
     if (queueObject)
         stopAudioInMeter(0);
-    if (opener)
-        queueObject = opener();
+    queueSource = getAudioSource();
+    queueObject = open(queueSource);
     if (!queueObject)
         return;  // no capture device: stays stopped, the preference untouched
     if (remember > 0)
@@ -63,6 +84,26 @@ void stopAudioInMeter(int remember)
 int audioInMeterIsRunning()
 {
     return queueObject ? 1 : 0;
+}
+
+AudioSource getAudioSource()
+{
+    const std::string name = defaults()->stringForKey(kListenToKey);
+    return name == kSourceNames[1] ? AudioSource::Computer : AudioSource::Microphone;
+}
+
+bool listenToAudioSource(AudioSource source)
+{
+    if (!queueObject || queueSource != source) {
+        std::unique_ptr<AudioInputQueue> queue = open(source);
+        if (!queue)
+            return false;
+        queueObject = std::move(queue);  // the capture before it stops here
+        queueSource = source;
+    }
+    defaults()->setString(kSourceNames[static_cast<int>(source)], kListenToKey);
+    defaults()->setBool(false, kDisableMicKey);
+    return true;
 }
 
 float getAverageAudioPower()

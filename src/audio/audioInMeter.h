@@ -2,13 +2,15 @@
 // fed by it, and the microphone preferences.
 #pragma once
 
+#include "audio/audioInput.h"
+
 namespace zorbel {
 
 // Starts the meter unless the user switched the microphone off, and loads
 // the sensitivity. Returns 1.
 int initAudioInMeter();
 
-// Starts (or restarts) capture. remember > 0 stores "DISABLE_MIC" = false
+// Starts (or restarts) capture from the chosen source. remember > 0 stores "DISABLE_MIC" = false
 // after a successful start.
 void startAudioInMeter(int remember);
 
@@ -17,6 +19,15 @@ void startAudioInMeter(int remember);
 void stopAudioInMeter(int remember);
 
 int audioInMeterIsRunning();
+
+// The source chosen under "LISTEN_TO": "computer", else "microphone" (the
+// default, also for a missing or unknown value).
+AudioSource getAudioSource();
+
+// Listens to `source` from now on. Only once it has opened does the capture
+// that ran before stop, and "LISTEN_TO" and "DISABLE_MIC" = false are stored.
+// False when it cannot be opened: then nothing changes at all.
+bool listenToAudioSource(AudioSource source);
 
 // The meter's average power, linear 0..1; 0 while stopped or when the read fails.
 float getAverageAudioPower();

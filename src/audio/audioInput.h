@@ -1,5 +1,6 @@
 // The capture stream behind the microphone meter. Platform code (or the
-// headless simulator) supplies an opener; the meter functions own the queue.
+// headless simulator) supplies an opener for each source; the meter
+// functions own the queue.
 #pragma once
 
 #include <functional>
@@ -14,11 +15,17 @@ public:
     virtual bool currentAveragePower(float& power) = 0;
 };
 
+// Where the meter listens: the default microphone, or what the computer
+// itself plays (the monitor of its default output).
+enum class AudioSource { Microphone, Computer };
+
 // Opens and starts a capture queue; nullptr when none can be had.
 using AudioQueueOpener = std::function<std::unique_ptr<AudioInputQueue>()>;
 
-// Installs the opener startAudioInMeter uses. Without one, starting fails
-// silently and the meter stays stopped.
+// Installs the opener startAudioInMeter uses for a source (the one-argument
+// form: the microphone's). Without one, starting that source fails silently
+// and the meter stays stopped.
+void setAudioQueueOpener(AudioSource source, AudioQueueOpener opener);
 void setAudioQueueOpener(AudioQueueOpener opener);
 
 }  // namespace zorbel

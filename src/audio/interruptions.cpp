@@ -1,6 +1,7 @@
 #include "audio/interruptions.h"
 
 #include "audio/audioInMeter.h"
+#include "platform/prefs/prefs.h"
 
 namespace zorbel {
 
@@ -16,6 +17,24 @@ void AudioInterruptions::captureDeviceRemoved(uint32_t device, uint32_t runningD
 }
 
 void AudioInterruptions::captureDeviceAdded()
+{
+    if (getAudioSource() == AudioSource::Microphone)
+        interruptionListenerCallback(nullptr, kEndInterruption);
+}
+
+void AudioInterruptions::soundServerGone(uint32_t capture, uint32_t runningCapture)
+{
+    if (capture != 0 && capture == runningCapture)
+        interruptionListenerCallback(nullptr, kBeginInterruption);
+}
+
+bool AudioInterruptions::awaitingSoundServer() const
+{
+    return !inBackground && getAudioSource() == AudioSource::Computer && !audioInMeterIsRunning() &&
+           !Prefs::standardUserDefaults()->boolForKey("DISABLE_MIC");
+}
+
+void AudioInterruptions::soundServerBack()
 {
     interruptionListenerCallback(nullptr, kEndInterruption);
 }
