@@ -24,9 +24,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
 # dpkg-shlibdeps finds the libraries; its list is appended to these: the
-# Sans font the overlay's text is set in.
+# fonts the screens' text is set in, one with the metrics the texts were laid
+# out for, and the fallback.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2 | fonts-urw-base35, fonts-dejavu-core")
 
 # A source tarball never takes build folders along.
 set(CPACK_SOURCE_GENERATOR TGZ)

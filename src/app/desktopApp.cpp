@@ -21,8 +21,10 @@
 namespace zorbel {
 
 namespace {
-// Touch ids: the mouse (and its mirrored Alt finger), then real fingers.
+// Touch ids: the mouse (and its mirrored Alt finger), the tack tap of the
+// right button or T, then real fingers.
 const int64_t kMouseTouch = 1;
+const int64_t kTackTapTouch = 3;
 const int64_t kFingerTouches = 1000;
 }  // namespace
 
@@ -130,7 +132,6 @@ void DesktopApp::layout()
     mustComposite = true;
 }
 
-// One touch event into the view tree: the GL view, or a screen over it.
 // F12: the window's picture (the scene and the screens over it) as a PNG in
 // the Pictures folder. The read-back happens here; encoding and writing run
 // on a thread of their own, so the frame loop never waits for them.
@@ -143,7 +144,8 @@ void DesktopApp::saveScreenshot()
     if (!read)
         return;
     // Only the 320 x 480 point screen, without the bars around it.
-    const PixelRect r = letterboxPixelRect(fitLetterbox(static_cast<float>(whole.width), static_cast<float>(whole.height)));
+    const PixelRect r =
+        letterboxPixelRect(fitLetterbox(static_cast<float>(whole.width), static_cast<float>(whole.height)));
     RGBAImage shot;
     shot.width = std::max(0, std::min(r.width, whole.width - r.x));
     shot.height = std::max(0, std::min(r.height, whole.height - r.y));
@@ -156,7 +158,7 @@ void DesktopApp::saveScreenshot()
 
     char name[64];
     const std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     localtime_r(&now, &local);
     std::strftime(name, sizeof name, "Zorbel-%Y-%m-%d-%H%M%S", &local);
     std::string path = picturesDir() + "/" + name + ".png";
@@ -173,6 +175,7 @@ void DesktopApp::saveScreenshot()
     });
 }
 
+// One touch event into the view tree: the GL view, or a screen over it.
 void DesktopApp::touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId)
 {
     if (count == 0)
@@ -187,10 +190,71 @@ void DesktopApp::touches(TouchPhase phase, const TouchPoint* points, int count, 
     screen.dispatch(phase, event);
 }
 
+// While the left button holds him, the right button or T is a second finger
+// tapping the tack corner.
+bool DesktopApp::holdsHim() const
+{
+    return pointer.isDown() && view->figure()->grabCount > 0;
+}
+
+void DesktopApp::tapTackCorner()
+{
+    const Point p = view->convertToScreen({kCornerSize / 2, view->bounds().height - kCornerSize / 2});
+    const TouchPoint corner{p.x, p.y};
+    touches(TouchPhase::Began, &corner, 1, kTackTapTouch);
+    touches(TouchPhase::Ended, &corner, 1, kTackTapTouch);
+}
+
+// Full speed whenever the window shows, focused or not: the user may be
+// choosing music in another window. Slow only while nothing of it shows.
+void DesktopApp::setVisible(bool shows)
+{
+    if (shows == visible)
+        return;
+    visible = shows;
+    window.holdOffScreenSaver(shows);
+    if (shows)
+        delegate.applicationDidBecomeActive();
+    else
+        delegate.applicationWillResignActive();
+}
+
+bool DesktopApp::keyDown(const InputEvent& e)
+{
+    if (e.key == Key::Q && e.ctrl) {
+        RunLoop::postQuitEvent();  // quits as closing the window does
+        return true;
+    }
+    if (e.key == Key::T && !e.ctrl && holdsHim()) {
+        if (!e.repeat)
+            tapTackCorner();
+        return true;
+    }
+    if (e.key == Key::F11) {
+        if (!e.repeat)
+            window.toggleFullscreen();
+        return true;
+    }
+    if (e.key == Key::F12) {
+        if (!e.repeat)
+            saveScreenshot();
+        return true;
+    }
+    if (screen.dispatchKey(e.key, e.shift))
+        return true;
+    if (e.key == Key::Escape) {
+        window.leaveFullscreen();
+        return true;
+    }
+    return false;
+}
+
 void DesktopApp::handle(const SDL_Event& event)
 {
-    accelerometer.handleEvent(event);
     const InputEvent e = translateEvent(event, window);
+    // Keys a screen or the shell used do not also turn the virtual phone.
+    if (e.type != InputEvent::KeyDown || !keyDown(e))
+        accelerometer.handleEvent(event);
     TouchPoint points[2];
     switch (e.type) {
     case InputEvent::PointerDown:
@@ -203,6 +267,14 @@ void DesktopApp::handle(const SDL_Event& event)
     case InputEvent::PointerUp:
         touches(TouchPhase::Ended, points, pointer.up(e.x, e.y, points), kMouseTouch);
         break;
+    case InputEvent::SecondaryDown:
+        if (holdsHim())
+            tapTackCorner();
+        break;
+    case InputEvent::Wheel:
+        if (e.onScreen)
+            screen.dispatchWheel({e.x, e.y}, e.steps, e.shift);
+        break;
     case InputEvent::TouchDown:
     case InputEvent::TouchMove:
     case InputEvent::TouchUp:
@@ -214,26 +286,21 @@ void DesktopApp::handle(const SDL_Event& event)
                                                   : TouchPhase::Ended,
                 points, 1, kFingerTouches + e.finger);
         break;
-    case InputEvent::KeyDown:
-        if (e.key == InputKey::F11 && !e.repeat)
-            window.toggleFullscreen();
-        else if (e.key == InputKey::Escape && !closeTopScreen(screen))
-            window.leaveFullscreen();
-        else if (e.key == InputKey::F12 && !e.repeat)
-            saveScreenshot();
-        break;
     case InputEvent::FileDropped:
         photoDropped(view, e.path);
         break;
-    case InputEvent::FocusLost:
-        delegate.applicationWillResignActive();
+    case InputEvent::Hidden:
+        setVisible(false);
         break;
-    case InputEvent::FocusGained:
-        delegate.applicationDidBecomeActive();
+    case InputEvent::Shown:
+        setVisible(true);
         mustComposite = true;
         break;
     case InputEvent::Resized:
         layout();
+        break;
+    case InputEvent::Quit:
+        storeOpenSettings(screen);
         break;
     case InputEvent::CaptureDeviceRemoved:
         interruptions.captureDeviceRemoved(e.device, runningCaptureDevice());

@@ -20,6 +20,7 @@ union SDL_Event;
 namespace zorbel {
 
 class EAGLView;
+struct InputEvent;
 
 class DesktopApp {
 public:
@@ -29,8 +30,18 @@ public:
     DesktopApp();
     ~DesktopApp();
 
+    // For tests that drive the app through its event queue.
+    RunLoop& loop() { return runLoop; }
+    EAGLView& glView() { return *view; }
+    Screen& screens() { return screen; }
+    AppWindow& appWindow() { return window; }
+
 private:
     void handle(const SDL_Event& event);
+    bool keyDown(const InputEvent& e);  // true when the key was used
+    bool holdsHim() const;
+    void tapTackCorner();
+    void setVisible(bool visible);
     void layout();
     void composite();
     void touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId);
@@ -49,6 +60,7 @@ private:
     PointerTouches pointer;
     AudioInterruptions interruptions;
     int accelerometerTimer = 0;
+    bool visible = true;
     uint64_t composited = ~uint64_t(0);
     bool mustComposite = true;
     uint32_t screensTexture = 0;  // the views over the scene, drawn with cairo

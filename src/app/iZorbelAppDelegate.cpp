@@ -13,6 +13,7 @@ void iZorbelAppDelegate::applicationDidFinishLaunching()
     if (!glView)
         return;
     glView->setAnimationInterval(1.0 / 60.0);
+    glView->setMultipleTouchEnabled(true);  // every finger reaches the board
     glView->startAnimation();
 }
 

@@ -203,4 +203,12 @@ void InfoView::dismissAction()
     removeFromSuperview();  // the tree held the only reference: the overlay goes after this event
 }
 
+bool InfoView::keyDown(Key key, bool shift)
+{
+    if (key != Key::Escape)
+        return View::keyDown(key, shift);
+    dismissAction();
+    return true;
+}
+
 }  // namespace zorbel

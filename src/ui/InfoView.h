@@ -28,6 +28,8 @@ public:
     void sliderFricFactorAction();
     void resetPhyAction();
     void dismissAction();
+    // Escape dismisses.
+    bool keyDown(Key key, bool shift) override;
 
     // Opens the face picker screen over the overlay; set by whoever can make one.
     static std::function<std::shared_ptr<ViewController>()> makeFacePicker;

@@ -147,6 +147,34 @@ void AlbumPicker::scrollTo(float offset)
     content_->setFrame(f);
 }
 
+bool AlbumPicker::scrollWheel(Point, float steps, bool)
+{
+    const float kPointsPerNotch = kCell / 2;
+    if (std::isfinite(steps))
+        scrollTo(scroll_ - std::min(std::max(steps, -100.0f), 100.0f) * kPointsPerNotch);
+    return true;
+}
+
+bool AlbumPicker::keyDown(Key key, bool shift)
+{
+    // A page leaves one row of the last page in sight.
+    const float page = frame().height - kBarHeight - kCell;
+    switch (key) {
+    case Key::PageUp:
+        scrollTo(scroll_ - page);
+        return true;
+    case Key::PageDown:
+        scrollTo(scroll_ + page);
+        return true;
+    case Key::Escape:
+        if (didCancel)
+            didCancel();
+        return true;
+    default:
+        return View::keyDown(key, shift);
+    }
+}
+
 void AlbumPicker::pick(const std::string& path)
 {
     RGBAImage photo;

@@ -39,6 +39,9 @@ public:
     void touchesBegan(const std::vector<Touch>& touches) override;
     void touchesMoved(const std::vector<Touch>& touches) override;
     void touchesEnded(const std::vector<Touch>& touches) override;
+    // The wheel and Page Up, Page Down scroll; Escape cancels.
+    bool scrollWheel(Point at, float steps, bool shift) override;
+    bool keyDown(Key key, bool shift) override;
 
 private:
     explicit AlbumPicker(const std::string& folder);

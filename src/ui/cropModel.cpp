@@ -1,5 +1,6 @@
 #include "ui/cropModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zorbel {
@@ -127,6 +128,12 @@ bool cropTouchMoved(CropModel& m, float x, float y, float boundsHeight)
         panY = m.graby[0] - oy;
     }
 
+    cropMove(m, panX, panY, f, r);
+    return true;
+}
+
+void cropMove(CropModel& m, float panX, float panY, float factor, float turn)
+{
     // The photo point under the face centre moves by the pan, undone through
     // the rotation and scale in force before this event.
     const float c = std::cos(m.imRot);
@@ -134,9 +141,53 @@ bool cropTouchMoved(CropModel& m, float x, float y, float boundsHeight)
     const float scale = m.imScale;
     m.imCenterX -= (panX * c + panY * s) / scale;
     m.imCenterY -= (panY * c - panX * s) / scale;
-    m.imRot += r;
-    m.imScale *= f;
-    return true;
+    m.imRot += turn;
+    m.imScale *= factor;
+}
+
+namespace {
+
+// The centre of the face in the output square, as cropRenderParams places it.
+void faceCentre(float& x, float& y)
+{
+    x = 181.0f * std::cos(0.7854f);
+    y = 181.0f * std::sin(0.7854f);
+}
+
+void keepCentreOnPhoto(CropModel& m)
+{
+    m.imCenterX = std::min(std::max(m.imCenterX, 0.0f), static_cast<float>(m.imgW));
+    m.imCenterY = std::min(std::max(m.imCenterY, 0.0f), static_cast<float>(m.imgH));
+}
+
+}  // namespace
+
+void cropZoomAbout(CropModel& m, float x, float y, float factor, float turn)
+{
+    if (!m.hasBitmap || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(factor) || !(factor > 0.0f) ||
+        !std::isfinite(turn))
+        return;
+    factor = std::min(std::max(factor, kCropMinScale / m.imScale), kCropMaxScale / m.imScale);
+    turn = std::remainder(turn, 2.0f * 3.14159265f);
+    // With D from the face centre to (x, y), the photo point under (x, y)
+    // stays there when the face centre's point first moves by R(-turn) D /
+    // factor - D.
+    float cx, cy;
+    faceCentre(cx, cy);
+    const float dx = x - cx;
+    const float dy = y - cy;
+    const float c = std::cos(turn);
+    const float s = std::sin(turn);
+    cropMove(m, (dx * c + dy * s) / factor - dx, (dy * c - dx * s) / factor - dy, factor, turn);
+    keepCentreOnPhoto(m);
+}
+
+void cropPan(CropModel& m, float dx, float dy)
+{
+    if (!m.hasBitmap || !std::isfinite(dx) || !std::isfinite(dy))
+        return;
+    cropMove(m, dx, dy, 1.0f, 0.0f);
+    keepCentreOnPhoto(m);
 }
 
 void cropTouchesEnded(CropModel& m, const float* xy, int count, float boundsHeight)

@@ -52,6 +52,22 @@ void cropTouchesBegan(CropModel& m, const float* xy, int count, float boundsHeig
 // Returns whether the face must be redrawn.
 bool cropTouchMoved(CropModel& m, float x, float y, float boundsHeight);
 
+// The last step of every gesture: the photo moves by (panX, panY) output
+// pixels (y up), then turns by `turn` radians counter-clockwise and scales by
+// `factor`, both about the face centre.
+void cropMove(CropModel& m, float panX, float panY, float factor, float turn);
+
+// The mouse and the keys. Output point (x, y) (y up, from the face's
+// bottom-left corner) stays where it is while the photo scales by `factor`
+// and turns by `turn` radians about it. The scale stays within
+// [kCropMinScale, kCropMaxScale]; arguments that are not finite do nothing.
+constexpr float kCropMinScale = 1.0f / 64;
+constexpr float kCropMaxScale = 64.0f;
+void cropZoomAbout(CropModel& m, float x, float y, float factor, float turn);
+// Moves the photo by (dx, dy) output pixels, y up; the point at the face
+// centre stays on the photo.
+void cropPan(CropModel& m, float dx, float dy);
+
 // Fingers up: each removes the grab point nearest to where it lifted; a lift
 // while one grab point or none is recorded clears them all.
 void cropTouchesEnded(CropModel& m, const float* xy, int count, float boundsHeight);

@@ -5,6 +5,9 @@
 #include "view/EAGLView.h"
 #include "view/faceTexture.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace zorbel {
 
 cropView::cropView(Rect frame) : View(frame)
@@ -104,6 +107,74 @@ void cropView::touchesEnded(const std::vector<Touch>& touches)
 {
     const std::vector<float> xy = viewPoints(touches);
     cropTouchesEnded(model_, xy.data(), static_cast<int>(touches.size()), bounds().height);
+}
+
+namespace {
+
+const float kZoomStep = 1.1f;            // per wheel notch or key press
+const float kTurnStep = 0.0872665f;      // 5 degrees, in radians
+const float kPanStep = 8.0f;             // points; 32 with Shift
+const float kMostNotchesAtOnce = 10.0f;  // a wheel event larger than this counts as this
+
+}  // namespace
+
+bool cropView::scrollWheel(Point at, float steps, bool shift)
+{
+    const Point p = convertFromScreen(at);
+    if (!viewableRect.contains(p))
+        return View::scrollWheel(at, steps, shift);
+    steps = std::min(std::max(steps, -kMostNotchesAtOnce), kMostNotchesAtOnce);
+    // The preview shows the output square upright, y up from its bottom.
+    const float x = p.x - viewableRect.x;
+    const float y = viewableRect.y + viewableRect.height - p.y;
+    if (shift)
+        cropZoomAbout(model_, x, y, 1.0f, steps * kTurnStep);
+    else
+        cropZoomAbout(model_, x, y, std::pow(kZoomStep, steps), 0.0f);
+    setNeedsDisplay();
+    return true;
+}
+
+bool cropView::keyDown(Key key, bool shift)
+{
+    const float pan = shift ? 4 * kPanStep : kPanStep;
+    const float centre = kCropFaceSize * 0.5f;
+    switch (key) {
+    case Key::Left:
+        cropPan(model_, -pan, 0.0f);
+        break;
+    case Key::Right:
+        cropPan(model_, pan, 0.0f);
+        break;
+    case Key::Up:
+        cropPan(model_, 0.0f, pan);
+        break;
+    case Key::Down:
+        cropPan(model_, 0.0f, -pan);
+        break;
+    case Key::Plus:
+        cropZoomAbout(model_, centre, centre, kZoomStep, 0.0f);
+        break;
+    case Key::Minus:
+        cropZoomAbout(model_, centre, centre, 1.0f / kZoomStep, 0.0f);
+        break;
+    case Key::LeftBracket:
+        cropZoomAbout(model_, centre, centre, 1.0f, kTurnStep);
+        break;
+    case Key::RightBracket:
+        cropZoomAbout(model_, centre, centre, 1.0f, -kTurnStep);
+        break;
+    case Key::Return:
+        okAction();
+        return true;
+    case Key::Escape:
+        cancelAction();
+        return true;
+    default:
+        return View::keyDown(key, shift);
+    }
+    setNeedsDisplay();
+    return true;
 }
 
 void cropView::okAction()

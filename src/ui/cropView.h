@@ -23,6 +23,11 @@ public:
     void touchesBegan(const std::vector<Touch>& touches) override;
     void touchesMoved(const std::vector<Touch>& touches) override;
     void touchesEnded(const std::vector<Touch>& touches) override;
+    // The wheel over the preview scales the photo about the pointer; with
+    // Shift it turns it. Arrows pan, + and - scale, [ and ] turn, Return is
+    // OK and Escape is Cancel.
+    bool scrollWheel(Point at, float steps, bool shift) override;
+    bool keyDown(Key key, bool shift) override;
 
     void okAction();
     void cancelAction();

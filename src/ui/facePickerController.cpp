@@ -28,6 +28,13 @@ public:
         if (!superview() && owner_)
             releaseAfterDispatch(std::move(owner_));
     }
+    bool keyDown(Key key, bool shift) override
+    {
+        if (key != Key::Escape || !owner_)
+            return View::keyDown(key, shift);
+        owner_->dismissAction();
+        return true;
+    }
 
 private:
     std::shared_ptr<facePickerController> owner_;

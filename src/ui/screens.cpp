@@ -1,9 +1,8 @@
 #include "ui/screens.h"
 
 #include "platform/kit/kit.h"
+#include "figure/myGuy.h"
 #include "ui/InfoView.h"
-#include "ui/albumPicker.h"
-#include "ui/cropView.h"
 #include "ui/facePickerController.h"
 #include "view/EAGLView.h"
 
@@ -20,39 +19,16 @@ void installScreens(Screen& screen, const std::shared_ptr<EAGLView>& view)
     InfoView::makeFacePicker = [] { return facePickerController::create(); };
 }
 
-namespace {
-
-// The top-most view of the tree, depth first from the top.
-View* topMost(View& v)
+void storeOpenSettings(Screen& screen)
 {
-    return v.subviews().empty() ? &v : topMost(*v.subviews().back());
-}
-
-}  // namespace
-
-bool closeTopScreen(Screen& screen)
-{
-    EventScope scope;
-    for (View* v = topMost(screen.root()); v; v = v->superview()) {
-        if (auto* album = dynamic_cast<AlbumPicker*>(v)) {
-            if (album->didCancel)
-                album->didCancel();
-            return true;
-        }
-        if (auto* crop = dynamic_cast<cropView*>(v)) {
-            crop->cancelAction();
-            return true;
-        }
-        if (auto* picker = dynamic_cast<facePickerController*>(v->viewController())) {
-            picker->dismissAction();
-            return true;
-        }
-        if (auto* overlay = dynamic_cast<InfoView*>(v)) {
-            overlay->dismissAction();
-            return true;
+    for (const auto& view : screen.root().subviews()) {
+        for (const auto& over : view->subviews()) {
+            if (dynamic_cast<InfoView*>(over.get())) {
+                SavePhysicsPrefs();
+                return;
+            }
         }
     }
-    return false;
 }
 
 void photoDropped(const std::shared_ptr<EAGLView>& view, const std::string& path)

@@ -14,9 +14,9 @@ class Screen;
 // Puts the GL view into the screen's tree and connects its info corner.
 void installScreens(Screen& screen, const std::shared_ptr<EAGLView>& view);
 
-// Escape: closes the top-most screen as its own cancel or dismiss button
-// would. False when only the scene is up.
-bool closeTopScreen(Screen& screen);
+// Quitting: the physics settings of an open overlay are stored, as its
+// Dismiss button would store them.
+void storeOpenSettings(Screen& screen);
 
 // A photo file dropped on the window.
 void photoDropped(const std::shared_ptr<EAGLView>& view, const std::string& path);

@@ -34,6 +34,11 @@ float tackToolRGB[3] = {0.0f, 0.0f, 0.0f};
 
 const GLfloat bbVertices[8] = {-1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f};
 const GLshort bbTexCoords[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+// Chalk line widths in board points: the body and head outline, and the
+// info icon and face features.
+const float kBodyLineWidth = 4.0f;
+const float kIconLineWidth = 2.0f;
+
 const GLfloat tkVertices[8] = {-0.1f, -0.1f, 0.1f, -0.1f, -0.1f, 0.1f, 0.1f, 0.1f};
 
 // A chalk or plain stroke: the strip doubles as its texture coordinates, so
@@ -149,6 +154,11 @@ bool EAGLView::createFramebuffer()
     return true;
 }
 
+float EAGLView::pixelsPerPoint() const
+{
+    return backingWidth > 0 ? static_cast<float>(backingWidth) / boundsWidth() : 1.0f;
+}
+
 void EAGLView::setBoardCacheEnabled(bool enabled)
 {
     boardCacheEnabled_ = enabled;
@@ -254,7 +264,7 @@ void EAGLView::drawView()
     glMatrixMode(GL_MODELVIEW);
 
     glEnableClientState(GL_VERTEX_ARRAY);
-    glLineWidth(1.0f);
+    glLineWidth(pixelsPerPoint());
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
     // The blackboard fills the view; the frame is never cleared.
@@ -267,7 +277,8 @@ void EAGLView::drawView()
         // outside what the last frame drew, the pixels are the board already.
         const bool partial = !drawnLastFrame_.empty();
         if (partial) {
-            const ScissorRect r = dirtyPixels(drawnLastFrame_, backingWidth, backingHeight, 4);
+            const ScissorRect r = dirtyPixels(drawnLastFrame_, backingWidth, backingHeight,
+                                              static_cast<int>(std::ceil(kBodyLineWidth * pixelsPerPoint())));
             glEnable(GL_SCISSOR_TEST);
             glScissor(r.x, r.y, r.width, r.height);
         }
@@ -292,7 +303,7 @@ void EAGLView::drawView()
     PrepareBodyGLVertexArrays(guy);
 
     // Body in chalk.
-    glLineWidth(4.0f);
+    glLineWidth(kBodyLineWidth * pixelsPerPoint());
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, chalkTexture);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -316,7 +327,7 @@ void EAGLView::drawView()
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glBindTexture(GL_TEXTURE_2D, 0);
     glColor4f(iconRGB[0], iconRGB[1], iconRGB[2], 1.0f);
-    glLineWidth(2.0f);
+    glLineWidth(kIconLineWidth * pixelsPerPoint());
     glPushMatrix();
     glTranslatef(0.9f, -1.4f, 0.0f);
     glRotatef(angle, 0.0f, 0.0f, 1.0f);
@@ -344,11 +355,11 @@ void EAGLView::drawView()
         PrepareHeadGLVertexArrays(guy);
         glBindTexture(GL_TEXTURE_2D, chalkTexture);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glLineWidth(4.0f);
+        glLineWidth(kBodyLineWidth * pixelsPerPoint());
         drawStrip(guy->headStrip, guy->headStripN);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glBindTexture(GL_TEXTURE_2D, 0);
-        glLineWidth(2.0f);
+        glLineWidth(kIconLineWidth * pixelsPerPoint());
         drawStrip(guy->eye1Strip, guy->eye1StripN);
         drawStrip(guy->eye2Strip, guy->eye2StripN);
         drawStrip(guy->noseStrip, guy->noseStripN);

@@ -49,6 +49,9 @@ public:
     float boundsWidth() const { return bounds().width; }
     float boundsHeight() const { return bounds().height; }
     EAGLLayer& layer() { return *layer_; }
+    // Framebuffer pixels per point: line widths are given in points, so the
+    // chalk looks the same at every window size.
+    float pixelsPerPoint() const;
     EAGLContext* eaglContext() const { return context.get(); }
 
     void layoutSubviews();

@@ -33,9 +33,9 @@ float reach(const Guy* guy, float units)
 
 TouchCorner CornerAt(float px, float py, float w, float h)
 {
-    if (px > w - 35.0f && py > h - 35.0f)
+    if (px > w - kCornerSize && py > h - kCornerSize)
         return TouchCorner::Info;
-    if (px < 35.0f && py > h - 35.0f)
+    if (px < kCornerSize && py > h - kCornerSize)
         return TouchCorner::Tack;
     return TouchCorner::None;
 }

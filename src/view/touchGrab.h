@@ -14,7 +14,9 @@ struct TouchPoint {
 
 enum class TouchCorner { None, Info, Tack };
 
-// Corner zones (35 x 35 points) of a w x h point view, tested when a touch begins.
+// Corner zones (kCornerSize points square) of a w x h point view, tested when
+// a touch begins.
+constexpr float kCornerSize = 35.0f;
 TouchCorner CornerAt(float px, float py, float w, float h);
 
 // View points (origin top left, y down) to world units.

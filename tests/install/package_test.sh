@@ -25,6 +25,7 @@ depends=$(field Depends)
 grep -q 'libsdl2' <<< "$depends" || fail "Depends lacks libsdl2: $depends"
 grep -q 'libcairo2' <<< "$depends" || fail "Depends lacks libcairo2: $depends"
 grep -q 'fonts-dejavu-core' <<< "$depends" || fail "Depends lacks fonts-dejavu-core: $depends"
+grep -q 'fonts-liberation2' <<< "$depends" || fail "Depends lacks fonts-liberation2: $depends"
 echo "Depends: $depends"
 
 # Everything lives under /usr, nothing elsewhere.

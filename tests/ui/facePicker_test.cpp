@@ -186,8 +186,8 @@ TEST_F(FaceTest, APhotoDroppedOnTheSceneOpensTheCropEditor)
     ASSERT_NE(crop, nullptr);
     EXPECT_EQ(crop->model().clipRect.y, 64.0f);
     EXPECT_EQ(glAnimationEnable, 0);
-    EXPECT_TRUE(closeTopScreen(screen));  // Escape: the crop editor goes first
-    EXPECT_TRUE(closeTopScreen(screen));  // then the face picker, as Dismiss
+    EXPECT_TRUE(screen.dispatchKey(Key::Escape, false));  // Escape: the crop editor goes first
+    EXPECT_TRUE(screen.dispatchKey(Key::Escape, false));  // then the face picker, as Dismiss
     EXPECT_EQ(glAnimationEnable, 1);
 }
 

@@ -157,10 +157,10 @@ TEST_F(UiTest, EscapeClosesTheOverlayAsDismissDoes)
 {
     openOverlay();
     g_springDampersMultipler = 1.5f;
-    EXPECT_TRUE(closeTopScreen(screen));
+    EXPECT_TRUE(screen.dispatchKey(Key::Escape, false));
     EXPECT_EQ(findKind<InfoView>(), nullptr);
     EXPECT_EQ(storedFloat("SPR_DAMP_MULT"), 1.5f);
-    EXPECT_FALSE(closeTopScreen(screen));  // only the scene is left
+    EXPECT_FALSE(screen.dispatchKey(Key::Escape, false));  // only the scene is left
 }
 
 // Premultiplied pixels of the views over the scene.

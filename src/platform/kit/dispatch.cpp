@@ -34,6 +34,12 @@ struct DispatchScope {
     }
 };
 
+// The top-most view of a tree: the last subview, depth first.
+View* topMost(View& v)
+{
+    return v.subviews().empty() ? &v : topMost(*v.subviews().back());
+}
+
 bool isInTree(const View* view, const View* root)
 {
     while (view && view != root)
@@ -116,6 +122,21 @@ void Screen::dispatch(TouchPhase phase, const std::vector<Touch>& touches)
         if (isInTree(d.view.get(), root_.get()))
             deliverTouches(*d.view, phase, d.touches);
     }
+}
+
+bool Screen::dispatchWheel(Point at, float steps, bool shift)
+{
+    DispatchScope scope;
+    View* hit = root_->hitTest(at);
+    const std::shared_ptr<View> target = hit ? hit->shared_from_this() : nullptr;
+    return target && target->scrollWheel(at, steps, shift);
+}
+
+bool Screen::dispatchKey(Key key, bool shift)
+{
+    DispatchScope scope;
+    const std::shared_ptr<View> target = topMost(*root_)->shared_from_this();
+    return target->keyDown(key, shift);
 }
 
 }  // namespace zorbel

@@ -6,6 +6,8 @@
 // code outside platform/ never sees cairo.
 #pragma once
 
+#include "platform/kit/keys.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -122,6 +124,12 @@ public:
     virtual void touchesMoved(const std::vector<Touch>& touches);
     virtual void touchesEnded(const std::vector<Touch>& touches);
     virtual void touchesCancelled(const std::vector<Touch>& touches);
+
+    // Desktop input. Each returns whether the view took it; by default a view
+    // passes it on to its superview. The wheel: `steps` notches, positive
+    // away from the user, with the pointer at screen point `at`.
+    virtual bool scrollWheel(Point at, float steps, bool shift);
+    virtual bool keyDown(Key key, bool shift);
 
     // The controller whose root view this is, if any (set by the controller).
     ViewController* viewController() const { return controller_; }
@@ -305,6 +313,11 @@ public:
     // their touch began on. Views removed during the dispatch are destroyed
     // after it.
     void dispatch(TouchPhase phase, const std::vector<Touch>& touches);
+    // The wheel goes to the deepest interactive view under the pointer, a key
+    // to the top-most view; each then goes up the superviews until one takes
+    // it. False when none did.
+    bool dispatchWheel(Point at, float steps, bool shift);
+    bool dispatchKey(Key key, bool shift);
 
     // True when something changed since the last render.
     bool needsDisplay() const;

@@ -6,8 +6,7 @@
 namespace zorbel {
 
 // `Responder` is View or ViewController: both have the four touch methods.
-template <typename Responder>
-void deliverTouches(Responder& to, TouchPhase phase, const std::vector<Touch>& touches)
+template <typename Responder> void deliverTouches(Responder& to, TouchPhase phase, const std::vector<Touch>& touches)
 {
     switch (phase) {
     case TouchPhase::Began:

@@ -4,8 +4,10 @@
 #include "platform/kit/paint.h"
 
 #include <algorithm>
+#include <fontconfig/fontconfig.h>
 #include <glib.h>
 #include <pango/pangocairo.h>
+#include <string>
 
 namespace zorbel {
 
@@ -22,6 +24,37 @@ void setFontOptions(PangoLayout* layout)
     pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
     cairo_font_options_destroy(options);
     pango_layout_context_changed(layout);
+}
+
+// The system font: the face fontconfig offers for Helvetica when it is one
+// with Helvetica's metrics, so that every text wraps and fits where the
+// screens lay it out; else DejaVu Sans, which is wider.
+const char* systemFontFamily()
+{
+    static const std::string family = [] {
+        static const char* const kSameMetrics[] = {"Liberation Sans", "Nimbus Sans", "Nimbus Sans L", "TeX Gyre Heros",
+                                                   "Arimo"};
+        std::string found;
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("Helvetica"));
+        if (pattern && FcConfigSubstitute(nullptr, pattern, FcMatchPattern)) {
+            FcDefaultSubstitute(pattern);
+            FcResult result;
+            if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+                FcChar8* name = nullptr;
+                if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch)
+                    found = reinterpret_cast<const char*>(name);
+                FcPatternDestroy(match);
+            }
+        }
+        if (pattern)
+            FcPatternDestroy(pattern);
+        for (const char* same : kSameMetrics) {
+            if (found == same)
+                return found;
+        }
+        return std::string("DejaVu Sans");
+    }();
+    return family.c_str();
 }
 
 PangoAlignment pangoAlignment(TextAlignment a)
@@ -47,7 +80,7 @@ void drawText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect
     setFontOptions(layout);
 
     PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, "Sans");
+    pango_font_description_set_family(font, systemFontFamily());
     pango_font_description_set_absolute_size(font, style.font.size * PANGO_SCALE);  // user units = points
     pango_font_description_set_style(font, style.font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     pango_font_description_set_weight(font, style.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);

@@ -13,7 +13,7 @@ struct TextStyle {
     bool bold = false;
     Color color = Color::black();
     TextAlignment alignment = TextAlignment::Left;
-    int lines = 1;  // 0 = as many as fit, wrapped at word boundaries
+    int lines = 1;          // 0 = as many as fit, wrapped at word boundaries
     float minimumSize = 0;  // > 0: one line too wide shrinks down to this size
 };
 

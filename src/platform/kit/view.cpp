@@ -166,6 +166,16 @@ void View::touchesCancelled(const std::vector<Touch>& touches)
     passOn(TouchPhase::Cancelled, touches);
 }
 
+bool View::scrollWheel(Point at, float steps, bool shift)
+{
+    return superview_ && superview_->scrollWheel(at, steps, shift);
+}
+
+bool View::keyDown(Key key, bool shift)
+{
+    return superview_ && superview_->keyDown(key, shift);
+}
+
 void View::passOn(TouchPhase phase, const std::vector<Touch>& touches)
 {
     if (controller_) {

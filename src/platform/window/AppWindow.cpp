@@ -216,9 +216,16 @@ bool AppWindow::openAt(const char* title, int x, int y, int width, int height)
     }
     SDL_SetWindowMinimumSize(window_, static_cast<int>(kScreenWidthPoints / 2),
                              static_cast<int>(kScreenHeightPoints / 2));
-    // The phone's idle timer is off while the toy runs.
-    SDL_DisableScreenSaver();
+    holdOffScreenSaver(true);
     return true;
+}
+
+void AppWindow::holdOffScreenSaver(bool hold)
+{
+    if (hold)
+        SDL_DisableScreenSaver();
+    else
+        SDL_EnableScreenSaver();
 }
 
 void AppWindow::close()
@@ -257,7 +264,7 @@ bool AppWindow::open(const char* title, const WindowPlacement& last)
         videoInitialised_ = true;
     }
     // Only where the window's middle still lies on a display: screens change.
-    const SDL_Point middle {last.x + last.width / 2, last.y + last.height / 2};
+    const SDL_Point middle{last.x + last.width / 2, last.y + last.height / 2};
     bool onDisplay = false;
     for (int i = 0; i < SDL_GetNumVideoDisplays() && !onDisplay; ++i) {
         SDL_Rect bounds;

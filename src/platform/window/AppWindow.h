@@ -28,7 +28,7 @@ public:
 
     // Opens a resizable window at the largest half-step scale that fits the
     // display (initialWindowScale), makes its GLES 1.1 context current, turns
-    // vsync off and keeps the screen saver off while open. False (logged) on
+    // vsync off and holds the screen saver off. False (logged) on
     // failure, with nothing left open.
     bool open(const char* title);
     // Same, with an explicit size in window units.
@@ -41,6 +41,10 @@ public:
     void setIcon(const RGBAImage& icon);
     void close();
     bool isOpen() const;
+
+    // The screen saver is held off while the toy shows, and allowed while the
+    // window is hidden or minimised (and after it closes).
+    void holdOffScreenSaver(bool hold);
 
     void toggleFullscreen();  // desktop fullscreen
     void leaveFullscreen();

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <cmath>
+
 namespace zorbel {
 
 namespace {
@@ -22,18 +24,58 @@ void atFinger(const AppWindow& window, const SDL_TouchFingerEvent& f, InputEvent
     e.finger = static_cast<int64_t>(f.fingerId);
 }
 
-InputKey keyOf(SDL_Keycode key)
+Key keyOf(SDL_Keycode key)
 {
     switch (key) {
-    case SDLK_F11:
-        return InputKey::F11;
-    case SDLK_F12:
-        return InputKey::F12;
     case SDLK_ESCAPE:
-        return InputKey::Escape;
+        return Key::Escape;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return Key::Return;
+    case SDLK_LEFT:
+        return Key::Left;
+    case SDLK_RIGHT:
+        return Key::Right;
+    case SDLK_UP:
+        return Key::Up;
+    case SDLK_DOWN:
+        return Key::Down;
+    case SDLK_PAGEUP:
+        return Key::PageUp;
+    case SDLK_PAGEDOWN:
+        return Key::PageDown;
+    case SDLK_PLUS:
+    case SDLK_EQUALS:
+    case SDLK_KP_PLUS:
+        return Key::Plus;
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+        return Key::Minus;
+    case SDLK_LEFTBRACKET:
+        return Key::LeftBracket;
+    case SDLK_RIGHTBRACKET:
+        return Key::RightBracket;
+    case SDLK_t:
+        return Key::T;
+    case SDLK_q:
+        return Key::Q;
+    case SDLK_F11:
+        return Key::F11;
+    case SDLK_F12:
+        return Key::F12;
     default:
-        return InputKey::Other;
+        return Key::Other;
     }
+}
+
+// A wheel of any size, in notches: SDL gives fractions for smooth wheels and
+// touchpads; a value that is not finite counts as none.
+float wheelSteps(const SDL_MouseWheelEvent& w)
+{
+    float steps = w.preciseY != 0.0f ? w.preciseY : static_cast<float>(w.y);
+    if (w.direction == SDL_MOUSEWHEEL_FLIPPED)
+        steps = -steps;
+    return std::isfinite(steps) ? steps : 0.0f;
 }
 
 }  // namespace
@@ -55,7 +97,14 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
     switch (ev.type) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-        if (ev.button.which == SDL_TOUCH_MOUSEID || ev.button.button != SDL_BUTTON_LEFT)
+        if (ev.button.which == SDL_TOUCH_MOUSEID)
+            break;
+        if (ev.button.button == SDL_BUTTON_RIGHT && ev.type == SDL_MOUSEBUTTONDOWN) {
+            e.type = InputEvent::SecondaryDown;
+            atWindowPosition(window, static_cast<float>(ev.button.x), static_cast<float>(ev.button.y), e);
+            break;
+        }
+        if (ev.button.button != SDL_BUTTON_LEFT)
             break;
         e.type = ev.type == SDL_MOUSEBUTTONDOWN ? InputEvent::PointerDown : InputEvent::PointerUp;
         e.alt = (SDL_GetModState() & KMOD_ALT) != 0;
@@ -66,6 +115,14 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
             break;
         e.type = InputEvent::PointerMove;
         atWindowPosition(window, static_cast<float>(ev.motion.x), static_cast<float>(ev.motion.y), e);
+        break;
+    case SDL_MOUSEWHEEL:
+        if (ev.wheel.which == SDL_TOUCH_MOUSEID)
+            break;
+        e.type = InputEvent::Wheel;
+        e.steps = wheelSteps(ev.wheel);
+        e.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
+        atWindowPosition(window, static_cast<float>(ev.wheel.mouseX), static_cast<float>(ev.wheel.mouseY), e);
         break;
     case SDL_FINGERDOWN:
     case SDL_FINGERMOTION:
@@ -81,17 +138,22 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
         e.type = InputEvent::KeyDown;
         e.key = keyOf(ev.key.keysym.sym);
         e.repeat = ev.key.repeat != 0;
+        e.shift = (ev.key.keysym.mod & KMOD_SHIFT) != 0;
+        e.ctrl = (ev.key.keysym.mod & KMOD_CTRL) != 0;
         break;
     case SDL_WINDOWEVENT:
         switch (ev.window.event) {
-        case SDL_WINDOWEVENT_FOCUS_LOST:
+        // Keyboard focus does not matter: a window behind the music player
+        // still shows, and runs at full speed.
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_HIDDEN:
-            e.type = InputEvent::FocusLost;
+            e.type = InputEvent::Hidden;
             break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_RESTORED:
-            e.type = InputEvent::FocusGained;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_EXPOSED:
+            e.type = InputEvent::Shown;
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             e.type = InputEvent::Resized;

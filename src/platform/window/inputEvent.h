@@ -2,6 +2,8 @@
 // the platform layer never looks inside an SDL event.
 #pragma once
 
+#include "platform/kit/keys.h"
+
 #include <cstdint>
 #include <string>
 
@@ -11,20 +13,20 @@ namespace zorbel {
 
 class AppWindow;
 
-enum class InputKey { Other, F11, F12, Escape };
-
 struct InputEvent {
     enum Type {
         None,
         PointerDown,  // left mouse button: x, y in screen points, alt
         PointerMove,  // while any button is held or not: x, y
         PointerUp,
-        TouchDown,  // a real finger: x, y in screen points, finger
+        SecondaryDown,  // right mouse button: x, y
+        Wheel,          // x, y of the pointer; steps, shift
+        TouchDown,      // a real finger: x, y in screen points, finger
         TouchMove,
         TouchUp,
-        KeyDown,    // key, repeat
-        FocusLost,  // the window went to the background or was minimised
-        FocusGained,
+        KeyDown,               // key, repeat, shift, ctrl
+        Hidden,                // the window was minimised or hidden: nothing of it shows
+        Shown,                 // it shows again (or was uncovered)
         Resized,               // the drawable size changed
         CaptureDeviceAdded,    // a microphone appeared
         CaptureDeviceRemoved,  // a microphone went away: device
@@ -38,8 +40,11 @@ struct InputEvent {
     float y = 0.0f;
     bool onScreen = false;  // x, y lie on the 320 x 480 screen, not the bars
     bool alt = false;
+    bool shift = false;
+    bool ctrl = false;
     bool repeat = false;
-    InputKey key = InputKey::Other;
+    Key key = Key::Other;
+    float steps = 0.0f;  // wheel notches, positive away from the user
     int64_t finger = 0;
     uint32_t device = 0;
     std::string path;

@@ -1,0 +1,26 @@
+// The keys the program reacts to, whatever window system delivers them.
+#pragma once
+
+namespace zorbel {
+
+enum class Key {
+    Other,
+    Escape,
+    Return,
+    Left,
+    Right,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Plus,          // + or =, on the main keys or the keypad
+    Minus,         // -, on the main keys or the keypad
+    LeftBracket,   // [
+    RightBracket,  // ]
+    T,
+    Q,
+    F11,
+    F12,
+};
+
+}  // namespace zorbel
