@@ -137,6 +137,8 @@ void DesktopApp::layout()
 // on a thread of their own, so the frame loop never waits for them.
 void DesktopApp::saveScreenshot()
 {
+    if (screen.needsDisplay())  // a screen just closed (the menu) is not in the picture
+        uploadScreens();
     window.drawComposite(view->layer(), screensShown ? screensTexture : 0);
     RGBAImage whole;
     const bool read = window.readDrawablePixels(whole.pixels, whole.width, whole.height);
@@ -240,6 +242,11 @@ bool DesktopApp::keyDown(const InputEvent& e)
             saveScreenshot();
         return true;
     }
+    if (e.key == Key::F10 || e.key == Key::Menu) {
+        if (!e.repeat)
+            toggleMenu();
+        return true;
+    }
     if (screen.dispatchKey(e.key, e.shift))
         return true;
     if (e.key == Key::Escape) {
@@ -270,6 +277,8 @@ void DesktopApp::handle(const SDL_Event& event)
     case InputEvent::SecondaryDown:
         if (holdsHim())
             tapTackCorner();
+        else if (e.onScreen && !pointer.isDown())
+            toggleMenu();
         break;
     case InputEvent::Wheel:
         if (e.onScreen)

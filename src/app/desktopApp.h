@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -50,6 +51,9 @@ private:
     // The microphone and this computer's sound, and the sound server's
     // comings and goings (appSound.cpp).
     void startListening();
+    // The desktop menu and its notices (appMenu.cpp).
+    void toggleMenu();
+    void showNotice(const std::string& text);
 
     AppWindow window;
     RunLoop runLoop;
@@ -67,6 +71,8 @@ private:
     bool screensShown = false;
     std::vector<std::thread> screenshotWriters;  // encode and write off the main thread
     int soundServerTimer = 0;                    // asks now and then whether the sound server is back
+    int noticeTimer = 0;                         // takes the notice away
+    std::weak_ptr<View> notice;
 };
 
 }  // namespace zorbel

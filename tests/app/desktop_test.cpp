@@ -2,10 +2,16 @@
 // drives it: SDL events in its queue, through the window's translation, the
 // kit's dispatch and the views.
 #include "app/desktopApp.h"
+#include "audio/audioInMeter.h"
 #include "figure/myGuy.h"
+#include "platform/gles/EAGLLayer.h"
 #include "platform/imaging/image.h"
+#include "pulseServer.h"
+#include "recordings.h"
 #include "testHome.h"
+#include "ui/InfoView.h"
 #include "ui/cropView.h"
+#include "ui/screens.h"
 #include "view/EAGLView.h"
 
 #include <SDL.h>
@@ -110,6 +116,54 @@ public:
         mouse(SDL_MOUSEBUTTONDOWN, p);
         mouse(SDL_MOUSEBUTTONUP, p);
         run(0.05);
+    }
+
+    // The first view of kind T on the screen that `is` accepts, and its centre.
+    template <typename T, typename Pred> static T* find(View& v, Pred is)
+    {
+        if (auto* t = dynamic_cast<T*>(&v); t && is(*t))
+            return t;
+        for (const auto& sub : v.subviews())
+            if (T* t = find<T>(*sub, is))
+                return t;
+        return nullptr;
+    }
+    Point centreOfButton(const std::string& title)
+    {
+        const Button* b = find<Button>(app.screens().root(), [&](Button& b) { return b.title() == title; });
+        EXPECT_NE(b, nullptr) << "no button " << title;
+        return b ? b->convertToScreen({b->bounds().width / 2, b->bounds().height / 2}) : Point{};
+    }
+    bool shows(const std::string& text)
+    {
+        return find<Label>(app.screens().root(), [&](Label& l) { return l.text() == text; }) != nullptr;
+    }
+
+    // Whether the info icon, in the lower right corner, is drawn red within
+    // `seconds` (it flashes red on a beat, then fades back to light blue).
+    bool iconTurnsRed(double seconds)
+    {
+        for (double t = 0; t < seconds; t += 0.1) {
+            run(0.1);
+            std::vector<uint8_t> rgba;
+            int w = 0, h = 0;
+            if (!app.glView().layer().readPresentedPixels(rgba, w, h))
+                return false;
+            for (int y = h * 93 / 100; y < h; ++y) {
+                for (int x = w * 88 / 100; x < w; ++x) {
+                    const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
+                    if (p[0] > 150 && p[0] > p[2] + 70)
+                        return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    static std::string preferences()
+    {
+        std::ifstream in(testHome() + "/config/zorbel/preferences.ini");
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
 
     Guy& guy() { return *app.glView().figure(); }
@@ -310,14 +364,72 @@ TEST_P(Quitting, StoresTheSettingsOfAnOpenOverlay)
         SDL_PushEvent(&quit);
     }
     app.loop().run();  // until the quit
-    std::ifstream prefs(testHome() + "/config/zorbel/preferences.ini");
-    const std::string text((std::istreambuf_iterator<char>(prefs)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("STICKY_MULT=1.8999999"), std::string::npos) << text;
+    EXPECT_NE(preferences().find("STICKY_MULT=1.8999999"), std::string::npos) << preferences();
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, Quitting, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
     return info.param ? "CtrlQ" : "WindowClosed";
 });
+
+// A right click on the board, the menu, this computer's sound: music played
+// on the computer makes the info icon flash. The sound server going away
+// stops it while the scene runs on; its return brings the dance back.
+TEST_F(Desktop, HeDancesToThisComputersSoundChosenInTheMenu)
+{
+    PulseServer server;
+    ASSERT_TRUE(server.start());
+    mouse(SDL_MOUSEBUTTONDOWN, {160, 100}, SDL_BUTTON_RIGHT);
+    mouse(SDL_MOUSEBUTTONUP, {160, 100}, SDL_BUTTON_RIGHT);
+    run(0.1);
+    click(centreOfButton("Listen to this computer's sound"));
+    EXPECT_EQ(getAudioSource(), AudioSource::Computer);
+    EXPECT_TRUE(onlyTheScene(app.screens(), app.glView()));
+    server.play(musicTrack(3));
+    EXPECT_TRUE(iconTurnsRed(10)) << "no dance";
+
+    server.stop();
+    run(3);  // the detector lets go of the music
+    EXPECT_EQ(audioInMeterIsRunning(), 0);
+    const uint64_t frames = app.glView().layer().presentCount();
+    EXPECT_FALSE(iconTurnsRed(1));
+    EXPECT_GT(app.glView().layer().presentCount(), frames + 40);  // the scene runs on
+
+    ASSERT_TRUE(server.start());
+    server.play(musicTrack(3));
+    EXPECT_TRUE(iconTurnsRed(12)) << "no dance after the sound server came back";
+}
+
+// With no sound server, choosing this computer's sound (here with F10 and
+// the keys) shows a notice for a few seconds, and nothing else changes.
+TEST_F(Desktop, WithoutASoundServerTheMenuShowsANoticeAndNothingElse)
+{
+    setenv("PULSE_SERVER", "unix:/nonexistent", 1);
+    const int listening = audioInMeterIsRunning();
+    const std::string before = preferences();
+    key(SDLK_F10);
+    for (SDL_Keycode k : {SDLK_DOWN, SDLK_DOWN, SDLK_RETURN})
+        key(k);
+    run(0.1);
+    const char notice[] = "This computer's sound cannot be heard: no sound server is running";
+    EXPECT_TRUE(shows(notice));
+    EXPECT_EQ(audioInMeterIsRunning(), listening);
+    EXPECT_EQ(preferences(), before);
+    run(4.5);
+    EXPECT_FALSE(shows(notice));
+
+    // The Menu key opens it too and Escape closes it; Settings opens the
+    // overlay on its settings page.
+    key(SDLK_APPLICATION);
+    key(SDLK_ESCAPE);
+    run(0.05);
+    EXPECT_TRUE(onlyTheScene(app.screens(), app.glView()));
+    key(SDLK_F10);
+    run(0.05);
+    click(centreOfButton("Settings"));
+    const InfoView* overlay = find<InfoView>(app.screens().root(), [](InfoView&) { return true; });
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_EQ(overlay->mode(), 1);
+}
 
 }  // namespace
 }  // namespace zorbel::test

@@ -19,8 +19,10 @@ enum class Key {
     RightBracket,  // ]
     T,
     Q,
+    F10,
     F11,
     F12,
+    Menu,  // the context-menu key
 };
 
 }  // namespace zorbel

@@ -288,6 +288,35 @@ private:
     void follow(const Touch& touch);
 };
 
+// The action sheet: a column of buttons in a panel along the bottom of the
+// screen, over the whole screen. A button removes the sheet, then runs its
+// action; a tap outside the panel, Escape or cancel() removes it and does
+// nothing. Up and Down highlight a button, Return picks it.
+class ActionSheet : public View {
+public:
+    struct Item {
+        std::string title;
+        std::function<void()> action;
+        bool checked = false;      // a check mark before the title
+        bool destructive = false;  // red
+    };
+    // The items in order, then a Cancel button titled cancelTitle.
+    static std::shared_ptr<ActionSheet> create(std::vector<Item> items, std::string cancelTitle);
+    void cancel();
+    void drawRect(GraphicsContext& context, Rect rect) override;
+    void touchesBegan(const std::vector<Touch>& touches) override;
+    void touchesMoved(const std::vector<Touch>& touches) override;
+    void touchesEnded(const std::vector<Touch>& touches) override;
+    void touchesCancelled(const std::vector<Touch>& touches) override;
+    bool keyDown(Key key, bool shift) override;
+
+private:
+    ActionSheet();
+    float panelTop_ = 480;
+    std::vector<View*> buttons_;  // owned as subviews, in order
+    int focus_ = -1;              // the highlighted button, -1 for none
+};
+
 // Shows its image at its frame's size. Takes no touches.
 class ImageView : public View {
 public:

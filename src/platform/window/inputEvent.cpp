@@ -59,10 +59,15 @@ Key keyOf(SDL_Keycode key)
         return Key::T;
     case SDLK_q:
         return Key::Q;
+    case SDLK_F10:
+        return Key::F10;
     case SDLK_F11:
         return Key::F11;
     case SDLK_F12:
         return Key::F12;
+    case SDLK_APPLICATION:  // the context-menu key of PC keyboards
+    case SDLK_MENU:
+        return Key::Menu;
     default:
         return Key::Other;
     }

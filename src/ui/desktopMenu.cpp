@@ -1,0 +1,85 @@
+#include "ui/desktopMenu.h"
+
+#include "audio/audioInMeter.h"
+#include "platform/kit/kit.h"
+#include "platform/prefs/prefs.h"
+#include "ui/InfoView.h"
+#include "ui/facePickerController.h"
+#include "view/EAGLView.h"
+
+namespace zorbel {
+
+namespace {
+
+// The overlay on its settings page: the one that is open, or a new one.
+void openSettings(const std::shared_ptr<EAGLView>& view)
+{
+    InfoView* overlay = nullptr;
+    for (const auto& v : view->subviews())
+        overlay = overlay ? overlay : dynamic_cast<InfoView*>(v.get());
+    if (!overlay) {
+        auto fresh = InfoView::initWithFrame(view->frame());
+        view->addSubview(fresh);
+        overlay = fresh.get();
+    }
+    if (overlay->mode() == 0)
+        overlay->settingsAction();
+}
+
+ActionSheet::Item listenItem(const char* title, AudioSource source, const char* notice,
+                             const std::function<void(const std::string&)>& showNotice)
+{
+    const bool listening = !Prefs::standardUserDefaults()->boolForKey("DISABLE_MIC");
+    return {title,
+            [source, notice, showNotice] {
+                if (!listenToAudioSource(source) && showNotice)
+                    showNotice(notice);
+            },
+            listening && getAudioSource() == source};
+}
+
+}  // namespace
+
+void toggleDesktopMenu(Screen& screen, const std::shared_ptr<EAGLView>& view, DesktopMenuActions actions)
+{
+    EventScope scope;
+    const auto& top = screen.root().subviews();
+    if (auto* open = top.empty() ? nullptr : dynamic_cast<ActionSheet*>(top.back().get())) {
+        open->cancel();
+        return;
+    }
+    if (activeFacePicker())
+        return;
+    std::weak_ptr<EAGLView> weak = view;
+    std::vector<ActionSheet::Item> items;
+    items.push_back(listenItem("Listen to the microphone", AudioSource::Microphone, "No microphone can be opened",
+                               actions.showNotice));
+    items.push_back(listenItem("Listen to this computer's sound", AudioSource::Computer,
+                               "This computer's sound cannot be heard: no sound server is running",
+                               actions.showNotice));
+    items.push_back({actions.fullscreen ? "Leave full screen" : "Full screen", actions.toggleFullscreen});
+    items.push_back({"Save a screenshot", actions.saveScreenshot});
+    items.push_back({"Settings", [weak] {
+                         if (auto v = weak.lock())
+                             openSettings(v);
+                     }});
+    items.push_back({"Quit", actions.quit, false, true});
+    screen.root().addSubview(ActionSheet::create(std::move(items), "Cancel"));
+}
+
+std::shared_ptr<View> makeNotice(const std::string& text)
+{
+    auto box = std::make_shared<View>(Rect{20, 40, 280, 64});
+    box->setBackgroundColor({0, 0, 0, 0.75f});
+    box->setUserInteractionEnabled(false);
+    auto label = std::make_shared<Label>(Rect{12, 6, 256, 52});
+    label->setText(text);
+    label->setFont(Font::system(15));
+    label->setTextColor(Color::white());
+    label->setTextAlignment(TextAlignment::Center);
+    label->setNumberOfLines(0);
+    box->addSubview(label);
+    return box;
+}
+
+}  // namespace zorbel
