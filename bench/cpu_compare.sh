@@ -4,43 +4,115 @@
 # under Xvfb. Alternates the two for several rounds and prints the medians
 # and their ratio.
 #
-#   bench/cpu_compare.sh BUILD_DIR [SECONDS] [ROUNDS]
+# With --computer-sound: the app listening to this computer's sound against
+# the app with listening switched off, both while a private PulseAudio daemon
+# plays music into its null sink. The app's capture thread (libpulse's
+# "threaded-ml") and the daemon are measured beside.
+#
+#   bench/cpu_compare.sh [--computer-sound] BUILD_DIR [SECONDS] [ROUNDS]
 set -euo pipefail
-build=${1:?usage: cpu_compare.sh BUILD_DIR [SECONDS] [ROUNDS]}
+computer_sound=0
+if [ "${1:-}" = --computer-sound ]; then
+  computer_sound=1
+  shift
+fi
+build=${1:?usage: cpu_compare.sh [--computer-sound] BUILD_DIR [SECONDS] [ROUNDS]}
 seconds=${2:-10}
 rounds=${3:-3}
 
 if [ -z "${DISPLAY:-}" ]; then
   # A 1600 x 1300 screen makes the app open at scale 2: 640 x 960.
-  exec xvfb-run -a -s "-screen 0 1600x1300x24" "$0" "$@"
+  args=("$@")
+  [ "$computer_sound" = 1 ] && args=(--computer-sound "${args[@]}")
+  exec xvfb-run -a -s "-screen 0 1600x1300x24" "$0" "${args[@]}"
 fi
 
 ticks_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+percent() { echo $(( ($2 - $1) * 100 * 100 / $(getconf CLK_TCK) / seconds )); }  # hundredths of a percent
 
-# Percent of one core used over $seconds, after a 2 s settle.
+# Nanoseconds on a CPU of the app's capture thread, 0 without one.
+capture_ns() {
+  local t
+  for t in /proc/"$1"/task/*; do
+    [ "$(cat "$t/comm" 2>/dev/null)" = threaded-ml ] && { awk '{print $1}' "$t/schedstat"; return; }
+  done
+  echo 0
+}
+
+# Percent of one core used over $seconds, after a 2 s settle; with a sound
+# server running, also the server's and the app's capture thread's.
 measure() {
   "$@" >/dev/null 2>&1 &
-  local pid=$! a b
+  local pid=$! a b sa=0 sb=0 ca cb
   sleep 2
   a=$(ticks_of $pid)
+  ca=$(capture_ns $pid)
+  [ -n "$server" ] && sa=$(ticks_of "$server")
   sleep "$seconds"
   b=$(ticks_of $pid)
+  cb=$(capture_ns $pid)
+  [ -n "$server" ] && sb=$(ticks_of "$server")
   kill $pid 2>/dev/null || true
   wait $pid 2>/dev/null || true
-  echo $(( (b - a) * 100 * 100 / $(getconf CLK_TCK) / seconds ))  # hundredths of a percent
+  echo "$(percent "$a" "$b") $(percent "$sa" "$sb") $(( (cb - ca) / (seconds * 100000) ))"
 }
 
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+show() { printf '%d.%02d' $(($1 / 100)) $(($1 % 100)); }
 
 home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-apps=() bares=()
+server="" player=""
+cleanup() {
+  for p in $player $server; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT
+
+if [ "$computer_sound" = 0 ]; then
+  apps=() bares=()
+  for ((r = 0; r < rounds; r++)); do
+    read -r app _ _ < <(XDG_CONFIG_HOME=$home XDG_DATA_HOME=$home measure "$build/zorbel")
+    read -r bare _ _ < <(measure "$build/bench/zorbel-bare-loop" $((seconds + 5)))
+    apps+=("$app") bares+=("$bare")
+  done
+  app=$(printf '%s\n' "${apps[@]}" | median)
+  bare=$(printf '%s\n' "${bares[@]}" | median)
+  printf 'app:       %s %% of one core (rounds: %s)\n' "$(show "$app")" "${apps[*]}"
+  printf 'bare loop: %s %% of one core (rounds: %s)\n' "$(show "$bare")" "${bares[*]}"
+  printf 'ratio:     %d.%02d\n' $((app / bare)) $(( (app * 100 / bare) % 100 ))
+  exit 0
+fi
+
+# A sound server of our own, playing the game music for the whole run.
+export XDG_RUNTIME_DIR=$home/run PULSE_SERVER=unix:$home/run/pulse/native PULSE_COOKIE=$home/cookie
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+HOME=$home pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+  --load="module-native-protocol-unix auth-anonymous=1" --load="module-null-sink sink_name=out" \
+  >"$home/server.log" 2>&1 &
+server=$!
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+sox /usr/share/games/chromium-bsu/wav/music_game.wav "$home/music.wav" \
+  repeat $(( rounds * 2 * (seconds + 3) / 6 + 1 ))
+paplay "$home/music.wav" >/dev/null 2>&1 &
+player=$!
+
+mkdir -p "$home/listening/zorbel" "$home/off/zorbel"
+printf '[zorbel]\nLISTEN_TO=computer\n' >"$home/listening/zorbel/preferences.ini"
+printf '[zorbel]\nDISABLE_MIC=true\n' >"$home/off/zorbel/preferences.ini"
+ons=() offs=() son=() soff=() caps=()
 for ((r = 0; r < rounds; r++)); do
-  apps+=("$(XDG_CONFIG_HOME=$home XDG_DATA_HOME=$home measure "$build/zorbel")")
-  bares+=("$(measure "$build/bench/zorbel-bare-loop" $((seconds + 5)))")
+  read -r app srv cap < <(XDG_CONFIG_HOME=$home/listening XDG_DATA_HOME=$home measure "$build/zorbel")
+  ons+=("$app") son+=("$srv") caps+=("$cap")
+  read -r app srv _ < <(XDG_CONFIG_HOME=$home/off XDG_DATA_HOME=$home measure "$build/zorbel")
+  offs+=("$app") soff+=("$srv")
 done
-app=$(printf '%s\n' "${apps[@]}" | median)
-bare=$(printf '%s\n' "${bares[@]}" | median)
-printf 'app:       %d.%02d %% of one core (rounds: %s)\n' $((app / 100)) $((app % 100)) "${apps[*]}"
-printf 'bare loop: %d.%02d %% of one core (rounds: %s)\n' $((bare / 100)) $((bare % 100)) "${bares[*]}"
-printf 'ratio:     %d.%02d\n' $((app / bare)) $(( (app * 100 / bare) % 100 ))
+cap=$(printf '%s\n' "${caps[@]}" | median)
+on=$(printf '%s\n' "${ons[@]}" | median)
+off=$(printf '%s\n' "${offs[@]}" | median)
+printf 'app listening to this computer:  %s %% of one core (rounds: %s; sound server: %s)\n' \
+  "$(show "$on")" "${ons[*]}" "${son[*]}"
+printf 'app not listening:               %s %% of one core (rounds: %s; sound server: %s)\n' \
+  "$(show "$off")" "${offs[*]}" "${soff[*]}"
+printf 'listening adds:                  %s %% of one core\n' "$(show $(( on > off ? on - off : 0 )))"
+printf 'the capture thread alone:        %s %% of one core (rounds: %s)\n' "$(show "$cap")" "${caps[*]}"
