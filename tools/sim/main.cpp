@@ -212,7 +212,9 @@ int run(const Options& o, const std::vector<ScriptCommand>& script, Recording& r
         std::fprintf(stderr, "zorbel-sim: no OpenGL ES 1.1 context\n");
         return 1;
     }
-    setAudioQueueOpener([] { return std::unique_ptr<AudioInputQueue>(new ScriptedQueue()); });
+    // The script's levels, whichever source the preferences choose.
+    for (AudioSource source : {AudioSource::Microphone, AudioSource::Computer})
+        setAudioQueueOpener(source, [] { return std::unique_ptr<AudioInputQueue>(new ScriptedQueue()); });
     std::shared_ptr<EAGLView> view = EAGLView::initWithContext(context, nullptr);
     if (!view) {
         std::fprintf(stderr, "zorbel-sim: the GL view cannot be built\n");
