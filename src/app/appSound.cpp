@@ -1,6 +1,7 @@
 // Where the app listens: the microphone through SDL, this computer's sound
 // through the sound server. The server going away interrupts listening; while
-// it is away, a cheap check every couple of seconds notices its return.
+// it is away, a short check every couple of seconds, on a thread of its own
+// so that a server slow to answer never holds up a frame, notices its return.
 #include "app/desktopApp.h"
 
 #include "audio/audioInMeter.h"
@@ -15,15 +16,32 @@ const double kSoundServerCheck = 2.0;  // seconds between checks while it is awa
 
 void DesktopApp::startListening()
 {
+    const std::weak_ptr<char> app = alive;
     setAudioQueueOpener(AudioSource::Microphone, openSdlAudioInput);
-    setAudioQueueOpener(AudioSource::Computer, [this] {
-        return openPulseAudioInput([this](uint32_t capture) {  // on libpulse's thread
-            runOnMainThread([this, capture] { interruptions.soundServerGone(capture, runningSoundServerCapture()); });
+    setAudioQueueOpener(AudioSource::Computer, [this, app] {
+        return openPulseAudioInput([this, app](uint32_t capture) {  // on libpulse's thread
+            runOnMainThread([this, app, capture] {
+                if (!app.expired())
+                    interruptions.soundServerGone(capture, runningSoundServerCapture());
+            });
         });
     });
-    soundServerTimer = runLoop.addRepeatingTimer(kSoundServerCheck, [this] {
-        if (interruptions.awaitingSoundServer() && soundServerAnswers())
-            interruptions.soundServerBack();
+    soundServerTimer = runLoop.addRepeatingTimer(kSoundServerCheck, [this, app] {
+        if (probingSoundServer || !interruptions.awaitingSoundServer())
+            return;
+        if (soundServerProbe.joinable())
+            soundServerProbe.join();  // the last one has answered
+        probingSoundServer = true;
+        soundServerProbe = std::thread([this, app] {
+            const bool back = soundServerAnswers();
+            runOnMainThread([this, app, back] {
+                if (app.expired())
+                    return;
+                probingSoundServer = false;
+                if (back && interruptions.awaitingSoundServer())
+                    interruptions.soundServerBack();
+            });
+        });
     });
 }
 

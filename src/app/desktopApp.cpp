@@ -35,8 +35,10 @@ DesktopApp::~DesktopApp()
     saveWindowPlacement(window.placement());
     for (std::thread& writer : screenshotWriters)
         writer.join();
+    if (soundServerProbe.joinable())
+        soundServerProbe.join();
     stopAudioInMeter(0);
-    for (int timer : {accelerometerTimer, soundServerTimer})
+    for (int timer : {accelerometerTimer, soundServerTimer, noticeTimer})
         runLoop.invalidateTimer(timer);
     if (screensTexture && EAGLContext::setCurrentContext(window.context()))
         glDeleteTextures(1, &screensTexture);

@@ -71,6 +71,10 @@ private:
     bool screensShown = false;
     std::vector<std::thread> screenshotWriters;  // encode and write off the main thread
     int soundServerTimer = 0;                    // asks now and then whether the sound server is back
+    std::thread soundServerProbe;                // asks it off the main thread
+    bool probingSoundServer = false;
+    // Work handed back to the main thread runs only while the app lives.
+    std::shared_ptr<char> alive = std::make_shared<char>();
     int noticeTimer = 0;                         // takes the notice away
     std::weak_ptr<View> notice;
 };

@@ -183,6 +183,8 @@ void PulseAudioInput::serverInfo(pa_context* context, const pa_server_info* info
 {
     if (info && info->default_sink_name)
         unref(pa_context_get_sink_info_by_name(context, info->default_sink_name, sinkInfo, self));
+    else if (info)
+        logLine("%s: the sound server has no output to listen to", kLogPrefix);
 }
 
 void PulseAudioInput::sinkInfo(pa_context* context, const pa_sink_info* info, int last, void* self)
