@@ -16,7 +16,7 @@ const char kLogPrefix[] = "this computer's sound";
 const pa_usec_t kAnswerBound = 2 * PA_USEC_PER_SEC;       // a server that takes longer counts as none
 const pa_usec_t kProbeBound = 300 * PA_USEC_PER_MSEC;     // the quiet check while waiting for one
 const pa_usec_t kFragment = 16 * PA_USEC_PER_MSEC;        // one fragment a frame: the meter moves each frame
-const pa_sample_spec kSpec = {PA_SAMPLE_S16LE, 8000, 1};  // the server resamples to this
+const pa_sample_spec kFormat = {PA_SAMPLE_S16LE, 8000, 1};  // the server resamples to this
 
 uint32_t runningCapture = 0;  // main thread
 uint32_t lastCapture = 0;
@@ -211,7 +211,7 @@ void PulseAudioInput::record(const char* monitor)
         pa_stream_unref(stream_);
     }
     pa_proplist* props = applicationProperties();
-    stream_ = pa_stream_new_with_proplist(context_, "Zorbel listens for music", &kSpec, nullptr, props);
+    stream_ = pa_stream_new_with_proplist(context_, "Zorbel listens for music", &kFormat, nullptr, props);
     pa_proplist_free(props);
     if (!stream_) {
         logLine("%s: cannot record from %s (%s)", kLogPrefix, monitor, pa_strerror(pa_context_errno(context_)));
@@ -222,7 +222,7 @@ void PulseAudioInput::record(const char* monitor)
     pa_buffer_attr attr;
     attr.maxlength = static_cast<uint32_t>(-1);
     attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragment, &kSpec));
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragment, &kFormat));
     // Listening must not keep the sound card awake when nothing plays.
     const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND);
     if (pa_stream_connect_record(stream_, monitor, &attr, flags) < 0)
