@@ -3,6 +3,8 @@
 include(GNUInstallDirs)
 
 set(ZORBEL_APP_ID io.github.zorbel.Zorbel)
+set(ZORBEL_CONTACT "Zorbel contributors <zorbel@example.org>")
+set(ZORBEL_HOMEPAGE "https://zorbel.github.io/")
 
 # resourcePath() finds the images in <exe dir>/../share/zorbel, which holds
 # for the default layout only.
@@ -27,8 +29,38 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/${ZORBEL_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/${ZORBEL_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/data/zorbel.6 ${PROJECT_SOURCE_DIR}/data/zorbel-sim.6
-  DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The manual pages and the changelog go compressed, as Debian has them.
+# gzip -n leaves out the file's name and time: the same source always gives
+# the same bytes.
+find_program(GZIP gzip REQUIRED)
+set(gz_dir ${CMAKE_BINARY_DIR}/gz)
+set(gzipped)
+foreach(name zorbel.6 zorbel-sim.6 changelog)
+  add_custom_command(OUTPUT ${gz_dir}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/${name} ${gz_dir}/${name}
+    COMMAND ${GZIP} -9nf ${gz_dir}/${name}
+    DEPENDS ${PROJECT_SOURCE_DIR}/data/${name}
+    VERBATIM)
+  list(APPEND gzipped ${gz_dir}/${name}.gz)
+endforeach()
+add_custom_target(zorbel_gzipped ALL DEPENDS ${gzipped})
+install(FILES ${gz_dir}/zorbel.6.gz ${gz_dir}/zorbel-sim.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The copyright file in Debian's machine-readable format, its licence text
+# and notice taken from LICENSE; beside it the changelog, named as a package
+# made by its own authors names it.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" notice "${license}")
+set(ZORBEL_COPYRIGHT "${CMAKE_MATCH_1}")
+string(FIND "${license}" "Permission is hereby granted" start)
+string(SUBSTRING "${license}" ${start} -1 license)
+string(STRIP "${license}" license)
+string(REPLACE "\n\n" "\n.\n" license "${license}")
+string(REPLACE "\n" "\n " ZORBEL_LICENSE_TEXT " ${license}")
+configure_file(${PROJECT_SOURCE_DIR}/data/copyright.in ${CMAKE_BINARY_DIR}/copyright @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+install(FILES ${CMAKE_BINARY_DIR}/copyright ${gz_dir}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Icons in the hicolor theme: the hand-drawn SVG, and the PNGs zorbel-resgen
 # draws at each size.

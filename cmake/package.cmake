@@ -3,8 +3,8 @@
 set(CPACK_PACKAGE_NAME zorbel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zorbel contributors")
-set(CPACK_PACKAGE_CONTACT "Zorbel contributors <zorbel@example.org>")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://zorbel.github.io/")
+set(CPACK_PACKAGE_CONTACT "${ZORBEL_CONTACT}")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${ZORBEL_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chalk stick figure toy on a blackboard")
 set(CPACK_PACKAGE_DESCRIPTION [[
 A chalk stick figure lives on a blackboard. He falls, slides, stands
@@ -23,6 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debianGames.cmake)
 # dpkg-shlibdeps finds the libraries; its list is appended to these: the
 # fonts the screens' text is set in, one with the metrics the texts were laid
 # out for, and the fallback.

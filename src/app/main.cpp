@@ -21,11 +21,9 @@ const char kHelp[] =
     "  lower right corner             the info icon\n"
     "  right click, holding nothing   the menu\n"
     "\n"
-    "Keys (a virtual phone, when no accelerometer or motion controller is found):\n"
-    "  Left, Right                    turn the phone while held\n"
-    "  Up, Down                       lay it towards flat on its back, and back up\n"
-    "  Space                          shake it\n"
-    "  Home                           stand it upright again\n"
+    "Keys (a virtual phone, when no accelerometer or motion controller is found):\n";
+
+const char kHelpAfterKeys[] =
     "\n"
     "The face editor:\n"
     "  wheel, Shift + wheel           scale, turn the photo about the pointer\n"
@@ -54,6 +52,13 @@ const char kHelp[] =
     "  $XDG_STATE_HOME/zorbel/window.ini         where the window was (default ~/.local/state/zorbel/)\n"
     "  XDG_PICTURES_DIR (else ~/Pictures)        the album for custom faces, and where screenshots go\n";
 
+void printHelp(FILE* to)
+{
+    std::fputs(kHelp, to);
+    std::fputs(Accelerometer::keysHelp(), to);
+    std::fputs(kHelpAfterKeys, to);
+}
+
 }  // namespace
 }  // namespace zorbel
 
@@ -61,14 +66,15 @@ int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::fputs(zorbel::kHelp, stdout);
+            zorbel::printHelp(stdout);
             return 0;
         }
         if (!std::strcmp(argv[i], "--version")) {
             std::printf("zorbel %s\n", ZORBEL_VERSION);
             return 0;
         }
-        std::fprintf(stderr, "zorbel: unknown option %s\n%s", argv[i], zorbel::kHelp);
+        std::fprintf(stderr, "zorbel: unknown option %s\n", argv[i]);
+        zorbel::printHelp(stderr);
         return 2;
     }
     zorbel::DesktopApp app;

@@ -1,8 +1,10 @@
 // Construction of the figure and persistence of the physics multipliers.
 #include "figure/myGuy.h"
 
+#include "platform/log/log.h"
 #include "platform/prefs/prefs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -22,12 +24,19 @@ const char kStickyKey[] = "STICKY_MULT";
 
 // A stored 0 (or a key never stored) means the default 1.0. A value that is
 // not a finite number would poison every position, so it counts as absent too.
-float loadMultiplier(Prefs* prefs, const char* key)
+// One its slider cannot set (a hand-edited file) is brought into the slider's
+// range: far outside it the springs blow the figure apart. Values inside are
+// used exactly as stored.
+float loadMultiplier(Prefs* prefs, const char* key, MultiplierRange range)
 {
-    float value = prefs->floatForKey(key);
+    const float value = prefs->floatForKey(key);
     if (value == 0.0f || !std::isfinite(value))
         return 1.0f;
-    return value;
+    const float kept = std::min(std::max(value, range.min), range.max);
+    if (kept != value)
+        logLine("##### Preference %s is out of its range %g to %g (%g); using %g", key, range.min, range.max, value,
+                kept);
+    return kept;
 }
 
 void setSpring(Guy* guy, int i, int j, float rest, float coef)
@@ -104,9 +113,9 @@ Guy* NewGuy(float minX, float maxX, float minY, float maxY)
     setSpring(guy, 4, 5, 150.0f * scale, 0.1f);   // hand spread
 
     physicsDefaults = Prefs::standardUserDefaults();
-    g_springCoefMultipler = loadMultiplier(physicsDefaults, kSpringCoefKey);
-    g_springDampersMultipler = loadMultiplier(physicsDefaults, kSpringDampKey);
-    g_stickynessMultiplier = loadMultiplier(physicsDefaults, kStickyKey);
+    g_springCoefMultipler = loadMultiplier(physicsDefaults, kSpringCoefKey, kSpringCoefRange);
+    g_springDampersMultipler = loadMultiplier(physicsDefaults, kSpringDampKey, kSpringDamperRange);
+    g_stickynessMultiplier = loadMultiplier(physicsDefaults, kStickyKey, kStickynessRange);
 
     return guy;
 }

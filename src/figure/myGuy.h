@@ -74,6 +74,16 @@ extern float g_springCoefMultipler;
 extern float g_springDampersMultipler;
 extern float g_stickynessMultiplier;
 
+// What each multiplier's slider in the settings overlay can set. A stored
+// value outside its range is brought into it when loaded.
+struct MultiplierRange {
+    float min;
+    float max;
+};
+constexpr MultiplierRange kSpringCoefRange{0.4f, 1.1f};
+constexpr MultiplierRange kSpringDamperRange{0.7f, 2.0f};
+constexpr MultiplierRange kStickynessRange{0.1f, 1.9f};
+
 // Frames since the last beat, counting down; 0 means no music. Program-wide.
 extern int noMusicCountDown;
 

@@ -93,14 +93,14 @@ void InfoView::build()
         slider({45, 200, 230, 7}, 0, 100, getMicSensitivity(), [this] { sliderMicSensitivityAction(); });
     lblPhySettingsSubtitle = label({35, 230, 250, 30}, Font::italicSystem(14), "Physics");
     lblCoefFactor = label({45, 250, 230, 30}, Font::system(12), "Spring constants");
-    sliderCoefFactor =
-        slider({45, 270, 230, 7}, 0.4f, 1.1f, g_springCoefMultipler, [this] { sliderCoefFactorAction(); });
+    sliderCoefFactor = slider({45, 270, 230, 7}, kSpringCoefRange.min, kSpringCoefRange.max, g_springCoefMultipler,
+                              [this] { sliderCoefFactorAction(); });
     lblDampFactor = label({45, 300, 230, 30}, Font::system(12), "Spring damping");
-    sliderDampFactor =
-        slider({45, 320, 230, 7}, 0.7f, 2.0f, g_springDampersMultipler, [this] { sliderDampFactorAction(); });
+    sliderDampFactor = slider({45, 320, 230, 7}, kSpringDamperRange.min, kSpringDamperRange.max,
+                              g_springDampersMultipler, [this] { sliderDampFactorAction(); });
     lblFricFactor = label({45, 350, 230, 30}, Font::system(12), "Floor/Wall friction");
-    sliderFricFactor =
-        slider({45, 370, 230, 7}, 0.1f, 1.9f, g_stickynessMultiplier, [this] { sliderFricFactorAction(); });
+    sliderFricFactor = slider({45, 370, 230, 7}, kStickynessRange.min, kStickynessRange.max, g_stickynessMultiplier,
+                              [this] { sliderFricFactorAction(); });
     butPhyReset = button({155, 403, 120, 20}, "Reset physics", [this] { resetPhyAction(); });
     butPhyReset->setFont(Font::system(14));
 

@@ -52,7 +52,6 @@ public:
     // Framebuffer pixels per point: line widths are given in points, so the
     // chalk looks the same at every window size.
     float pixelsPerPoint() const;
-    EAGLContext* eaglContext() const { return context.get(); }
 
     void layoutSubviews();
     bool createFramebuffer();

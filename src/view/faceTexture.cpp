@@ -46,6 +46,7 @@ void setCurrentFace(const RGBAImage* image)
 
 void loadStoredFace()
 {
+    removeUnfinishedWrites(customFacePath());
     if (prefs()->integerForKey(kUseCustomFaceKey) <= 0)
         return;
     RGBAImage image;

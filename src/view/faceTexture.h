@@ -13,8 +13,9 @@ struct RGBAImage;
 // the face (the file stays). The GL view's context must be current.
 void setCurrentFace(const RGBAImage* image);
 
-// At start-up: when the preference says a custom face is in use, loads the
-// face file into the face texture. An unreadable file leaves the chalk head.
+// At start-up: removes what a save killed mid-write left, and when the
+// preference says a custom face is in use, loads the face file into the face
+// texture. An unreadable file leaves the chalk head.
 void loadStoredFace();
 
 // Where the face file lives: $XDG_DATA_HOME/zorbel/customface.png.

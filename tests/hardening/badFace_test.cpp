@@ -89,11 +89,14 @@ protected:
 TEST_F(FaceStartUp, BadFilesGiveTheChalkHeadAndStayOnDisk)
 {
     makeDirs(appDataDir());
+    const std::string halfSaved = customFacePath() + ".x1Y2z3";  // a save killed mid-write
+    writeFile(halfSaved, "half a face");
     for (const BadFace& bad : badFaces()) {
         SCOPED_TRACE(bad.name);
         writeFile(customFacePath(), bad.bytes);
         Prefs::standardUserDefaults()->setInteger(1, "USE_CUSTOM_FACE");
         startAgain();
+        EXPECT_FALSE(exists(halfSaved));
         EXPECT_EQ(faceTexture, 0u) << "the chalk head";
         frames(3);  // and the scene runs
         EXPECT_TRUE(readFile(customFacePath()) == bad.bytes) << "the user's file is left as it was";

@@ -119,8 +119,8 @@ TEST(BadPrefs, ATenMegabyteFileIsMovedAsideUnread)
 // (loadMicSensitivity), with the log line the reading leaves.
 struct OddValue {
     const char* text;
-    float multiplier;  // as NewGuy loads it
-    float minDyn;      // as loadMicSensitivity loads it
+    float coef, damp, sticky;  // the multipliers as NewGuy loads them
+    float minDyn;              // as loadMicSensitivity loads it
     const char* logged;
 };
 
@@ -166,9 +166,9 @@ TEST_P(OddNumbers, GiveTheDefaultsOrTheValueAndAFiniteFigure)
     char finite[16] = "";
     ASSERT_EQ(std::sscanf(run.out.c_str(), "%a %a %a %a %15s", &coef, &damp, &sticky, &minDyn, finite), 5)
         << run.out;
-    EXPECT_EQ(coef, v.multiplier);
-    EXPECT_EQ(damp, v.multiplier);
-    EXPECT_EQ(sticky, v.multiplier);
+    EXPECT_EQ(coef, v.coef);
+    EXPECT_EQ(damp, v.damp);
+    EXPECT_EQ(sticky, v.sticky);
     EXPECT_EQ(minDyn, v.minDyn);
     EXPECT_STREQ(finite, "finite");
     if (*v.logged) {
@@ -179,15 +179,17 @@ TEST_P(OddNumbers, GiveTheDefaultsOrTheValueAndAFiniteFigure)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, OddNumbers,
-                         ::testing::Values(OddValue{"nan", 1.0f, 0.04f, "is not a finite number"},
-                                           OddValue{"inf", 1.0f, 0.04f, "is not a finite number"},
-                                           OddValue{"-inf", 1.0f, 0.04f, "is not a finite number"},
-                                           OddValue{"1e300", 1.0f, 0.04f, "is not a finite number"},
-                                           OddValue{"abc", 1.0f, 0.04f, "is not a number"},
-                                           OddValue{"-0", 1.0f, 0.04f, ""},  // a stored 0 means "never set"
-                                           OddValue{"0.09", 0.09f, 0.09f, ""},
-                                           // Negative multipliers are kept; the least level range is not.
-                                           OddValue{"-0.3", -0.3f, 0.04f, ""}));
+                         ::testing::Values(OddValue{"nan", 1, 1, 1, 0.04f, "is not a finite number"},
+                                           OddValue{"inf", 1, 1, 1, 0.04f, "is not a finite number"},
+                                           OddValue{"-inf", 1, 1, 1, 0.04f, "is not a finite number"},
+                                           OddValue{"1e300", 1, 1, 1, 0.04f, "is not a finite number"},
+                                           OddValue{"abc", 1, 1, 1, 0.04f, "is not a number"},
+                                           OddValue{"-0", 1, 1, 1, 0.04f, ""},  // a stored 0 means "never set"
+                                           OddValue{"1.05", 1.05f, 1.05f, 1.05f, 1.05f, ""},
+                                           // Multipliers no slider can set are brought into the sliders' ranges.
+                                           OddValue{"0.09", 0.4f, 0.7f, 0.1f, 0.09f, "is out of its range 0.4 to 1.1"},
+                                           OddValue{"-5", 0.4f, 0.7f, 0.1f, 0.04f, "is out of its range"},
+                                           OddValue{"3e38", 1.1f, 2.0f, 1.9f, 3e38f, "is out of its range"}));
 
 TEST(BadPrefs, WrongTypesAndDuplicatesKeepTheGoodKeys)
 {

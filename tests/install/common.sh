@@ -8,6 +8,8 @@ fail() {
 }
 
 app_id=io.github.zorbel.Zorbel
+# The programs' folder under the prefix: the package puts them in games/.
+bindir=${bindir:-bin}
 
 # Runs a command with fresh, empty XDG folders under $1, no display, and a
 # time limit: the programs must neither need a desktop nor hang without one.
@@ -25,13 +27,13 @@ run_headless() {
 check_layout() {
   local prefix=$1 stats=$2
   local f
-  for f in bin/zorbel bin/zorbel-sim; do
+  for f in $bindir/zorbel $bindir/zorbel-sim; do
     [ -x "$prefix/$f" ] || fail "$prefix/$f is missing or not executable"
   done
   for f in bb512x512.png chalk512x512.png thumbTack32.png bb480x320.png facemask25.png; do
     [ -s "$prefix/share/zorbel/$f" ] || fail "$prefix/share/zorbel/$f is missing"
   done
-  for f in applications/$app_id.desktop metainfo/$app_id.metainfo.xml man/man6/zorbel.6 \
+  for f in applications/$app_id.desktop metainfo/$app_id.metainfo.xml man/man6/zorbel.6.gz \
            icons/hicolor/scalable/apps/$app_id.svg; do
     [ -s "$prefix/share/$f" ] || fail "$prefix/share/$f is missing"
   done
@@ -49,7 +51,7 @@ check_layout() {
 board_colour() {
   local prefix=$1 stats=$2 work=$3
   rm -rf "$work/frames" && mkdir -p "$work/frames"
-  printf 'frames 1\n' | run_headless "$work/home" "$prefix/bin/zorbel-sim" --png "$work/frames" > /dev/null
+  printf 'frames 1\n' | run_headless "$work/home" "$prefix/$bindir/zorbel-sim" --png "$work/frames" > /dev/null
   [ -s "$work/frames/frame-000001.png" ] || fail "zorbel-sim wrote no frame"
   "$stats" "$work/frames/frame-000001.png" 8 8 48 48 | cut -d' ' -f3-
 }
@@ -65,10 +67,10 @@ is_board() {
 check_programs() {
   local prefix=$1 stats=$2 version=$3 work=$4
   local out
-  out=$(run_headless "$work/home" "$prefix/bin/zorbel" --version) || fail "zorbel --version failed"
+  out=$(run_headless "$work/home" "$prefix/$bindir/zorbel" --version) || fail "zorbel --version failed"
   [ "$out" = "zorbel $version" ] || fail "zorbel --version printed '$out', not 'zorbel $version'"
 
-  out=$(printf 'frames 2\n' | run_headless "$work/home" "$prefix/bin/zorbel-sim") || fail "zorbel-sim failed"
+  out=$(printf 'frames 2\n' | run_headless "$work/home" "$prefix/$bindir/zorbel-sim") || fail "zorbel-sim failed"
   [ "$(grep -c '^F ' <<< "$out")" = 2 ] || fail "zorbel-sim printed $(grep -c '^F ' <<< "$out") F lines, not 2"
   grep -q '^F 2 ' <<< "$out" || fail "zorbel-sim printed no line for frame 2"
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package with CPack, checks its control fields, unpacks
-# it and runs both programs from the unpacked /usr.
-# Usage: package_test.sh CPACK BUILD_DIR PNG_STATS VERSION
+# Builds the Debian package with CPack, checks its control fields and that
+# lintian finds no error in it, unpacks it and runs both programs from the
+# unpacked /usr.
+# Usage: package_test.sh CPACK BUILD_DIR PNG_STATS VERSION LINTIAN
 set -euo pipefail
-cpack=$1 build=$2 stats=$3 version=$4
+cpack=$1 build=$2 stats=$3 version=$4 lintian=$5
+bindir=games
 # shellcheck source-path=SCRIPTDIR source=common.sh
 source "$(dirname "$0")/common.sh"
 work=$(mktemp -d)
@@ -31,6 +33,9 @@ echo "Depends: $depends"
 # Everything lives under /usr, nothing elsewhere.
 outside=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -e '^\./$' -e '^\./usr/' || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
+
+# Errors fail; warnings are printed for the record.
+"$lintian" --fail-on error --no-tag-display-limit "$deb" || fail "lintian finds errors in the package"
 
 dpkg -x "$deb" "$work/root"
 check_layout "$work/root/usr" "$stats"

@@ -1,6 +1,14 @@
 #include "platform/files/files.h"
 
+#include "platform/log/log.h"
+
 #include <glib.h>
+#include <glib/gstdio.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace zorbel {
 
@@ -38,6 +46,35 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
         return false;
     }
     return true;
+}
+
+void removeUnfinishedWrites(const std::string& path)
+{
+    gchar* folder = g_path_get_dirname(path.c_str());
+    gchar* base = g_path_get_basename(path.c_str());
+    const std::string file = base;
+    g_free(base);
+    // g_file_set_contents_full writes to "<file>.XXXXXX", where mkstemp puts
+    // six ASCII letters or digits in place of the X's.
+    auto isTemporary = [&file](const std::string& name) {
+        return name.size() == file.size() + 7 && name.compare(0, file.size(), file) == 0 && name[file.size()] == '.' &&
+               std::all_of(name.end() - 6, name.end(), [](char c) { return g_ascii_isalnum(c); });
+    };
+    if (GDir* dir = g_dir_open(folder, 0, nullptr)) {
+        while (const gchar* name = g_dir_read_name(dir)) {
+            const std::string stale = std::string(folder) + G_DIR_SEPARATOR_S + name;
+            GStatBuf st;
+            if (!isTemporary(name) || g_lstat(stale.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            if (g_unlink(stale.c_str()) == 0)
+                logLine("Removed %s, left by a save that did not finish", stale.c_str());
+            else
+                logLine("Cannot remove %s, left by a save that did not finish: %s", stale.c_str(),
+                        std::strerror(errno));
+        }
+        g_dir_close(dir);
+    }
+    g_free(folder);
 }
 
 }  // namespace zorbel

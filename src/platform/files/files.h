@@ -19,4 +19,9 @@ std::string picturesDir();
 // failure returns false and says why in `error`.
 bool writeFileAtomically(const std::string& path, const void* data, size_t size, std::string& error);
 
+// Removes what a writer killed mid-write left next to `path`: its temporary
+// files, named `path` + "." + six letters or digits. Nothing else is touched.
+// Called before a saved file is first read.
+void removeUnfinishedWrites(const std::string& path);
+
 }  // namespace zorbel

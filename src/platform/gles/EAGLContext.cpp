@@ -11,6 +11,7 @@
 #include "platform/gles/EAGLLayer.h"
 #include "platform/gles/gles.h"
 #include "platform/gles/glesInternal.h"
+#include "platform/log/log.h"
 
 namespace zorbel {
 
@@ -41,19 +42,19 @@ EGLDisplay acquireSurfacelessDisplay()
     }
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (!extensionListHas(clientExtensions, "EGL_MESA_platform_surfaceless")) {
-        std::fprintf(stderr, "zorbel: gles: EGL has no surfaceless platform (EGL_MESA_platform_surfaceless)\n");
+        logLine("gles: EGL has no surfaceless platform (EGL_MESA_platform_surfaceless)");
         return EGL_NO_DISPLAY;
     }
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) {
-        std::fprintf(stderr, "zorbel: gles: eglGetPlatformDisplayEXT is missing\n");
+        logLine("gles: eglGetPlatformDisplayEXT is missing");
         return EGL_NO_DISPLAY;
     }
     EGLDisplay display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     EGLint major = 0, minor = 0;
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor)) {
-        std::fprintf(stderr, "zorbel: gles: cannot initialise the surfaceless EGL display (0x%x)\n", eglGetError());
+        logLine("gles: cannot initialise the surfaceless EGL display (0x%x)", eglGetError());
         return EGL_NO_DISPLAY;
     }
     g_surfaceless.display = display;
@@ -124,10 +125,10 @@ struct EAGLContext::Impl {
         if (noNpot && *noNpot && std::strcmp(noNpot, "0") != 0)
             npot = false;
         if (!hasGLExtension("GL_OES_framebuffer_object")) {
-            std::fprintf(stderr, "zorbel: gles: the driver lacks GL_OES_framebuffer_object\n");
+            logLine("gles: the driver lacks GL_OES_framebuffer_object");
         }
         if (!loadOesFramebufferProcs(procs, headless ? eglProcLoader : sdlProcLoader)) {
-            std::fprintf(stderr, "zorbel: gles: some OES framebuffer object functions are missing\n");
+            logLine("gles: some OES framebuffer object functions are missing");
         }
     }
 };
@@ -184,7 +185,7 @@ std::shared_ptr<EAGLContext> EAGLContext::createSurfaceless()
         return nullptr;  // already logged
 
     auto fail = [&](const char* what) -> std::shared_ptr<EAGLContext> {
-        std::fprintf(stderr, "zorbel: gles: headless context: %s (EGL 0x%x)\n", what, eglGetError());
+        logLine("gles: headless context: %s (EGL 0x%x)", what, eglGetError());
         releaseSurfacelessDisplay();
         return nullptr;
     };
@@ -233,11 +234,11 @@ void EAGLContext::prepareWindowAttributes()
 std::shared_ptr<EAGLContext> EAGLContext::createForWindow(SDL_Window* window)
 {
     if (!window) {
-        std::fprintf(stderr, "zorbel: gles: window context: no window\n");
+        logLine("gles: window context: no window");
         return nullptr;
     }
     if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
-        std::fprintf(stderr, "zorbel: gles: window context: the window was not made with SDL_WINDOW_OPENGL\n");
+        logLine("gles: window context: the window was not made with SDL_WINDOW_OPENGL");
         return nullptr;
     }
     EAGLContext* previous = t_current;
@@ -246,7 +247,7 @@ std::shared_ptr<EAGLContext> EAGLContext::createForWindow(SDL_Window* window)
 
     SDL_GLContext sdlContext = SDL_GL_CreateContext(window);  // becomes current
     if (!sdlContext) {
-        std::fprintf(stderr, "zorbel: gles: window context: %s\n", SDL_GetError());
+        logLine("gles: window context: %s", SDL_GetError());
         if (previous)
             setCurrentContext(previous);
         return nullptr;
@@ -254,8 +255,7 @@ std::shared_ptr<EAGLContext> EAGLContext::createForWindow(SDL_Window* window)
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const bool es1 = isEsCommonProfile1(version);
     if (!es1) {
-        std::fprintf(stderr, "zorbel: gles: window context is \"%s\", not OpenGL ES 1.x\n",
-                     version ? version : "(none)");
+        logLine("gles: window context is \"%s\", not OpenGL ES 1.x", version ? version : "(none)");
     }
     SDL_GL_MakeCurrent(window, nullptr);
     if (previous)
@@ -282,12 +282,11 @@ bool EAGLContext::setCurrentContext(EAGLContext* context)
     if (!context)
         return true;
     if (context->impl_->destroyed) {
-        std::fprintf(stderr, "zorbel: gles: cannot make a destroyed context current\n");
+        logLine("gles: cannot make a destroyed context current");
         return false;
     }
     if (!context->impl_->makeCurrent()) {
-        std::fprintf(stderr, "zorbel: gles: cannot make the context current (%s)\n",
-                     context->impl_->headless ? "EGL" : SDL_GetError());
+        logLine("gles: cannot make the context current (%s)", context->impl_->headless ? "EGL" : SDL_GetError());
         return false;
     }
     t_current = context;
@@ -331,13 +330,13 @@ int nextPowerOfTwo(int v)
 bool EAGLContext::renderbufferStorage(EAGLLayer& layer)
 {
     if (t_current != this) {
-        std::fprintf(stderr, "zorbel: gles: renderbufferStorage: the context is not current\n");
+        logLine("gles: renderbufferStorage: the context is not current");
         return false;
     }
     GLint renderbuffer = 0;
     glGetIntegerv(GL_RENDERBUFFER_BINDING_OES, &renderbuffer);
     if (renderbuffer == 0) {
-        std::fprintf(stderr, "zorbel: gles: renderbufferStorage: no renderbuffer is bound\n");
+        logLine("gles: renderbufferStorage: no renderbuffer is bound");
         return false;
     }
     const int width = layer.drawableWidth();
@@ -345,8 +344,7 @@ bool EAGLContext::renderbufferStorage(EAGLLayer& layer)
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE_OES, &maxSize);
     if (width <= 0 || height <= 0 || width > maxSize || height > maxSize) {
-        std::fprintf(stderr, "zorbel: gles: renderbufferStorage: unusable drawable size %d x %d (max %d)\n", width,
-                     height, maxSize);
+        logLine("gles: renderbufferStorage: unusable drawable size %d x %d (max %d)", width, height, maxSize);
         return false;
     }
     drainGLErrors();
@@ -358,14 +356,14 @@ bool EAGLContext::renderbufferStorage(EAGLLayer& layer)
     glRenderbufferStorageOES(GL_RENDERBUFFER_OES, GL_RGB565_OES, width, height);
     if (glGetError() == GL_NO_ERROR)
         return true;
-    std::fprintf(stderr, "zorbel: gles: renderbufferStorage: the driver refused %d x %d\n", width, height);
+    logLine("gles: renderbufferStorage: the driver refused %d x %d", width, height);
     return false;
 }
 
 bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
 {
     if (t_current != this) {
-        std::fprintf(stderr, "zorbel: gles: presentRenderbuffer: the context is not current\n");
+        logLine("gles: presentRenderbuffer: the context is not current");
         return false;
     }
     // A texture of another (or a destroyed) context cannot receive the copy.
@@ -375,11 +373,11 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
     GLint framebuffer = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &framebuffer);
     if (framebuffer == 0) {
-        std::fprintf(stderr, "zorbel: gles: presentRenderbuffer: no framebuffer object is bound\n");
+        logLine("gles: presentRenderbuffer: no framebuffer object is bound");
         return false;
     }
     if (glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) != GL_FRAMEBUFFER_COMPLETE_OES) {
-        std::fprintf(stderr, "zorbel: gles: presentRenderbuffer: the framebuffer is incomplete\n");
+        logLine("gles: presentRenderbuffer: the framebuffer is incomplete");
         return false;
     }
     GLint attachmentType = 0, attachment = 0;
@@ -388,7 +386,7 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
     glGetFramebufferAttachmentParameterivOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES,
                                              GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME_OES, &attachment);
     if (attachmentType != GL_RENDERBUFFER_OES || attachment == 0) {
-        std::fprintf(stderr, "zorbel: gles: presentRenderbuffer: the colour attachment is not a renderbuffer\n");
+        logLine("gles: presentRenderbuffer: the colour attachment is not a renderbuffer");
         return false;
     }
 
@@ -404,7 +402,7 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
     if (boundRenderbuffer != attachment)
         glBindRenderbufferOES(GL_RENDERBUFFER_OES, static_cast<GLuint>(boundRenderbuffer));
     if (width <= 0 || height <= 0) {
-        std::fprintf(stderr, "zorbel: gles: presentRenderbuffer: the renderbuffer has no storage\n");
+        logLine("gles: presentRenderbuffer: the renderbuffer has no storage");
         return false;
     }
     const GLenum format = alphaBits > 0 ? GL_RGBA : GL_RGB;
@@ -443,8 +441,7 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
 
     const GLenum error = glGetError();
     if (error != GL_NO_ERROR) {
-        std::fprintf(stderr, "zorbel: gles: presentRenderbuffer: copying %d x %d failed (GL 0x%x)\n", width, height,
-                     error);
+        logLine("gles: presentRenderbuffer: copying %d x %d failed (GL 0x%x)", width, height, error);
         glDeleteTextures(1, &layer.texture_);
         layer.forgetTexture();
         return false;

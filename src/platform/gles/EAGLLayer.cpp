@@ -1,9 +1,9 @@
 #include "platform/gles/EAGLLayer.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform/gles/EAGLContext.h"
+#include "platform/log/log.h"
 
 namespace zorbel {
 
@@ -41,8 +41,7 @@ EAGLLayer::~EAGLLayer()
 void EAGLLayer::setDrawableSize(int widthPixels, int heightPixels)
 {
     if (widthPixels < 0 || heightPixels < 0) {
-        std::fprintf(stderr, "zorbel: gles: layer: negative drawable size %d x %d taken as 0\n", widthPixels,
-                     heightPixels);
+        logLine("gles: layer: negative drawable size %d x %d taken as 0", widthPixels, heightPixels);
     }
     drawableWidth_ = widthPixels > 0 ? widthPixels : 0;
     drawableHeight_ = heightPixels > 0 ? heightPixels : 0;
@@ -75,7 +74,7 @@ bool EAGLLayer::readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int&
 {
     std::shared_ptr<EAGLContext> owner = owner_.lock();
     if (texture_ == 0 || !owner) {
-        std::fprintf(stderr, "zorbel: gles: layer: no presented picture to read\n");
+        logLine("gles: layer: no presented picture to read");
         return false;
     }
     ScopedCurrentContext current(owner.get());
@@ -99,7 +98,7 @@ bool EAGLLayer::readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int&
     glBindFramebufferOES(GL_FRAMEBUFFER_OES, static_cast<GLuint>(previousFramebuffer));
     glDeleteFramebuffersOES(1, &framebuffer);
     if (!ok)
-        std::fprintf(stderr, "zorbel: gles: layer: reading the presented picture failed\n");
+        logLine("gles: layer: reading the presented picture failed");
     return ok;
 }
 

@@ -3,11 +3,11 @@
 // the driver's entry points fetched for the current context.
 #include "platform/gles/gles.h"
 
-#include <cstdio>
 #include <cstring>
 #include <type_traits>
 
 #include "platform/gles/glesInternal.h"
+#include "platform/log/log.h"
 
 namespace zorbel {
 
@@ -68,7 +68,7 @@ bool available(const void* fn, const char* name, bool& reported)
         return true;
     if (!reported) {
         reported = true;
-        std::fprintf(stderr, "zorbel: gles: %s is not available (no context or no driver support)\n", name);
+        logLine("gles: %s is not available (no context or no driver support)", name);
     }
     return false;
 }

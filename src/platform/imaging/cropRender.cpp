@@ -173,10 +173,4 @@ bool CropRenderer::render(const FaceTransform& p, RGBAImage& out256, bool clipTo
     return true;
 }
 
-bool renderFace(const RGBAImage& photo, const FaceTransform& t, RGBAImage& out256, bool clipToSquare)
-{
-    CropRenderer renderer;
-    return renderer.setPhoto(photo) && renderer.render(t, out256, clipToSquare);
-}
-
 }  // namespace zorbel

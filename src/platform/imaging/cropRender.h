@@ -53,8 +53,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// One-off render of `photo` under the transform (a CropRenderer made and
-// dropped on the spot).
-bool renderFace(const RGBAImage& photo, const FaceTransform& t, RGBAImage& out256, bool clipToSquare = true);
-
 }  // namespace zorbel

@@ -10,12 +10,6 @@ ImageView::ImageView(Image image)
     setUserInteractionEnabled(false);
 }
 
-void ImageView::setImage(Image image)
-{
-    image_ = std::move(image);
-    setNeedsDisplay();
-}
-
 void ImageView::drawRect(GraphicsContext& context, Rect)
 {
     if (image_)

@@ -321,7 +321,6 @@ private:
 class ImageView : public View {
 public:
     explicit ImageView(Image image);  // frame (0, 0) at the image's size
-    void setImage(Image image);
     void drawRect(GraphicsContext& context, Rect rect) override;
 
 private:
@@ -335,7 +334,6 @@ public:
     Screen();
     ~Screen();
     View& root() { return *root_; }
-    std::shared_ptr<View> rootPtr() { return root_; }
 
     // Delivers one touch event (screen points). Touches that begin go to
     // the deepest interactive view under them; later phases go to the view

@@ -1,5 +1,6 @@
 #include "platform/prefs/prefs.h"
 
+#include "platform/files/files.h"
 #include "platform/log/log.h"
 
 #include <glib.h>
@@ -80,6 +81,7 @@ Prefs::~Prefs() = default;
 
 void Prefs::load()
 {
+    removeUnfinishedWrites(path_);
     GStatBuf st;
     if (g_stat(path_.c_str(), &st) != 0) {
         if (errno == ENOENT)

@@ -3,7 +3,8 @@
 #include <SDL.h>
 
 #include <cmath>
-#include <cstdio>
+
+#include "platform/log/log.h"
 
 namespace zorbel {
 
@@ -35,7 +36,7 @@ void Accelerometer::start()
     if (started_)
         return;
     if (SDL_InitSubSystem(kSubsystems) != 0) {
-        std::fprintf(stderr, "accelerometer: no SDL sensors (%s), using keyboard\n", SDL_GetError());
+        logLine("accelerometer: no SDL sensors (%s), using keyboard", SDL_GetError());
         return;
     }
     started_ = true;
@@ -48,14 +49,14 @@ void Accelerometer::start()
             continue;
         source_ = Source::sensor;
         deviceId_ = SDL_SensorGetInstanceID(sensor);
-        std::fprintf(stderr, "accelerometer: using sensor %s\n", orUnnamed(SDL_SensorGetName(sensor)));
+        logLine("accelerometer: using sensor %s", orUnnamed(SDL_SensorGetName(sensor)));
         return;
     }
     for (int i = 0; i < SDL_NumJoysticks(); ++i) {
         if (SDL_IsGameController(i) && openController(i))
             return;
     }
-    std::fprintf(stderr, "accelerometer: using keyboard\n");
+    logLine("accelerometer: using keyboard");
 }
 
 // Switches to the controller at deviceIndex if it has a motion sensor.
@@ -63,7 +64,7 @@ bool Accelerometer::openController(int deviceIndex)
 {
     SDL_GameController* ctrl = SDL_GameControllerOpen(deviceIndex);
     if (!ctrl) {
-        std::fprintf(stderr, "accelerometer: cannot open game controller %d: %s\n", deviceIndex, SDL_GetError());
+        logLine("accelerometer: cannot open game controller %d: %s", deviceIndex, SDL_GetError());
         return false;
     }
     const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(ctrl));
@@ -80,7 +81,7 @@ bool Accelerometer::openController(int deviceIndex)
     closeDevice();
     source_ = Source::controller;
     deviceId_ = id;
-    std::fprintf(stderr, "accelerometer: using game controller %s\n", orUnnamed(SDL_GameControllerName(ctrl)));
+    logLine("accelerometer: using game controller %s", orUnnamed(SDL_GameControllerName(ctrl)));
     return true;
 }
 
@@ -89,7 +90,7 @@ void Accelerometer::controllerRemoved(std::int32_t instanceId)
     if (source_ != Source::controller || instanceId != deviceId_)
         return;
     closeDevice();
-    std::fprintf(stderr, "accelerometer: game controller gone, using keyboard\n");
+    logLine("accelerometer: game controller gone, using keyboard");
 }
 
 void Accelerometer::closeDevice()
@@ -162,7 +163,7 @@ void Accelerometer::handleKey(int sym, bool down)
 bool Accelerometer::poll(double dtSeconds, double& x, double& y, double& z)
 {
     if (!(std::isfinite(dtSeconds) && dtSeconds >= 0.0) && !loggedBadDt_) {
-        std::fprintf(stderr, "accelerometer: ignoring bad time step %g\n", dtSeconds);
+        logLine("accelerometer: ignoring bad time step %g", dtSeconds);
         loggedBadDt_ = true;
     }
     Reading r;
@@ -207,11 +208,10 @@ const char* Accelerometer::sourceName() const
 
 const char* Accelerometer::keysHelp()
 {
-    return "  Left / Right  turn the phone while held\n"
-           "  Up            lay it towards flat on its back\n"
-           "  Down          bring it back up\n"
-           "  Space         shake it\n"
-           "  Home          put it back upright\n";
+    return "  Left, Right                    turn the phone while held\n"
+           "  Up, Down                       lay it towards flat on its back, and back up\n"
+           "  Space                          shake it\n"
+           "  Home                           stand it upright again\n";
 }
 
 }  // namespace zorbel

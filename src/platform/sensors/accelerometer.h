@@ -43,7 +43,7 @@ public:
     const char* sourceName() const;  // "sensor", "controller", "keyboard"
     const VirtualPhone& virtualPhone() const { return phone_; }
 
-    // Lines describing the keys, for the README and --help.
+    // Lines describing the virtual phone's keys, for --help.
     static const char* keysHelp();
 
 private:

@@ -54,7 +54,6 @@ public:
     // The same context for an owner that keeps it (a GL view). Closing the
     // window ends it all the same (EAGLContext::destroy).
     std::shared_ptr<EAGLContext> sharedContext() const { return context_; }
-    SDL_Window* sdlWindow() const;
     uint32_t windowID() const;  // of SDL events; 0 when closed
 
     // Window size in window units (SDL event coordinates) and drawable size in
@@ -76,7 +75,7 @@ public:
     // overlay over the same area. The overlay's row t = 0 is the top of the
     // screen (an image uploaded top row first) and it spans [0, maxS] x
     // [0, maxT] of its texture. Makes the window's context current and leaves
-    // it so; the GL state a scene relies on is put back (see AppWindow.cpp).
+    // it so; the GL state a scene relies on is put back (see compositor.cpp).
     void drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
                        float overlayMaxT = 1.0f);
     // Shows the back buffer.

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <thread>
+
+#include "platform/log/log.h"
 
 namespace zorbel {
 
@@ -38,8 +39,7 @@ RunLoop::~RunLoop() = default;
 int RunLoop::addRepeatingTimer(double intervalSeconds, Callback fn)
 {
     if (!(intervalSeconds > 0.0) || !std::isfinite(intervalSeconds) || !fn) {
-        std::fprintf(stderr, "zorbel: runloop: refused a timer (interval %g s%s)\n", intervalSeconds,
-                     fn ? "" : ", no callback");
+        logLine("runloop: refused a timer (interval %g s%s)", intervalSeconds, fn ? "" : ", no callback");
         return 0;
     }
     const double ticks = intervalSeconds * static_cast<double>(SDL_GetPerformanceFrequency());
@@ -115,7 +115,7 @@ bool RunLoop::postQuitEvent()
     SDL_zero(event);
     event.type = SDL_QUIT;
     if (SDL_PushEvent(&event) < 0) {
-        std::fprintf(stderr, "zorbel: runloop: cannot queue quit: %s\n", SDL_GetError());
+        logLine("runloop: cannot queue quit: %s", SDL_GetError());
         return false;
     }
     return true;
@@ -194,11 +194,11 @@ void RunLoop::dispatchEvent(const SDL_Event& event)
 void RunLoop::run()
 {
     if (running_) {
-        std::fprintf(stderr, "zorbel: runloop: run() is already running\n");
+        logLine("runloop: run() is already running");
         return;
     }
     if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        std::fprintf(stderr, "zorbel: runloop: cannot start SDL events: %s\n", SDL_GetError());
+        logLine("runloop: cannot start SDL events: %s", SDL_GetError());
         return;
     }
     running_ = true;

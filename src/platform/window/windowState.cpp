@@ -21,6 +21,7 @@ std::string windowStatePath()
 
 WindowPlacement loadWindowPlacement(const std::string& path)
 {
+    removeUnfinishedWrites(path);
     WindowPlacement p;
     GKeyFile* keys = g_key_file_new();
     if (g_key_file_load_from_file(keys, path.c_str(), G_KEY_FILE_NONE, nullptr)) {
