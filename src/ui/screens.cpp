@@ -3,6 +3,7 @@
 #include "platform/kit/kit.h"
 #include "ui/InfoView.h"
 #include "ui/albumPicker.h"
+#include "ui/cameraPicker.h"
 #include "ui/cropView.h"
 #include "ui/facePickerController.h"
 #include "view/EAGLView.h"
@@ -37,6 +38,10 @@ bool closeTopScreen(Screen& screen)
         if (auto* album = dynamic_cast<AlbumPicker*>(v)) {
             if (album->didCancel)
                 album->didCancel();
+            return true;
+        }
+        if (auto* camera = dynamic_cast<CameraPicker*>(v->viewController())) {
+            camera->cancelAction();
             return true;
         }
         if (auto* crop = dynamic_cast<cropView*>(v)) {
