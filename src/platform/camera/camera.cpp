@@ -55,6 +55,7 @@ GstElement* makeSource(std::string& why)
 {
     if (const char* test = std::getenv(kTestVariable)) {
         GError* error = nullptr;
+        logLine("Camera: opening the test source %s", test);
         GstElement* bin = gst_parse_bin_from_description(test, TRUE, &error);
         if (error) {
             why = error->message;
@@ -70,6 +71,9 @@ GstElement* makeSource(std::string& why)
         why = "no camera is connected";
         return nullptr;
     }
+    gchar* name = gst_device_get_display_name(device);
+    logLine("Camera: opening %s", name);
+    g_free(name);
     GstElement* source = gst_device_create_element(device, nullptr);
     gst_object_unref(device);
     if (!source)
