@@ -27,6 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
 # Sans font the overlay's text is set in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# The camera's GStreamer elements: videoconvert, videoscale and appsink
+# (base), v4l2src (good). Without them the camera only says it cannot be opened.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
 
 # A source tarball never takes build folders along.
 set(CPACK_SOURCE_GENERATOR TGZ)
