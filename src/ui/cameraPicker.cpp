@@ -28,7 +28,8 @@ private:
     std::shared_ptr<CameraPicker> owner_;
 };
 
-// The picture flipped left to right, as the mirrored preview shows it.
+// The picture flipped left to right, as the mirrored preview shows it: the
+// user lined up the face they saw, so that is the face they get.
 void mirroredCopy(const CameraFrame& frame, RGBAImage& out)
 {
     out.width = frame.width;
