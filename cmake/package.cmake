@@ -30,6 +30,9 @@ set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/debianGames.cmake)
 # out for, and the fallback.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2 | fonts-urw-base35, fonts-dejavu-core")
+# The camera's GStreamer elements: videoconvert, videoscale and appsink
+# (base), v4l2src (good). Without them the camera only says it cannot be opened.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
 
 # A source tarball never takes build folders along.
 set(CPACK_SOURCE_GENERATOR TGZ)

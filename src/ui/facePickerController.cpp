@@ -1,10 +1,12 @@
 #include "ui/facePickerController.h"
 
+#include "platform/camera/camera.h"
 #include "platform/files/files.h"
 #include "platform/imaging/image.h"
 #include "platform/log/log.h"
 #include "platform/photos/photos.h"
 #include "ui/albumPicker.h"
+#include "ui/cameraPicker.h"
 #include "ui/cropView.h"
 #include "view/EAGLView.h"
 #include "view/faceTexture.h"
@@ -122,8 +124,7 @@ void facePickerController::loadView()
 
 void facePickerController::close()
 {
-    if (auto album = album_.lock())
-        album->removeFromSuperview();
+    imagePickerControllerDidCancel();
     view()->removeFromSuperview();
 }
 
@@ -152,8 +153,20 @@ void facePickerController::dismissAction()
 
 bool facePickerController::pickPhoto(unsigned sourceType)
 {
+    if (sourceType == 1) {
+        if (!cameraAvailable())
+            return false;
+        auto camera = CameraPicker::create();
+        camera->didFinishPicking = [this](const RGBAImage& photo) {
+            imagePickerControllerDidFinishPickingImage(photo);
+        };
+        camera->didCancel = [this] { imagePickerControllerDidCancel(); };
+        topOfTree(view().get())->addSubview(camera->view());  // over everything
+        camera_ = camera;
+        return true;
+    }
     if (sourceType != 0)
-        return false;  // no camera can be opened by this program
+        return false;
     auto album = AlbumPicker::create(albumFolder.empty() ? picturesDir() : albumFolder);
     album->didFinishPicking = [this](const RGBAImage& photo) { imagePickerControllerDidFinishPickingImage(photo); };
     album->didCancel = [this] { imagePickerControllerDidCancel(); };
@@ -176,6 +189,9 @@ void facePickerController::imagePickerControllerDidCancel()
     if (auto album = album_.lock())
         album->removeFromSuperview();
     album_.reset();
+    if (auto camera = camera_.lock())
+        camera->view()->removeFromSuperview();
+    camera_.reset();
 }
 
 bool facePickerController::photoDropped(const std::string& path)
@@ -184,6 +200,7 @@ bool facePickerController::photoDropped(const std::string& path)
         album->pick(path);
         return true;
     }
+    imagePickerControllerDidCancel();  // a camera screen makes way
     RGBAImage photo;
     if (!loadPhoto(path, photo)) {
         logLine("This photo cannot be read: %s", path.c_str());

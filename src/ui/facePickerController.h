@@ -11,6 +11,7 @@ namespace zorbel {
 
 struct RGBAImage;
 class AlbumPicker;
+class CameraPicker;
 
 class facePickerController : public ViewController {
 public:
@@ -24,7 +25,7 @@ public:
     void takePhotoAction();
     void dismissAction();
     // Shows the photo source: 0 the album, 1 the camera. False when it is
-    // not available (there is no camera support): nothing happens.
+    // not available (no camera is connected): nothing happens.
     bool pickPhoto(unsigned sourceType);
     void imagePickerControllerDidFinishPickingImage(const RGBAImage& image);
     void imagePickerControllerDidCancel();
@@ -49,6 +50,7 @@ private:
     std::shared_ptr<Label> lblWarning;
     std::shared_ptr<Button> butDismiss;
     std::weak_ptr<AlbumPicker> album_;
+    std::weak_ptr<CameraPicker> camera_;
 };
 
 // The face picker screen that is up, if any (for dropped files).

@@ -1,7 +1,7 @@
 #include "ui/screens.h"
 
-#include "platform/kit/kit.h"
 #include "figure/myGuy.h"
+#include "platform/kit/kit.h"
 #include "ui/InfoView.h"
 #include "ui/facePickerController.h"
 #include "view/EAGLView.h"

@@ -151,6 +151,19 @@ private:
     if (!std::getenv("DISPLAY"))                                                                                   \
     GTEST_SKIP() << "needs an X display (run under xvfb-run)"
 
+// Pure magenta pixels in a picture of the window: the test photo on his head.
+int magentaPixels(RunningApp& app)
+{
+    const std::string shot = test::freshDir("shot") + "/head.png";
+    RGBAImage img;
+    if (!app.screenshot(shot) || !loadPNG(shot, img))
+        return -1;
+    int n = 0;
+    for (size_t i = 0; i < img.pixels.size(); i += 4)
+        n += img.pixels[i] > 200 && img.pixels[i + 1] < 60 && img.pixels[i + 2] > 200 ? 1 : 0;
+    return n;
+}
+
 TEST(Window, TheOverlayStoresAFrictionSetOnItsSlider)
 {
     NEEDS_DISPLAY();
@@ -195,14 +208,27 @@ TEST(Window, APhotoFromTheAlbumEndsUpOnHisHead)
     app.click(40, 84, 1.0);     // the photo
     app.click(270, 462);        // OK in the crop editor
     app.click(270, 462, 1.0);   // Dismiss the overlay
-    const std::string shot = test::freshDir("shot") + "/head.png";
-    ASSERT_TRUE(app.screenshot(shot));
-    RGBAImage img;
-    ASSERT_TRUE(loadPNG(shot, img));
-    int face = 0;
-    for (size_t i = 0; i < img.pixels.size(); i += 4)
-        face += img.pixels[i] > 200 && img.pixels[i + 1] < 60 && img.pixels[i + 2] > 200 ? 1 : 0;
-    EXPECT_GT(face, 300) << "no photo on his head";
+    EXPECT_GT(magentaPixels(app), 300) << "no photo on his head";
+    EXPECT_EQ(app.stop(), 0);
+}
+
+// The same with the camera (videotestsrc, all magenta): the camera button,
+// the shutter, OK.
+TEST(Window, APictureFromTheCameraEndsUpOnHisHead)
+{
+    NEEDS_DISPLAY();
+    setenv("ZORBEL_TEST_CAMERA", "videotestsrc pattern=solid-color foreground-color=0xffff00ff", 1);
+    RunningApp app;
+    ASSERT_TRUE(app.hasWindow());
+    std::this_thread::sleep_for(std::chrono::seconds(4));  // he stands
+    app.click(315, 475);       // the info corner
+    app.click(50, 462);        // Settings
+    app.click(160, 85);        // Change Zorbel's face
+    app.click(160, 367, 1.5);  // Take a picture with your camera; the preview starts
+    app.click(160, 460, 1.0);  // Take Photo
+    app.click(270, 462);       // OK in the crop editor
+    app.click(270, 462, 1.0);  // Dismiss the overlay
+    EXPECT_GT(magentaPixels(app), 300) << "no picture on his head";
     EXPECT_EQ(app.stop(), 0);
 }
 

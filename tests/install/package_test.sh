@@ -29,6 +29,7 @@ grep -q 'libcairo2' <<< "$depends" || fail "Depends lacks libcairo2: $depends"
 grep -q 'fonts-dejavu-core' <<< "$depends" || fail "Depends lacks fonts-dejavu-core: $depends"
 grep -q 'fonts-liberation2' <<< "$depends" || fail "Depends lacks fonts-liberation2: $depends"
 echo "Depends: $depends"
+grep -q 'gstreamer1.0-plugins-good' <<< "$(field Recommends)" || fail "Recommends lacks gstreamer1.0-plugins-good"
 
 # Everything lives under /usr, nothing elsewhere.
 outside=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -e '^\./$' -e '^\./usr/' || true)

@@ -1,16 +1,19 @@
-// The face picker screen, the album and the crop editor, from the overlay's
-// face button to a new face on the head.
+// The face picker screen, the album, the camera and the crop editor, from the
+// overlay's face button to a new face on the head.
 #include "uiFixture.h"
 
 #include "platform/imaging/image.h"
 #include "platform/prefs/prefs.h"
 #include "testHome.h"
 #include "ui/albumPicker.h"
+#include "ui/cameraPicker.h"
 #include "ui/cropView.h"
 #include "ui/facePickerController.h"
 #include "view/faceTexture.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <thread>
 
@@ -45,6 +48,7 @@ protected:
         UiTest::SetUp();
         album = freshDir("Pictures");
         facePickerController::albumFolder = album;
+        setenv("ZORBEL_TEST_CAMERA", "none", 1);
     }
 
     // Overlay, Settings, "Change Zorbel's face".
@@ -56,15 +60,40 @@ protected:
         return activeFacePicker().get();
     }
 
-    // Runs the main thread's tasks until the album has all its thumbnails.
-    AlbumPicker* waitForAlbum()
+    // Runs the main thread's tasks until `done`, for five seconds at most.
+    bool waitFor(const std::function<bool()>& done)
     {
-        AlbumPicker* picker = findKind<AlbumPicker>();
-        for (int i = 0; picker && i < 500 && picker->thumbnailsLoaded() < picker->photoCount(); ++i) {
+        for (int i = 0; i < 500 && !done(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             runMainThreadTasks();
         }
+        return done();
+    }
+
+    AlbumPicker* waitForAlbum()
+    {
+        AlbumPicker* picker = findKind<AlbumPicker>();
+        waitFor([&] { return !picker || picker->thumbnailsLoaded() == picker->photoCount(); });
         return picker;
+    }
+
+    // The camera button, with `source` standing in for the webcam.
+    CameraPicker* openCamera(const char* source)
+    {
+        setenv("ZORBEL_TEST_CAMERA", source, 1);
+        tapButton("Take a picture with your camera");
+        return camera();
+    }
+
+    CameraPicker* camera()
+    {
+        View* root = find([](View* v) { return dynamic_cast<CameraPicker*>(v->viewController()) != nullptr; });
+        return root ? dynamic_cast<CameraPicker*>(root->viewController()) : nullptr;
+    }
+
+    bool previewRuns()
+    {
+        return waitFor([&] { return button("Take Photo") && button("Take Photo")->isEnabled(); });
     }
 
     std::string album;
@@ -82,6 +111,7 @@ TEST_F(FaceTest, ThePickerPausesTheSceneAndDismissResumesIt)
     EXPECT_TRUE(picker->shouldAutorotateToInterfaceOrientation(1));
     EXPECT_FALSE(picker->shouldAutorotateToInterfaceOrientation(3));
 
+    EXPECT_FALSE(picker->pickPhoto(1));
     tapButton("Take a picture with your camera");  // no camera: nothing happens
     EXPECT_EQ(findKind<AlbumPicker>(), nullptr);
     EXPECT_NE(activeFacePicker(), nullptr);
@@ -189,6 +219,88 @@ TEST_F(FaceTest, APhotoDroppedOnTheSceneOpensTheCropEditor)
     EXPECT_TRUE(screen.dispatchKey(Key::Escape, false));  // Escape: the crop editor goes first
     EXPECT_TRUE(screen.dispatchKey(Key::Escape, false));  // then the face picker, as Dismiss
     EXPECT_EQ(glAnimationEnable, 1);
+}
+
+// SMPTE bars, 640 x 480, from the left: white, yellow, cyan, green, magenta,
+// red, blue. Mirrored, the blue end is on the left.
+TEST_F(FaceTest, TheCameraPictureGoesToTheCropEditorAsThePreviewShowsIt)
+{
+    openPicker();
+    ASSERT_NE(openCamera("videotestsrc pattern=smpte75"), nullptr);
+    ASSERT_TRUE(previewRuns());
+    RGBAImage pic;
+    screen.render(320, 480, pic);  // the picture at half size, from y = 120
+    const uint8_t* left = &pic.pixels[(150 * 320 + 10) * 4];
+    const uint8_t* right = &pic.pixels[(150 * 320 + 310) * 4];
+    EXPECT_TRUE(left[0] < 60 && left[2] > 150) << "blue";
+    EXPECT_TRUE(right[0] > 150 && right[1] > 150 && right[2] > 150) << "white";
+
+    tapButton("Take Photo");
+    EXPECT_EQ(camera(), nullptr);
+    cropView* crop = findKind<cropView>();
+    ASSERT_NE(crop, nullptr);
+    EXPECT_EQ(crop->model().imgW, 640);
+    EXPECT_EQ(crop->model().imgH, 480);
+    RGBAImage face;  // the picture's middle: magenta on the left, cyan on the right
+    ASSERT_TRUE(crop->renderTransformation(face));
+    const uint8_t* magenta = &face.pixels[(128 * 256 + 20) * 4];
+    const uint8_t* cyan = &face.pixels[(128 * 256 + 236) * 4];
+    EXPECT_TRUE(magenta[0] > 150 && magenta[1] < 60 && magenta[2] > 150);
+    EXPECT_TRUE(cyan[0] < 60 && cyan[1] > 150 && cyan[2] > 150);
+}
+
+TEST_F(FaceTest, ACameraThatFailsSaysSoAndOneTapGoesBack)
+{
+    const struct {
+        const char* source;
+        const char* message;
+    } cases[] = {
+        {"v4l2src device=/dev/zorbel-no-camera", "The camera cannot be opened"},  // missing or busy
+        {"no-such-element", "The camera cannot be opened"},
+        {"videotestsrc num-buffers=30", "The camera was disconnected"},  // stops mid-preview
+    };
+    openPicker();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        CameraPicker* picker = openCamera(c.source);
+        ASSERT_NE(picker, nullptr);
+        ASSERT_TRUE(waitFor([&] { return !picker->message().empty(); }));
+        EXPECT_EQ(picker->message(), c.message);
+        tap(160, 100);
+        EXPECT_EQ(camera(), nullptr);
+        EXPECT_NE(activeFacePicker(), nullptr);
+        EXPECT_EQ(glAnimationEnable, 0);
+    }
+}
+
+// Under AddressSanitizer the leak checker runs at exit: every pipeline,
+// picture and thread of the twenty openings must be gone.
+TEST_F(FaceTest, OpeningTheCameraTwentyTimesLeavesNothingOpen)
+{
+    auto openFiles = [] {
+        int n = 0;
+        if (DIR* d = opendir("/proc/self/fd")) {
+            while (readdir(d))
+                ++n;
+            closedir(d);
+        }
+        return n;
+    };
+    openPicker();
+    int files = 0;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_NE(openCamera("videotestsrc"), nullptr);
+        ASSERT_TRUE(previewRuns());
+        if (i % 2)
+            tapButton("Cancel");
+        else
+            EXPECT_TRUE(screen.dispatchKey(Key::Escape, false));
+        EXPECT_EQ(glAnimationEnable, 0);
+        if (i == 0)
+            files = openFiles();  // GStreamer has started for good
+    }
+    EXPECT_EQ(openFiles(), files);
+    EXPECT_NE(activeFacePicker(), nullptr);
 }
 
 }  // namespace

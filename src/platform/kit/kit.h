@@ -327,6 +327,28 @@ private:
     Image image_;
 };
 
+// Shows a picture that changes many times a second (a camera's preview),
+// scaled to fit the frame with its aspect kept and centred. Each picture is
+// converted once, when it is set, into the form the screen draws, in a
+// buffer reused while the size stays. Takes no touches.
+class VideoView : public View {
+public:
+    explicit VideoView(Rect frame = {});
+    ~VideoView() override;
+    // Opaque RGBA pixels, rows top first, `stride` bytes apart. False (and
+    // the picture cleared) when the size is unusable.
+    bool setPixels(const uint8_t* rgba, int width, int height, int stride);
+    bool hasPicture() const { return picture_ != nullptr; }
+    // Shown flipped left to right, as a mirror shows a face.
+    void setMirrored(bool on);
+    void drawRect(GraphicsContext& context, Rect rect) override;
+
+private:
+    struct Picture;
+    std::unique_ptr<Picture> picture_;
+    bool mirrored_ = false;
+};
+
 // The screen: the root of the view tree (320 x 480 points), touch dispatch
 // and drawing. One per window (or headless scene).
 class Screen {

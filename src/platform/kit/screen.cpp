@@ -10,6 +10,17 @@ namespace zorbel {
 
 namespace {
 
+// True when `view` hides its superview's whole area: opaque, and covering
+// bounds `b`. What lies under it is not drawn (a full-screen picker hides
+// the screens beneath, which would otherwise be redrawn with every frame of
+// a camera preview).
+bool hidesAll(const View& view, Rect b)
+{
+    const Rect f = view.frame();
+    return view.alpha() >= 1 && view.backgroundColor().a >= 1 && f.x <= b.x && f.y <= b.y &&
+           f.x + f.width >= b.x + b.width && f.y + f.height >= b.y + b.height;
+}
+
 // Draws a view and its subviews, in the superview's user space.
 void drawTree(View& view, CairoContext& gc)
 {
@@ -29,8 +40,11 @@ void drawTree(View& view, CairoContext& gc)
     view.drawRect(gc, view.bounds());
     cairo_restore(cr);
     const std::vector<std::shared_ptr<View>> subviews = view.subviews();  // kept alive while drawn
-    for (const auto& sub : subviews)
-        drawTree(*sub, gc);
+    size_t first = subviews.size();
+    while (first > 0 && !hidesAll(*subviews[first - 1], view.bounds()))
+        --first;
+    for (size_t i = first > 0 ? first - 1 : 0; i < subviews.size(); ++i)
+        drawTree(*subviews[i], gc);
     if (group) {
         cairo_pop_group_to_source(cr);
         cairo_paint_with_alpha(cr, view.alpha());
