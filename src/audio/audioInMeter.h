@@ -10,8 +10,8 @@ namespace zorbel {
 // the sensitivity. Returns 1.
 int initAudioInMeter();
 
-// Starts (or restarts) capture from the chosen source. remember > 0 stores "DISABLE_MIC" = false
-// after a successful start.
+// Starts (or restarts) capture from the chosen source. remember > 0 stores
+// "DISABLE_MIC" = false after a successful start.
 void startAudioInMeter(int remember);
 
 // Stops capture; remember > 0 stores "DISABLE_MIC" = true. Does nothing at
