@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -14,11 +15,13 @@ namespace zorbel::test {
 
 namespace {
 
-// Runs argv in a child with its output going to `log`.
+// Runs argv in a child with its output going to `log`. The child ends with
+// this process, even when a test crashes.
 pid_t spawn(const char* const argv[], const std::string& log)
 {
     const pid_t pid = fork();
     if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         dup2(fd, 1);
         dup2(fd, 2);
