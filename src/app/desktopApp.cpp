@@ -106,7 +106,8 @@ void DesktopApp::uploadScreens()
     screensShown = !onlyTheScene(screen, *view);
     const float ppp = window.pixelsPerPoint();
     RGBAImage picture;
-    screen.render(static_cast<int>(std::lround(320.0f * ppp)), static_cast<int>(std::lround(480.0f * ppp)), picture);
+    screen.render(static_cast<int>(std::lround(kScreenWidth * ppp)), static_cast<int>(std::lround(kScreenHeight * ppp)),
+                  picture);
     if (!screensShown)
         return;
     EAGLContext::setCurrentContext(window.context());
@@ -126,8 +127,8 @@ void DesktopApp::uploadScreens()
 void DesktopApp::layout()
 {
     const float ppp = window.pixelsPerPoint();
-    view->layer().setDrawableSize(static_cast<int>(std::lround(320.0f * ppp)),
-                                  static_cast<int>(std::lround(480.0f * ppp)));
+    view->layer().setDrawableSize(static_cast<int>(std::lround(kScreenWidth * ppp)),
+                                  static_cast<int>(std::lround(kScreenHeight * ppp)));
     view->layoutSubviews();
     mustComposite = true;
 }
@@ -143,7 +144,7 @@ void DesktopApp::saveScreenshot()
     window.swap();
     if (!read)
         return;
-    // Only the 320 x 480 point screen, without the bars around it.
+    // Only the screen, without the bars around it.
     const PixelRect r =
         letterboxPixelRect(fitLetterbox(static_cast<float>(whole.width), static_cast<float>(whole.height)));
     RGBAImage shot;

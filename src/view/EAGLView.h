@@ -5,7 +5,7 @@
 
 #include "platform/gles/gles.h"
 #include "platform/kit/kit.h"
-#include "view/dirtyBox.h"
+#include "view/boardCache.h"
 #include "view/touchGrab.h"
 
 #include <functional>
@@ -122,10 +122,7 @@ private:
     std::unique_ptr<EAGLLayer> layer_;
     RunLoop* runLoop_ = nullptr;
     float lastBeat_ = 0.0f;
-    bool boardCacheEnabled_ = true;
-    GLuint boardCache_ = 0;    // the board at backingWidth x backingHeight; 0 = draw it each frame
-    DirtyBox drawnLastFrame_;  // empty: lay the whole board
-    void makeBoardCache();
+    BoardCache boardCache_;
     void eachTouchWhileGrabbing(const TouchPoint* touches, int count, void (*action)(Guy*, float, float));
     void rememberDrawnArea(bool photoFace);
 };

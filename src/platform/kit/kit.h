@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/kit/keys.h"
+#include "platform/screenSize.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,9 @@ struct Rect {
     float x = 0, y = 0, width = 0, height = 0;
     bool contains(Point p) const { return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height; }
 };
+
+// The whole screen, the frame of every full-screen view.
+constexpr Rect kScreenBounds{0, 0, kScreenWidth, kScreenHeight};
 
 struct Color {
     float r = 0, g = 0, b = 0, a = 0;  // straight (not premultiplied) alpha
