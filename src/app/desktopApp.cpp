@@ -12,6 +12,7 @@
 #include "platform/log/log.h"
 #include "platform/window/inputEvent.h"
 #include "view/EAGLView.h"
+#include "view/textureUpload.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,14 +112,10 @@ void DesktopApp::uploadScreens()
     if (!screensShown)
         return;
     EAGLContext::setCurrentContext(window.context());
-    if (!screensTexture)
-        glGenTextures(1, &screensTexture);
-    glBindTexture(GL_TEXTURE_2D, screensTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    screensTexture = uploadTexture(picture, screensTexture);
+    // Scaled to the window, its edges must not blend with the opposite ones.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width, picture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 picture.pixels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
