@@ -36,8 +36,9 @@ extern Prefs* faceDefaults;
 
 class EAGLView : public View {
 public:
-    // Builds the view on a rendering context, in the order of the phone
-    // program's start-up (so the same rand() calls). runLoop may be null
+    // Builds the view on a rendering context. The order of the steps is
+    // fixed: the info icon's first angle and the figure draw from rand() in
+    // turn, and the traces pin every draw. runLoop may be null
     // (headless): the frame timer then never fires. nullptr when the context
     // cannot be made current.
     static std::shared_ptr<EAGLView> initWithContext(std::shared_ptr<EAGLContext> context, RunLoop* runLoop);

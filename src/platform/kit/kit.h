@@ -1,4 +1,4 @@
-// A small retained view toolkit with the phone toolkit's semantics: frames in
+// A small retained view toolkit in the classic mobile style: frames in
 // points of the 320 x 480 screen (origin top left, y down), subviews in order
 // with later ones on top, hit testing, touches delivered to the hit view and
 // passed up the responder chain, target/action controls, view controllers
