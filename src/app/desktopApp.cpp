@@ -12,6 +12,7 @@
 #include "platform/log/log.h"
 #include "platform/window/inputEvent.h"
 #include "view/EAGLView.h"
+#include "view/textureUpload.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,18 +109,15 @@ void DesktopApp::uploadScreens()
     screensShown = !onlyTheScene(screen, *view);
     const float ppp = window.pixelsPerPoint();
     RGBAImage picture;
-    screen.render(static_cast<int>(std::lround(320.0f * ppp)), static_cast<int>(std::lround(480.0f * ppp)), picture);
+    screen.render(static_cast<int>(std::lround(kScreenWidth * ppp)), static_cast<int>(std::lround(kScreenHeight * ppp)),
+                  picture);
     if (!screensShown)
         return;
     EAGLContext::setCurrentContext(window.context());
-    if (!screensTexture)
-        glGenTextures(1, &screensTexture);
-    glBindTexture(GL_TEXTURE_2D, screensTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    screensTexture = uploadTexture(picture, screensTexture);
+    // Scaled to the window, its edges must not blend with the opposite ones.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width, picture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 picture.pixels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -128,8 +126,8 @@ void DesktopApp::uploadScreens()
 void DesktopApp::layout()
 {
     const float ppp = window.pixelsPerPoint();
-    view->layer().setDrawableSize(static_cast<int>(std::lround(320.0f * ppp)),
-                                  static_cast<int>(std::lround(480.0f * ppp)));
+    view->layer().setDrawableSize(static_cast<int>(std::lround(kScreenWidth * ppp)),
+                                  static_cast<int>(std::lround(kScreenHeight * ppp)));
     view->layoutSubviews();
     mustComposite = true;
 }
@@ -147,7 +145,7 @@ void DesktopApp::saveScreenshot()
     window.swap();
     if (!read)
         return;
-    // Only the 320 x 480 point screen, without the bars around it.
+    // Only the screen, without the bars around it.
     const PixelRect r =
         letterboxPixelRect(fitLetterbox(static_cast<float>(whole.width), static_cast<float>(whole.height)));
     RGBAImage shot;

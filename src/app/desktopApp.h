@@ -1,5 +1,5 @@
 // The desktop shell: one window, one thread, the GL view's frame timer, the
-// accelerometer stand-in, and the mouse or real fingers as touches.
+// accelerometer, and the mouse or real fingers as touches.
 #pragma once
 
 #include "app/iZorbelAppDelegate.h"

@@ -7,21 +7,20 @@
 namespace zorbel {
 namespace {
 
-const char kHelp[] =
-    "usage: zorbel [--help] [--version]\n"
-    "A chalk stick figure on a blackboard. Tilt and shake the board, grab him, tack him down,\n"
-    "play music and he dances.\n"
-    "\n"
-    "Mouse and touch:\n"
-    "  drag with the left button      grab him anywhere and pull (one finger)\n"
-    "  Alt + drag                     a second finger, mirrored about the board's centre\n"
-    "  real touches                   up to ten fingers at once\n"
-    "  lower left corner              tack every grabbed point to the board\n"
-    "  right click or T while dragging  tap the tack corner with a second finger\n"
-    "  lower right corner             the info icon\n"
-    "  right click, holding nothing   the menu\n"
-    "\n"
-    "Keys (a virtual phone, when no accelerometer or motion controller is found):\n";
+const char kHelp[] = "usage: zorbel [--help] [--version]\n"
+                     "A chalk stick figure on a blackboard. Tilt and shake the board, grab him, tack him down,\n"
+                     "play music and he dances.\n"
+                     "\n"
+                     "Mouse and touch:\n"
+                     "  drag with the left button      grab him anywhere and pull (one finger)\n"
+                     "  Alt + drag                     a second finger, mirrored about the board's centre\n"
+                     "  real touches                   up to ten fingers at once\n"
+                     "  lower left corner              tack every grabbed point to the board\n"
+                     "  right click or T while dragging  tap the tack corner with a second finger\n"
+                     "  lower right corner             the info icon\n"
+                     "  right click, holding nothing   the menu\n"
+                     "\n"
+                     "Keys (a virtual phone, when no accelerometer or motion controller is found):\n";
 
 const char kHelpAfterKeys[] =
     "\n"

@@ -3,6 +3,7 @@
 // simulators do, until the button is released.
 #pragma once
 
+#include "platform/screenSize.h"
 #include "view/touchGrab.h"
 
 namespace zorbel {
@@ -16,8 +17,8 @@ public:
     bool isDown() const { return down_; }
 
     // The view the mirror is taken in, in points.
-    float viewWidth = 320.0f;
-    float viewHeight = 480.0f;
+    float viewWidth = kScreenWidth;
+    float viewHeight = kScreenHeight;
 
 private:
     int fill(float px, float py, TouchPoint out[2]) const;

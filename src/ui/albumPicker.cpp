@@ -36,7 +36,7 @@ void loadThumbnails(std::vector<std::string> paths, std::shared_ptr<std::atomic<
 
 }  // namespace
 
-AlbumPicker::AlbumPicker(const std::string& folder) : View(Rect{0, 0, 320, 480}), folder_(folder)
+AlbumPicker::AlbumPicker(const std::string& folder) : View(kScreenBounds), folder_(folder)
 {
     setBackgroundColor(Color::black());
 }
@@ -62,7 +62,7 @@ void AlbumPicker::build()
         paths_.push_back(e.path);
 
     const int rows = static_cast<int>((paths_.size() + kColumns - 1) / kColumns);
-    content_ = std::make_shared<View>(Rect{0, kBarHeight, 320, std::max(1.0f, rows * kCell)});
+    content_ = std::make_shared<View>(Rect{0, kBarHeight, kScreenWidth, std::max(1.0f, rows * kCell)});
     addSubview(content_);
     for (size_t i = 0; i < paths_.size(); ++i) {
         const float x = (i % kColumns) * kCell + (kCell - kThumb) / 2;
@@ -74,7 +74,7 @@ void AlbumPicker::build()
         cells_.push_back(cell);
     }
 
-    auto bar = std::make_shared<View>(Rect{0, 0, 320, kBarHeight});
+    auto bar = std::make_shared<View>(Rect{0, 0, kScreenWidth, kBarHeight});
     bar->setBackgroundColor({0.16f, 0.18f, 0.22f, 1});
     bar->setUserInteractionEnabled(false);
     addSubview(bar);

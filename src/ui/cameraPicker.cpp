@@ -12,7 +12,7 @@ namespace {
 // stops the camera the moment it leaves the screen.
 class CameraRootView : public View {
 public:
-    explicit CameraRootView(std::shared_ptr<CameraPicker> owner) : View({0, 0, 320, 480}), owner_(std::move(owner))
+    explicit CameraRootView(std::shared_ptr<CameraPicker> owner) : View(kScreenBounds), owner_(std::move(owner))
     {
         setBackgroundColor(Color::black());
     }
@@ -76,7 +76,7 @@ void CameraPicker::loadView()
     auto root = std::make_shared<CameraRootView>(std::static_pointer_cast<CameraPicker>(shared_from_this()));
     setView(root);
 
-    preview_ = std::make_shared<VideoView>(Rect{0, 0, 320, 480});
+    preview_ = std::make_shared<VideoView>(kScreenBounds);
     preview_->setMirrored(true);
     root->addSubview(preview_);
     butCancel_ = std::make_shared<Button>(Rect{0, 445, 100, 35});

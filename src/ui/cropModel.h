@@ -9,7 +9,7 @@
 // same displacement in the output.
 //
 // All arithmetic is single precision except where noted: the results are
-// reproduced to the float by the simulator's reference traces.
+// pinned to the float by the committed crop trace (tests/sim/traces).
 #pragma once
 
 namespace zorbel {

@@ -86,14 +86,14 @@ std::shared_ptr<facePickerController> activeFacePicker()
 void facePickerController::loadView()
 {
     auto self = std::static_pointer_cast<facePickerController>(shared_from_this());
-    auto root = std::make_shared<PickerRootView>(Rect{0, 0, 320, 480}, self);
+    auto root = std::make_shared<PickerRootView>(kScreenBounds, self);
     root->setBackgroundColor(Color::black());
     setView(root);
 
     if (Image board = imageNamed("bb480x320.png"))
         ivBackground = std::make_shared<ImageView>(board);
     else
-        ivBackground = std::make_shared<View>(Rect{0, 0, 320, 480});
+        ivBackground = std::make_shared<View>(kScreenBounds);
     viewPage = std::make_shared<View>(Rect{30, 20, 260, 420});
     viewPage->setBackgroundColor(Color::white());
     viewPage->setAlpha(0.65f);

@@ -8,6 +8,7 @@
 #include "platform/prefs/prefs.h"
 #include "platform/window/RunLoop.h"
 #include "view/faceTexture.h"
+#include "view/boardCache.h"
 #include "view/infoIcon.h"
 #include "view/textureUpload.h"
 
@@ -32,14 +33,22 @@ namespace {
 float iconRGB[3] = {0.0f, 0.0f, 0.0f};
 float tackToolRGB[3] = {0.0f, 0.0f, 0.0f};
 
-const GLfloat bbVertices[8] = {-1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f};
-const GLshort bbTexCoords[8] = {0, 0, 1, 0, 0, 1, 1, 1};
 // Chalk line widths in board points: the body and head outline, and the
 // info icon and face features.
 const float kBodyLineWidth = 4.0f;
 const float kIconLineWidth = 2.0f;
 
-const GLfloat tkVertices[8] = {-0.1f, -0.1f, 0.1f, -0.1f, -0.1f, 0.1f, 0.1f, 0.1f};
+// Where the icons sit on the board, in world units.
+const float kInfoIconX = 0.9f, kInfoIconY = -1.4f;
+const float kInfoIconHalf = 0.07f;  // half the size of the square it swings in
+const float kTackToolX = -0.89f, kTackToolY = -1.39f;
+const float kTackHalf = 0.1f;  // a tack picture's half-size
+// A tack's picture sits up and to the right of its point, where the pin's tip is.
+const float kTackOffsetX = 0.06875f, kTackOffsetY = 0.1f;
+const float kPhotoFaceHalf = 0.05f * 4.36f;  // the photo face fan's half-size
+
+const GLfloat tkVertices[8] = {-kTackHalf, -kTackHalf, kTackHalf, -kTackHalf,
+                               -kTackHalf, kTackHalf,  kTackHalf, kTackHalf};
 
 // A chalk or plain stroke: the strip doubles as its texture coordinates, so
 // the chalk grain stays fixed to the board.
@@ -52,7 +61,7 @@ void drawStrip(const float* strip, int count)
 
 }  // namespace
 
-EAGLView::EAGLView() : View(Rect{0, 0, 320, 480}) {}
+EAGLView::EAGLView() : View(kScreenBounds) {}
 
 std::shared_ptr<EAGLView> EAGLView::initWithContext(std::shared_ptr<EAGLContext> ctx, RunLoop* runLoop)
 {
@@ -150,7 +159,7 @@ bool EAGLView::createFramebuffer()
         logLine("failed to make complete framebuffer object %x", glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES));
         return false;
     }
-    makeBoardCache();
+    boardCache_.make(bbTexture, backingWidth, backingHeight, context->supportsNpotTextures());
     return true;
 }
 
@@ -161,49 +170,9 @@ float EAGLView::pixelsPerPoint() const
 
 void EAGLView::setBoardCacheEnabled(bool enabled)
 {
-    boardCacheEnabled_ = enabled;
-    if (!enabled) {
-        glDeleteTextures(1, &boardCache_);
-        boardCache_ = 0;
-    } else if (viewFramebuffer && !boardCache_) {
-        makeBoardCache();
-    }
-}
-
-// Draws the board into the framebuffer exactly as a frame does and keeps the
-// result. Needs textures of any size; without them every frame draws the board.
-void EAGLView::makeBoardCache()
-{
-    glDeleteTextures(1, &boardCache_);
-    boardCache_ = 0;
-    drawnLastFrame_.clear();
-    if (!boardCacheEnabled_ || !bbTexture || backingWidth <= 0 || backingHeight <= 0 ||
-        !context->supportsNpotTextures())
-        return;
-    glViewport(0, 0, backingWidth, backingHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrthof(-1.0f, 1.0f, -1.5f, 1.5f, -1.0f, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, bbTexture);
-    glVertexPointer(2, GL_FLOAT, 0, bbVertices);
-    glTexCoordPointer(2, GL_SHORT, 0, bbTexCoords);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    glGenTextures(1, &boardCache_);
-    glBindTexture(GL_TEXTURE_2D, boardCache_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, backingWidth, backingHeight, 0);
-    if (glGetError() != GL_NO_ERROR) {
-        glDeleteTextures(1, &boardCache_);
-        boardCache_ = 0;
-    }
+    boardCache_.setEnabled(enabled);
+    if (enabled && viewFramebuffer && !boardCache_.isReady())
+        boardCache_.make(bbTexture, backingWidth, backingHeight, context->supportsNpotTextures());
 }
 
 void EAGLView::destroyFramebuffer()
@@ -216,8 +185,7 @@ void EAGLView::destroyFramebuffer()
         glDeleteRenderbuffersOES(1, &depthRenderbuffer);
         depthRenderbuffer = 0;
     }
-    glDeleteTextures(1, &boardCache_);
-    boardCache_ = 0;
+    boardCache_.release();
 }
 
 void EAGLView::startAnimation()
@@ -269,27 +237,10 @@ void EAGLView::drawView()
 
     // The blackboard fills the view; the frame is never cleared.
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(2, GL_FLOAT, 0, bbVertices);
-    glTexCoordPointer(2, GL_SHORT, 0, bbTexCoords);
-    if (boardCache_) {
-        // The opaque board drawn with blending gives exactly its own pixels,
-        // so copying them unblended and unmodulated changes nothing; and
-        // outside what the last frame drew, the pixels are the board already.
-        const bool partial = !drawnLastFrame_.empty();
-        if (partial) {
-            const ScissorRect r = dirtyPixels(drawnLastFrame_, backingWidth, backingHeight,
-                                              static_cast<int>(std::ceil(kBodyLineWidth * pixelsPerPoint())));
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(r.x, r.y, r.width, r.height);
-        }
-        glBindTexture(GL_TEXTURE_2D, boardCache_);
-        glDisable(GL_BLEND);
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glEnable(GL_BLEND);
-        if (partial)
-            glDisable(GL_SCISSOR_TEST);
+    glVertexPointer(2, GL_FLOAT, 0, kBoardVertices);
+    glTexCoordPointer(2, GL_SHORT, 0, kQuadTexCoords);
+    if (boardCache_.isReady()) {
+        boardCache_.lay(backingWidth, backingHeight, static_cast<int>(std::ceil(kBodyLineWidth * pixelsPerPoint())));
     } else {
         glBindTexture(GL_TEXTURE_2D, bbTexture);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
@@ -329,7 +280,7 @@ void EAGLView::drawView()
     glColor4f(iconRGB[0], iconRGB[1], iconRGB[2], 1.0f);
     glLineWidth(kIconLineWidth * pixelsPerPoint());
     glPushMatrix();
-    glTranslatef(0.9f, -1.4f, 0.0f);
+    glTranslatef(kInfoIconX, kInfoIconY, 0.0f);
     glRotatef(angle, 0.0f, 0.0f, 1.0f);
     glVertexPointer(2, GL_FLOAT, 0, infoVertices);
     glDrawArrays(GL_LINE_STRIP, 0, 48);
@@ -370,7 +321,7 @@ void EAGLView::drawView()
     glBindTexture(GL_TEXTURE_2D, tackTexture);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(2, GL_FLOAT, 0, tkVertices);
-    glTexCoordPointer(2, GL_SHORT, 0, bbTexCoords);
+    glTexCoordPointer(2, GL_SHORT, 0, kQuadTexCoords);
     if (guy->grabCount > guy->tackCount) {
         if (tackToolRGB[2] >= 0.99f) {
             tackToolRGB[0] = 1.0f;
@@ -381,7 +332,7 @@ void EAGLView::drawView()
         }
         glColor4f(tackToolRGB[0], tackToolRGB[1], tackToolRGB[2], 1.0f);
         glPushMatrix();
-        glTranslatef(-0.89f, -1.39f, 0.0f);
+        glTranslatef(kTackToolX, kTackToolY, 0.0f);
         glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
         glPopMatrix();
     }
@@ -391,7 +342,7 @@ void EAGLView::drawView()
             if (!guy->grabTacked[i])
                 continue;
             glPushMatrix();
-            glTranslatef(guy->grabX[i] + 0.06875f, guy->grabY[i] + 0.1f, 0.0f);
+            glTranslatef(guy->grabX[i] + kTackOffsetX, guy->grabY[i] + kTackOffsetY, 0.0f);
             glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
             glPopMatrix();
         }
@@ -406,7 +357,7 @@ void EAGLView::drawView()
 // Everything this frame drew on the board: strokes, head, icons and tacks.
 void EAGLView::rememberDrawnArea(bool photoFace)
 {
-    DirtyBox& box = drawnLastFrame_;
+    DirtyBox& box = boardCache_.drawn;
     box.clear();
     box.addPoints(guy->legsStrip, guy->legsStripN);
     box.addPoints(guy->armsStrip, guy->armsStripN);
@@ -415,15 +366,15 @@ void EAGLView::rememberDrawnArea(bool photoFace)
     box.addPoints(guy->hand1Strip, guy->hand1StripN);
     box.addPoints(guy->hand2Strip, guy->hand2StripN);
     if (photoFace)
-        box.addSquare(guy->posX[3], guy->posY[3], 0.05f * 4.36f);
+        box.addSquare(guy->posX[3], guy->posY[3], kPhotoFaceHalf);
     else
         box.addPoints(guy->headStrip, guy->headStripN);  // the features lie inside the outline
-    box.addSquare(0.9f, -1.4f, 0.07f);                   // info icon
+    box.addSquare(kInfoIconX, kInfoIconY, kInfoIconHalf);
     if (guy->grabCount > guy->tackCount)
-        box.addSquare(-0.89f, -1.39f, 0.1f);  // tack tool
+        box.addSquare(kTackToolX, kTackToolY, kTackHalf);
     for (int i = 0; i < guy->grabCount; ++i) {
         if (guy->grabTacked[i])
-            box.addSquare(guy->grabX[i] + 0.06875f, guy->grabY[i] + 0.1f, 0.1f);
+            box.addSquare(guy->grabX[i] + kTackOffsetX, guy->grabY[i] + kTackOffsetY, kTackHalf);
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include "platform/gles/gles.h"
 #include "platform/kit/kit.h"
-#include "view/dirtyBox.h"
+#include "view/boardCache.h"
 #include "view/touchGrab.h"
 
 #include <functional>
@@ -36,8 +36,9 @@ extern Prefs* faceDefaults;
 
 class EAGLView : public View {
 public:
-    // Builds the view on a rendering context, in the order of the phone
-    // program's start-up (so the same rand() calls). runLoop may be null
+    // Builds the view on a rendering context. The order of the steps is
+    // fixed: the info icon's first angle and the figure draw from rand() in
+    // turn, and the traces pin every draw. runLoop may be null
     // (headless): the frame timer then never fires. nullptr when the context
     // cannot be made current.
     static std::shared_ptr<EAGLView> initWithContext(std::shared_ptr<EAGLContext> context, RunLoop* runLoop);
@@ -122,10 +123,7 @@ private:
     std::unique_ptr<EAGLLayer> layer_;
     RunLoop* runLoop_ = nullptr;
     float lastBeat_ = 0.0f;
-    bool boardCacheEnabled_ = true;
-    GLuint boardCache_ = 0;    // the board at backingWidth x backingHeight; 0 = draw it each frame
-    DirtyBox drawnLastFrame_;  // empty: lay the whole board
-    void makeBoardCache();
+    BoardCache boardCache_;
     void eachTouchWhileGrabbing(const TouchPoint* touches, int count, void (*action)(Guy*, float, float));
     void rememberDrawnArea(bool photoFace);
 };

@@ -5,10 +5,10 @@
 
 namespace zorbel {
 
-GLuint uploadTexture(const RGBAImage& image)
+GLuint uploadTexture(const RGBAImage& image, GLuint texture)
 {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
+    if (!texture)
+        glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  image.pixels.data());

@@ -9,8 +9,9 @@ namespace zorbel {
 
 struct RGBAImage;
 
-// Uploads into a new texture name (left bound) and returns it.
-GLuint uploadTexture(const RGBAImage& image);
+// Uploads into `texture`, or into a new texture name when it is 0, and
+// returns the name (left bound).
+GLuint uploadTexture(const RGBAImage& image, GLuint texture = 0);
 
 // A shipped resource image by name; 0 when it cannot be had.
 GLuint loadResourceTexture(const char* name);

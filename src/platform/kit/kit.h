@@ -1,4 +1,4 @@
-// A small retained view toolkit with the phone toolkit's semantics: frames in
+// A small retained view toolkit in the classic mobile style: frames in
 // points of the 320 x 480 screen (origin top left, y down), subviews in order
 // with later ones on top, hit testing, touches delivered to the hit view and
 // passed up the responder chain, target/action controls, view controllers
@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/kit/keys.h"
+#include "platform/screenSize.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,9 @@ struct Rect {
     float x = 0, y = 0, width = 0, height = 0;
     bool contains(Point p) const { return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height; }
 };
+
+// The whole screen, the frame of every full-screen view.
+constexpr Rect kScreenBounds{0, 0, kScreenWidth, kScreenHeight};
 
 struct Color {
     float r = 0, g = 0, b = 0, a = 0;  // straight (not premultiplied) alpha

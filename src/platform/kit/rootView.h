@@ -6,12 +6,9 @@
 
 namespace zorbel {
 
-constexpr float kScreenWidth = 320;   // points
-constexpr float kScreenHeight = 480;  // points
-
 class RootView final : public View {
 public:
-    RootView() : View({0, 0, kScreenWidth, kScreenHeight}) {}
+    RootView() : View(kScreenBounds) {}
     bool dirty = true;  // something changed since the last render
 
     // Touches passed up to the screen end here.

@@ -1,4 +1,4 @@
-// The controls' shared colours: the phone's classic look.
+// The controls' shared colours: a classic glossy look.
 #pragma once
 
 #include "platform/kit/paint.h"

@@ -19,7 +19,7 @@ constexpr float kSlideThreshold = 4;  // a finger moving further slides the knob
 
 }  // namespace
 
-// Like the phone's, the switch keeps its own size whatever the frame asks.
+// A switch keeps its own size whatever the frame asks.
 Switch::Switch(Rect frame) : Control({frame.x, frame.y, kWidth, kHeight}) {}
 
 void Switch::setOn(bool on)

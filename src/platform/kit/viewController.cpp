@@ -19,7 +19,7 @@ std::shared_ptr<View> ViewController::view()
         loadView();
         if (!view_) {
             logLine("kit: loadView set no view; using a plain one");
-            setView(std::make_shared<View>(Rect{0, 0, 320, 480}));
+            setView(std::make_shared<View>(kScreenBounds));
         }
     }
     return view_;
@@ -36,7 +36,7 @@ void ViewController::setView(std::shared_ptr<View> view)
 
 void ViewController::loadView()
 {
-    setView(std::make_shared<View>(Rect{0, 0, 320, 480}));
+    setView(std::make_shared<View>(kScreenBounds));
 }
 
 namespace {

@@ -1,6 +1,6 @@
-// The user preference store: typed keys with the phone store's semantics
-// (a key never stored reads as 0 / false / ""), kept in a key file under
-// $XDG_CONFIG_HOME/zorbel/ and written atomically on every change.
+// The user preference store: typed keys (a key never stored reads as 0 /
+// false / ""), kept in a key file under $XDG_CONFIG_HOME/zorbel/ and written
+// atomically on every change.
 #pragma once
 
 #include <memory>

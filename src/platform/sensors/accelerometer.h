@@ -1,8 +1,8 @@
 #pragma once
 
-// The phone's accelerometer on the desktop: a device accelerometer if SDL has
-// one, else a game controller's motion sensor, else the keyboard-driven
-// virtual phone.
+// Gravity and shakes in g, on the axes of a device held upright (y = -1 at
+// rest): a device accelerometer if SDL has one, else a game controller's
+// motion sensor, else the keyboard-driven virtual phone.
 
 #include <cstdint>
 
@@ -14,8 +14,8 @@ namespace zorbel {
 
 constexpr double kStandardGravity = 9.80665;  // m/s^2 in 1 g
 
-// SDL reports m/s^2 with +9.81 on +y for a device at rest upright; the phone
-// reads -1 g there. Non-finite values pass through unchanged.
+// SDL reports m/s^2 with +9.81 on +y for a device at rest upright; the
+// figure's gravity wants -1 g there. Non-finite values pass through unchanged.
 Reading readingFromSdlAccel(const float ms2[3]);
 
 class Accelerometer {

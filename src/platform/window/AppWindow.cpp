@@ -35,8 +35,8 @@ bool AppWindow::open(const char* title)
         logLine("window: display size unknown (%s), opening at scale 1", SDL_GetError());
     }
     const float scale = initialWindowScale(usable.w, usable.h);
-    return open(title, static_cast<int>(std::lround(kScreenWidthPoints * scale)),
-                static_cast<int>(std::lround(kScreenHeightPoints * scale)));
+    return open(title, static_cast<int>(std::lround(kScreenWidth * scale)),
+                static_cast<int>(std::lround(kScreenHeight * scale)));
 }
 
 bool AppWindow::open(const char* title, int width, int height)
@@ -51,9 +51,9 @@ bool AppWindow::openAt(const char* title, int x, int y, int width, int height)
         return false;
     }
     if (width <= 0 || height <= 0) {
-        logLine("window: bad size %d x %d, using 320 x 480", width, height);
-        width = 320;
-        height = 480;
+        logLine("window: bad size %d x %d, using the screen's size in points", width, height);
+        width = static_cast<int>(kScreenWidth);
+        height = static_cast<int>(kScreenHeight);
     }
     if (!videoInitialised_) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -79,8 +79,7 @@ bool AppWindow::openAt(const char* title, int x, int y, int width, int height)
     if (SDL_GL_SetSwapInterval(0) != 0) {
         logLine("window: cannot turn vsync off: %s", SDL_GetError());
     }
-    SDL_SetWindowMinimumSize(window_, static_cast<int>(kScreenWidthPoints / 2),
-                             static_cast<int>(kScreenHeightPoints / 2));
+    SDL_SetWindowMinimumSize(window_, static_cast<int>(kScreenWidth / 2), static_cast<int>(kScreenHeight / 2));
     holdOffScreenSaver(true);
     return true;
 }

@@ -9,9 +9,8 @@ Letterbox fitLetterbox(float areaWidth, float areaHeight)
 {
     if (!(areaWidth > 0.0f) || !(areaHeight > 0.0f))
         return Letterbox{0.0f, 0.0f, 0.0f};
-    const float scale = std::min(areaWidth / kScreenWidthPoints, areaHeight / kScreenHeightPoints);
-    return Letterbox{scale, (areaWidth - kScreenWidthPoints * scale) * 0.5f,
-                     (areaHeight - kScreenHeightPoints * scale) * 0.5f};
+    const float scale = std::min(areaWidth / kScreenWidth, areaHeight / kScreenHeight);
+    return Letterbox{scale, (areaWidth - kScreenWidth * scale) * 0.5f, (areaHeight - kScreenHeight * scale) * 0.5f};
 }
 
 bool letterboxToPoints(const Letterbox& box, float x, float y, float& px, float& py)
@@ -22,15 +21,15 @@ bool letterboxToPoints(const Letterbox& box, float x, float y, float& px, float&
     }
     px = (x - box.offsetX) / box.scale;
     py = (y - box.offsetY) / box.scale;
-    return px >= 0.0f && px < kScreenWidthPoints && py >= 0.0f && py < kScreenHeightPoints;
+    return px >= 0.0f && px < kScreenWidth && py >= 0.0f && py < kScreenHeight;
 }
 
 PixelRect letterboxPixelRect(const Letterbox& box)
 {
     const int left = static_cast<int>(std::lround(box.offsetX));
     const int top = static_cast<int>(std::lround(box.offsetY));
-    const int right = static_cast<int>(std::lround(box.offsetX + kScreenWidthPoints * box.scale));
-    const int bottom = static_cast<int>(std::lround(box.offsetY + kScreenHeightPoints * box.scale));
+    const int right = static_cast<int>(std::lround(box.offsetX + kScreenWidth * box.scale));
+    const int bottom = static_cast<int>(std::lround(box.offsetY + kScreenHeight * box.scale));
     return PixelRect{left, top, right - left, bottom - top};
 }
 
@@ -43,7 +42,7 @@ float initialWindowScale(int usableWidth, int usableHeight)
     float best = 0.5f;
     for (int halves = 1; halves <= 64; ++halves) {
         const float scale = 0.5f * static_cast<float>(halves);
-        if (kScreenHeightPoints * scale > maxHeight || kScreenWidthPoints * scale > maxWidth)
+        if (kScreenHeight * scale > maxHeight || kScreenWidth * scale > maxWidth)
             break;
         best = scale;
     }

@@ -2,10 +2,9 @@
 // black bars on the remaining sides. Plain arithmetic, no SDL.
 #pragma once
 
-namespace zorbel {
+#include "platform/screenSize.h"
 
-constexpr float kScreenWidthPoints = 320.0f;
-constexpr float kScreenHeightPoints = 480.0f;
+namespace zorbel {
 
 // Where the screen sits in an area (window units or drawable pixels): `scale`
 // area units per point, and the area position of the screen's top-left

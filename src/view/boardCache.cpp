@@ -1,0 +1,68 @@
+#include "view/boardCache.h"
+
+namespace zorbel {
+
+void BoardCache::setEnabled(bool on)
+{
+    enabled_ = on;
+    if (!on)
+        release();
+}
+
+void BoardCache::make(GLuint boardTexture, int width, int height, bool npotTextures)
+{
+    release();
+    drawn.clear();
+    if (!enabled_ || !boardTexture || width <= 0 || height <= 0 || !npotTextures)
+        return;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrthof(-1.0f, 1.0f, -1.5f, 1.5f, -1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, boardTexture);
+    glVertexPointer(2, GL_FLOAT, 0, kBoardVertices);
+    glTexCoordPointer(2, GL_SHORT, 0, kQuadTexCoords);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glGenTextures(1, &texture_);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
+    if (glGetError() != GL_NO_ERROR)
+        release();
+}
+
+void BoardCache::release()
+{
+    glDeleteTextures(1, &texture_);
+    texture_ = 0;
+}
+
+void BoardCache::lay(int width, int height, int marginPixels) const
+{
+    // The opaque board drawn with blending gives exactly its own pixels, so
+    // copying them unblended and unmodulated changes nothing.
+    const bool partial = !drawn.empty();
+    if (partial) {
+        const ScissorRect r = dirtyPixels(drawn, width, height, marginPixels);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(r.x, r.y, r.width, r.height);
+    }
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glDisable(GL_BLEND);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    if (partial)
+        glDisable(GL_SCISSOR_TEST);
+}
+
+}  // namespace zorbel
