@@ -80,7 +80,7 @@ std::shared_ptr<ActionSheet> ActionSheet::create(std::vector<Item> items, std::s
     std::shared_ptr<ActionSheet> sheet(new ActionSheet());
     const float count = static_cast<float>(items.size() + 1);
     const float height = count * kButtonHeight + count * kSpacing + 2 * kMargin;
-    sheet->panelTop_ = 480 - height;
+    sheet->panelTop_ = kScreenHeight - height;
     std::weak_ptr<ActionSheet> weak = sheet;
     float y = sheet->panelTop_ + kMargin;
     items.push_back({std::move(cancelTitle), nullptr, false, false});
@@ -90,8 +90,8 @@ std::shared_ptr<ActionSheet> ActionSheet::create(std::vector<Item> items, std::s
             y += kSpacing;  // Cancel stands a little apart
         const Kind kind = i + 1 == items.size() ? Kind::Cancel : item.destructive ? Kind::Destructive : Kind::Plain;
         auto button =
-            std::make_shared<SheetButton>(Rect{kMargin, y, 320 - 2 * kMargin, kButtonHeight}, kind, item.checked,
-                                          [weak, action = std::move(item.action)] {
+            std::make_shared<SheetButton>(Rect{kMargin, y, kScreenWidth - 2 * kMargin, kButtonHeight}, kind,
+                                          item.checked, [weak, action = std::move(item.action)] {
                                               if (auto s = weak.lock())
                                                   s->cancel();  // first: the action sees the screen without it
                                               if (action)
@@ -105,7 +105,7 @@ std::shared_ptr<ActionSheet> ActionSheet::create(std::vector<Item> items, std::s
     return sheet;
 }
 
-ActionSheet::ActionSheet() : View({0, 0, 320, 480}) {}
+ActionSheet::ActionSheet() : View(kScreenBounds) {}
 
 void ActionSheet::cancel()
 {
@@ -142,13 +142,13 @@ void ActionSheet::drawRect(GraphicsContext& context, Rect)
     cairo_t* cr = cairoOf(context);
     if (!cr)
         return;
-    cairo_rectangle(cr, 0, 0, 320, panelTop_);
+    cairo_rectangle(cr, 0, 0, kScreenWidth, panelTop_);
     setSource(cr, rgb(0x000000, 0.25f));
     cairo_fill(cr);
-    cairo_rectangle(cr, 0, panelTop_, 320, 480 - panelTop_);
-    setVerticalGradient(cr, rgb(0x2A2D33, 0.88f), rgb(0x0C0D10, 0.92f), panelTop_, 480);
+    cairo_rectangle(cr, 0, panelTop_, kScreenWidth, kScreenHeight - panelTop_);
+    setVerticalGradient(cr, rgb(0x2A2D33, 0.88f), rgb(0x0C0D10, 0.92f), panelTop_, kScreenHeight);
     cairo_fill(cr);
-    cairo_rectangle(cr, 0, panelTop_, 320, 1);  // a light top edge
+    cairo_rectangle(cr, 0, panelTop_, kScreenWidth, 1);  // a light top edge
     setSource(cr, rgb(0x8A8F99, 0.9f));
     cairo_fill(cr);
 }

@@ -316,7 +316,7 @@ public:
 
 private:
     ActionSheet();
-    float panelTop_ = 480;
+    float panelTop_ = kScreenHeight;
     std::vector<View*> buttons_;  // owned as subviews, in order
     int focus_ = -1;              // the highlighted button, -1 for none
 };
