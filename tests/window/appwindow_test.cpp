@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pixels.h"
 #include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/gles/gles.h"
@@ -16,19 +17,12 @@
 namespace zorbel {
 namespace {
 
-struct Rgb {
-    int r, g, b;
-};
+using test::pixelAt;
 
-Rgb pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
+// Within 3 levels of (r, g, b).
+bool isColour(const test::Pixel& p, int r, int g, int b)
 {
-    const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-    return Rgb{rgba[i], rgba[i + 1], rgba[i + 2]};
-}
-
-bool near(const Rgb& p, int r, int g, int b)
-{
-    return std::abs(p.r - r) <= 3 && std::abs(p.g - g) <= 3 && std::abs(p.b - b) <= 3;
+    return test::near(p, r, g, b, 3);
 }
 
 class OffscreenWindow : public ::testing::Test {
@@ -70,7 +64,7 @@ void renderAndPresent(EAGLContext& context, EAGLLayer& layer)
     glDeleteRenderbuffersOES(1, &renderbuffer);
 }
 
-TEST_F(OffscreenWindow, OpensWithAnOpenGLES1Context)
+TEST_F(OffscreenWindow, OpensWithAnOpenGLES1ContextAndMapsPositionsToPoints)
 {
     ASSERT_NE(window_.context(), nullptr);
     EXPECT_EQ(EAGLContext::currentContext(), window_.context());
@@ -82,10 +76,7 @@ TEST_F(OffscreenWindow, OpensWithAnOpenGLES1Context)
     EXPECT_EQ(w, 400);
     EXPECT_EQ(h, 300);
     EXPECT_NE(window_.windowID(), 0u);
-}
 
-TEST_F(OffscreenWindow, MapsWindowPositionsToPoints)
-{
     int dw = 0, dh = 0;
     window_.drawableSize(dw, dh);
     ASSERT_GT(dw, 0);
@@ -102,6 +93,12 @@ TEST_F(OffscreenWindow, CompositesPictureIntoLetterboxAndOverlayAbove)
 {
     EAGLContext& context = *window_.context();
     EAGLLayer layer;
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    window_.drawComposite(layer);  // nothing presented yet: black
+    ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w / 2, h / 2), 0, 0, 0));
+
     const float ppp = window_.pixelsPerPoint();
     layer.setDrawableSize(static_cast<int>(320 * ppp + 0.5f), static_cast<int>(480 * ppp + 0.5f));
     renderAndPresent(context, layer);
@@ -127,25 +124,23 @@ TEST_F(OffscreenWindow, CompositesPictureIntoLetterboxAndOverlayAbove)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
     window_.drawComposite(layer);
     ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
     const float sx = static_cast<float>(w) / 400.0f;  // drawable pixels per window unit
     const float sy = static_cast<float>(h) / 300.0f;
     auto at = [&](float x, float y) { return pixelAt(rgba, w, static_cast<int>(x * sx), static_cast<int>(y * sy)); };
-    EXPECT_TRUE(near(at(50, 150), 0, 0, 0));     // left bar
-    EXPECT_TRUE(near(at(350, 150), 0, 0, 0));    // right bar
-    EXPECT_TRUE(near(at(200, 40), 255, 0, 0));   // top of the screen: red
-    EXPECT_TRUE(near(at(200, 260), 0, 0, 255));  // bottom: blue
-    EXPECT_TRUE(near(at(105, 5), 255, 0, 0));    // corners lie inside the screen
-    EXPECT_TRUE(near(at(295, 295), 0, 0, 255));
+    EXPECT_TRUE(isColour(at(50, 150), 0, 0, 0));     // left bar
+    EXPECT_TRUE(isColour(at(350, 150), 0, 0, 0));    // right bar
+    EXPECT_TRUE(isColour(at(200, 40), 255, 0, 0));   // top of the screen: red
+    EXPECT_TRUE(isColour(at(200, 260), 0, 0, 255));  // bottom: blue
+    EXPECT_TRUE(isColour(at(105, 5), 255, 0, 0));    // corners lie inside the screen
+    EXPECT_TRUE(isColour(at(295, 295), 0, 0, 255));
 
     window_.drawComposite(layer, overlay);
     ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
-    EXPECT_TRUE(near(at(200, 40), 255, 255, 255));  // overlay's top row covers
-    EXPECT_TRUE(near(at(200, 260), 0, 0, 255));     // its clear half shows the picture
-    EXPECT_TRUE(near(at(50, 40), 0, 0, 0));         // nothing on the bars
+    EXPECT_TRUE(isColour(at(200, 40), 255, 255, 255));  // overlay's top row covers
+    EXPECT_TRUE(isColour(at(200, 260), 0, 0, 255));     // its clear half shows the picture
+    EXPECT_TRUE(isColour(at(50, 40), 0, 0, 0));         // nothing on the bars
     window_.swap();
 
     GLint value = 0;
@@ -175,16 +170,6 @@ TEST_F(OffscreenWindow, CompositesPictureIntoLetterboxAndOverlayAbove)
     glDeleteTextures(1, &sceneTexture);
 }
 
-TEST_F(OffscreenWindow, NothingPresentedShowsBlack)
-{
-    EAGLLayer layer;
-    window_.drawComposite(layer);
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w / 2, h / 2), 0, 0, 0));
-}
-
 // With a power-of-two layer texture only its picture part reaches the screen.
 TEST(AppWindowPowerOfTwo, CompositesOnlyThePicturePartOfTheTexture)
 {
@@ -206,10 +191,10 @@ TEST(AppWindowPowerOfTwo, CompositesOnlyThePicturePartOfTheTexture)
     int w = 0, h = 0;
     ASSERT_TRUE(window.readDrawablePixels(rgba, w, h));
     // The texture's unused part is black; none of it may show.
-    EXPECT_TRUE(near(pixelAt(rgba, w, w / 2, 2), 255, 0, 0));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w - 2, h / 4), 255, 0, 0));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w - 2, h - 2), 0, 0, 255));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w / 2, h - 2), 0, 0, 255));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w / 2, 2), 255, 0, 0));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w - 2, h / 4), 255, 0, 0));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w - 2, h - 2), 0, 0, 255));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w / 2, h - 2), 0, 0, 255));
 }
 
 // A GL view may keep the window's context beyond the window: closing ends it,
