@@ -122,19 +122,31 @@ TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
     EXPECT_PIXEL(img, 2, 1, 10, 20, 30, 255);
 }
 
-TEST_F(ImagingFiles, LoadFailsQuietlyOnMissingOrBrokenFiles)
+TEST_F(ImagingFiles, LoadRefusesMissingBrokenAndOversizedFilesQuietly)
 {
+    std::string truncated = encodePNG(4, 4, std::vector<uint8_t>(64, 200));
+    truncated.resize(truncated.size() / 2);
+    const std::vector<uint8_t> line(10000 * 4, 255);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } bad[] = {
+        {"broken.png", "\x89PNG\r\n\x1a\n not really a png"},
+        {"truncated.png", truncated},
+        {"tall.png", encodePNG(1, 10000, line)},  // over the 8192 limit on one side only
+        {"wide.png", encodePNG(10000, 1, line)},
+    };
     RGBAImage img;
     img.width = 7;
     EXPECT_FALSE(loadPNG(path("nothing-here.png"), img));
     EXPECT_FALSE(loadPNG("", img));
-    write("broken.png", "\x89PNG\r\n\x1a\n not really a png");
-    EXPECT_FALSE(loadPNG(path("broken.png"), img));
-    std::string truncated = encodePNG(4, 4, std::vector<uint8_t>(64, 200));
-    truncated.resize(truncated.size() / 2);
-    write("truncated.png", truncated);
-    EXPECT_FALSE(loadPNG(path("truncated.png"), img));
+    for (const auto& b : bad) {
+        write(b.name, b.bytes);
+        EXPECT_FALSE(loadPNG(path(b.name), img)) << b.name;
+    }
     EXPECT_EQ(img.width, 7);  // untouched on failure
+    EXPECT_TRUE(loadPNG(path("tall.png"), img, 10000)) << "a limit of its size lets it through";
+    EXPECT_EQ(img.height, 10000);
 }
 
 TEST_F(ImagingFiles, SaveThenLoadRoundTripsEveryPremultipliedPixel)
