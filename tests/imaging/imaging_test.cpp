@@ -122,17 +122,14 @@ TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
     EXPECT_PIXEL(img, 2, 1, 10, 20, 30, 255);
 }
 
-TEST_F(ImagingFiles, LoadRefusesMissingBrokenAndOversizedFilesQuietly)
+// Broken and lying files are the hardening tests'.
+TEST_F(ImagingFiles, LoadRefusesMissingAndOversizedFilesQuietly)
 {
-    std::string truncated = encodePNG(4, 4, std::vector<uint8_t>(64, 200));
-    truncated.resize(truncated.size() / 2);
     const std::vector<uint8_t> line(10000 * 4, 255);
     const struct {
         const char* name;
         std::string bytes;
     } bad[] = {
-        {"broken.png", "\x89PNG\r\n\x1a\n not really a png"},
-        {"truncated.png", truncated},
         {"tall.png", encodePNG(1, 10000, line)},  // over the 8192 limit on one side only
         {"wide.png", encodePNG(10000, 1, line)},
     };
