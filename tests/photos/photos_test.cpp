@@ -101,21 +101,10 @@ TEST(Photos, DecodeUprightScaledAndPremultiplied)
         ASSERT_TRUE(loadThumbnail(path, 96, img));
         EXPECT_EQ(std::max(img.width, img.height), std::min(96, std::max(c.w, c.h)));
     }
-}
-
-TEST(Photos, UnreadableFilesAreRefused)
-{
-    const std::string dir = test::freshDir("bad");
-    std::ofstream(dir + "/text.jpg") << "this is not a picture";
-    std::ofstream(dir + "/empty.png");
-    // A PNG whose header claims 30000 x 30000 pixels: refused before decoding.
-    static const char bomb[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0\0\0\0\0";
-    std::ofstream(dir + "/bomb.png", std::ios::binary) << std::string(bomb, sizeof bomb - 1);  // with its CRC
+    // Unreadable photos are the hardening tests'; a missing one is refused too.
     RGBAImage img;
-    for (const char* name : {"/text.jpg", "/empty.png", "/bomb.png", "/missing.jpg"}) {
-        EXPECT_FALSE(loadPhoto(dir + name, img)) << name;
-        EXPECT_FALSE(loadThumbnail(dir + name, 64, img)) << name;
-    }
+    EXPECT_FALSE(loadPhoto(dir + "/missing.jpg", img));
+    EXPECT_FALSE(loadThumbnail(dir + "/missing.jpg", 64, img));
 }
 
 }  // namespace
