@@ -20,8 +20,6 @@ bool renderCropFace(const RGBAImage& photo, const CropModel& m, RGBAImage& face,
     return renderer.setPhoto(photo) && renderCropFace(renderer, m, face, clipToSquare);
 }
 
-const double kPi = std::acos(-1.0);
-
 RGBAImage makePhoto(int w, int h, test::Pixel fill)
 {
     RGBAImage img{w, h, {}};
@@ -115,34 +113,6 @@ void facePoint(const CropModel& m, double px, double py, double& qx, double& qy)
 }
 
 // --- where the photo lands ---
-
-TEST(CropRender, ThePhotoStandsUprightAndTurnsCounterClockwise)
-{
-    const test::Pixel red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255};
-    RGBAImage photo = makePhoto(512, 512, white);  // quadrants as seen, rows top first
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x) {
-            put(photo, x, y, red);
-            put(photo, x + 256, y, green);
-            put(photo, x, y + 256, blue);
-        }
-    auto same = [](test::Pixel a, test::Pixel b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; };
-
-    CropModel m = modelFor(photo);
-    RGBAImage face;
-    ASSERT_TRUE(renderCropFace(photo, m, face));
-    EXPECT_TRUE(same(at(face, 20, 20), red));
-    EXPECT_TRUE(same(at(face, 235, 20), green));
-    EXPECT_TRUE(same(at(face, 20, 235), blue));
-    EXPECT_TRUE(same(at(face, 235, 235), white));
-
-    m.imRot = float(kPi / 2);  // a quarter turn counter-clockwise
-    ASSERT_TRUE(renderCropFace(photo, m, face));
-    EXPECT_TRUE(same(at(face, 20, 20), green));
-    EXPECT_TRUE(same(at(face, 20, 235), red));
-    EXPECT_TRUE(same(at(face, 235, 235), blue));
-    EXPECT_TRUE(same(at(face, 235, 20), white));
-}
 
 TEST(CropRender, AMarkerLandsWhereTheTransformSays)
 {
