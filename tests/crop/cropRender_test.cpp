@@ -39,18 +39,6 @@ test::Pixel at(const RGBAImage& img, int x, int y)
     return test::pixelAt(img, x, y);
 }
 
-// Opaque 16 x 16 blocks of unrelated colours.
-RGBAImage blockPhoto(int w, int h)
-{
-    RGBAImage img = makePhoto(w, h, {0, 0, 0, 255});
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const unsigned b = unsigned(x / 16) * 7919u + unsigned(y / 16) * 104729u;
-            put(img, x, y, {int(b * 37u & 255u), int(b * 91u >> 3 & 255u), int(b * 53u >> 5 & 255u), 255});
-        }
-    return img;
-}
-
 // Every pixel its own colour, some of them translucent (premultiplied).
 RGBAImage noisePhoto(int w, int h)
 {
@@ -239,7 +227,7 @@ TEST(CropRender, NoBitmapNoFace)
 
 TEST(CropRender, AnUndrawableTransformGivesAnEmptyFaceAndLeavesTheRendererWorking)
 {
-    const RGBAImage photo = blockPhoto(400, 400);
+    const RGBAImage photo = noisePhoto(400, 400);
     const CropModel good = modelFor(photo);
     RGBAImage expected;
     ASSERT_TRUE(renderCropFace(photo, good, expected));

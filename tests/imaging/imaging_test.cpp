@@ -93,13 +93,7 @@ const uint8_t* pixel(const RGBAImage& img, int x, int y)
 }
 
 #define EXPECT_PIXEL(img, x, y, r, g, b, a)                                                                            \
-    do {                                                                                                               \
-        const uint8_t* p_ = pixel(img, x, y);                                                                          \
-        EXPECT_EQ(p_[0], r) << "red at " << x << "," << y;                                                             \
-        EXPECT_EQ(p_[1], g) << "green at " << x << "," << y;                                                           \
-        EXPECT_EQ(p_[2], b) << "blue at " << x << "," << y;                                                            \
-        EXPECT_EQ(p_[3], a) << "alpha at " << x << "," << y;                                                           \
-    } while (0)
+    EXPECT_EQ(std::vector<int>(pixel(img, x, y), pixel(img, x, y) + 4), (std::vector<int>{r, g, b, a})) << x << "," << y
 
 TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
 {
