@@ -143,27 +143,26 @@ TEST_F(OffscreenWindow, CompositesPictureIntoLetterboxAndOverlayAbove)
     EXPECT_TRUE(isColour(at(50, 40), 0, 0, 0));         // nothing on the bars
     window_.swap();
 
-    GLint value = 0;
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), sceneTexture);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
-    EXPECT_EQ(value, GL_MODULATE);
-    glGetIntegerv(GL_MATRIX_MODE, &value);
-    EXPECT_EQ(value, GL_MODELVIEW);
+    const GLint kept[][2] = {{GL_BLEND_SRC, GL_SRC_ALPHA},
+                             {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA},
+                             {GL_TEXTURE_BINDING_2D, GLint(sceneTexture)},
+                             {GL_MATRIX_MODE, GL_MODELVIEW},
+                             {GL_MODELVIEW_STACK_DEPTH, 1},
+                             {GL_PROJECTION_STACK_DEPTH, 1}};
+    for (const auto& [name, want] : kept) {
+        GLint value = 0;
+        glGetIntegerv(GLenum(name), &value);
+        EXPECT_EQ(value, want) << std::hex << name;
+    }
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << i;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &value);
-    EXPECT_EQ(value, 1);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &value);
-    EXPECT_EQ(value, 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     glDeleteTextures(1, &overlay);
