@@ -59,19 +59,12 @@ void beginFrame(int width, int height, float r, float g, float b, float a)
     glEnableClientState(GL_VERTEX_ARRAY);
 }
 
-// A filled rectangle, or a line of the given width in white.
-void draw(GLenum mode, float x0, float y0, float x1, float y1, float r, float g, float b, float lineWidth = 1)
-{
-    const GLfloat rect[8] = {x0, y0, x0, y1, x1, y0, x1, y1}, line[4] = {x0, y0, x1, y1};
-    glLineWidth(lineWidth);
-    glColor4f(r, g, b, 1.0f);
-    glVertexPointer(2, GL_FLOAT, 0, mode == GL_LINES ? line : rect);
-    glDrawArrays(mode, 0, mode == GL_LINES ? 2 : 4);
-}
-
 void fillRect(float x0, float y0, float x1, float y1, float r, float g, float b)
 {
-    draw(GL_TRIANGLE_STRIP, x0, y0, x1, y1, r, g, b);
+    const GLfloat v[8] = {x0, y0, x0, y1, x1, y0, x1, y1};
+    glColor4f(r, g, b, 1.0f);
+    glVertexPointer(2, GL_FLOAT, 0, v);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
 class HeadlessGLES : public ::testing::Test {
@@ -159,26 +152,6 @@ TEST_F(HeadlessGLES, PresentsTopRowFirstInPlaceWithAlphaAndAtANewSize)
     EXPECT_EQ(h, 480);
     EXPECT_TRUE(near(at(319, 5), 255, 255, 255));
     EXPECT_TRUE(near(at(319, 479), 0, 0, 255));
-}
-
-TEST_F(HeadlessGLES, FourPixelLineIsFourPixelsWide)
-{
-    GLfloat range[2] = {0, 0};
-    glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
-    ASSERT_GE(range[1], 4.0f);
-    makeLayer(640, 960);
-    beginFrame(640, 960, 0.0f, 0.0f, 0.0f, 1.0f);
-    draw(GL_LINES, 320.0f, 100.0f, 320.0f, 800.0f, 1, 1, 1, 4.0f);  // vertical
-    draw(GL_LINES, 50.0f, 900.0f, 590.0f, 900.0f, 1, 1, 1, 4.0f);   // horizontal
-    presentAndRead();
-    int across = 0, down = 0;
-    for (int x = 0; x < w; ++x)
-        across += at(x, 400).r > 128 ? 1 : 0;
-    for (int y = 820; y < h; ++y)
-        down += at(300, y).r > 128 ? 1 : 0;
-    EXPECT_EQ(across, 4);
-    EXPECT_EQ(down, 4);
-    EXPECT_LT(at(320, 50).r, 128);  // nothing above the line's start
 }
 
 TEST_F(HeadlessGLES, PresentKeepsTheCallersBindings)
