@@ -1,5 +1,5 @@
 // The physics step where the committed traces do not reach: the stickyness
-// multiplier, masses of zero, and the reach of a grab.
+// multiplier and the reach of a grab.
 #include "figure/myGuy.h"
 
 #include <gtest/gtest.h>
@@ -47,21 +47,6 @@ TEST(Physics, FrictionLimitFollowsTheStickynessMultiplier)
         IntegratePhysics(g.get(), kDt, 0);
         EXPECT_EQ(g->velX[1] == 0.0f, c.grips) << "multiplier " << c.multiplier << " gravity " << c.gravityX;
     }
-}
-
-TEST(Physics, MassOfZeroFeelsNoForceAndNoGravity)
-{
-    GuyPtr g(NewGuy(-1, 1, -1.5f, 1.5f));
-    g->gravityY = -100.0f;
-    for (int i = 0; i < 50; ++i)
-        IntegratePhysics(g.get(), kDt, 0);
-    g->mass[3] = 0.0f;
-    g->velX[3] = g->velY[3] = 0.0f;
-    const float x = g->posX[3];
-    const float y = g->posY[3];
-    IntegratePhysics(g.get(), kDt, 0);
-    EXPECT_EQ(g->posX[3], x);
-    EXPECT_EQ(g->posY[3], y);
 }
 
 TEST(Physics, GrabPointsHoldTheNearestMassInReach)
