@@ -1,33 +1,10 @@
 // One frame's pure work: physics, both meshes and the beat detector.
 // The "allocs" counter must stay 0: the frame allocates nothing.
 #include "audio/audioInMeter.h"
+#include "countingAllocator.h"
 #include "figure/myGuy.h"
 
 #include <benchmark/benchmark.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace zorbel {
 namespace {
@@ -49,12 +26,12 @@ void frames(benchmark::State& state, bool clicks)
     };
     for (int i = 0; i < 600; ++i)  // stand up, and let the music be heard
         step();
-    const long before = allocations.load();
+    const long before = heapAllocations();
     for (auto _ : state) {
         step();
         benchmark::DoNotOptimize(guy->headStrip[0]);
     }
-    state.counters["allocs"] = static_cast<double>(allocations.load() - before);
+    state.counters["allocs"] = static_cast<double>(heapAllocations() - before);
     FreeGuy(guy);
 }
 

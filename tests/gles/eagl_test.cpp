@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "pixels.h"
 #include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/gles/gles.h"
@@ -14,20 +14,8 @@
 namespace zorbel {
 namespace {
 
-struct Rgba {
-    int r, g, b, a;
-};
-
-Rgba pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
-{
-    const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-    return Rgba{rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]};
-}
-
-bool near(const Rgba& p, int r, int g, int b, int tolerance = 2)
-{
-    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance;
-}
+using test::near;
+using test::pixelAt;
 
 // A framebuffer object whose colour renderbuffer gets its storage from the
 // layer, as a GL view sets itself up.
@@ -79,15 +67,6 @@ void fillRect(float x0, float y0, float x1, float y1, float r, float g, float b)
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
-void drawLine(float x0, float y0, float x1, float y1, float width)
-{
-    const GLfloat v[4] = {x0, y0, x1, y1};
-    glLineWidth(width);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glVertexPointer(2, GL_FLOAT, 0, v);
-    glDrawArrays(GL_LINES, 0, 2);
-}
-
 class HeadlessGLES : public ::testing::Test {
 protected:
     void SetUp() override
@@ -98,7 +77,28 @@ protected:
     }
     void TearDown() override { EAGLContext::setCurrentContext(nullptr); }
 
+    // A layer of width x height pixels with a view's framebuffer on it.
+    void makeLayer(int width, int height)
+    {
+        layer.setDrawableSize(width, height);
+        ASSERT_TRUE(view.create(*context_, layer));
+    }
+    // Presents what was drawn and reads the presented picture back.
+    void presentAndRead()
+    {
+        ASSERT_TRUE(context_->presentRenderbuffer(layer));
+        ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
+        ASSERT_EQ(w, layer.presentedWidth());
+        ASSERT_EQ(h, layer.presentedHeight());
+        ASSERT_EQ(rgba.size(), size_t(w) * h * 4);
+    }
+    test::Pixel at(int x, int y) const { return pixelAt(rgba, w, x, y); }
+
     std::shared_ptr<EAGLContext> context_;
+    EAGLLayer layer;
+    ViewFramebuffer view;
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
 };
 
 TEST_F(HeadlessGLES, ContextIsOpenGLES_CM_1_1)
@@ -116,136 +116,47 @@ TEST_F(HeadlessGLES, ContextIsOpenGLES_CM_1_1)
     EXPECT_EQ(glGetString(GL_VERSION), nullptr);
 }
 
-TEST_F(HeadlessGLES, PresentedPictureReadsBackTopRowFirst)
+TEST_F(HeadlessGLES, PresentsTopRowFirstInPlaceWithAlphaAndAtANewSize)
 {
-    EAGLLayer layer;
-    layer.setDrawableSize(640, 960);
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*context_, layer));
-
+    makeLayer(640, 960);
     beginFrame(640, 960, 0.0f, 0.0f, 1.0f, 1.0f);  // blue
     fillRect(0, 0, 640, 480, 1.0f, 0.0f, 0.0f);    // top half red
     fillRect(0, 0, 40, 40, 0.0f, 1.0f, 0.0f);      // green mark, top left
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    presentAndRead();
     EXPECT_EQ(layer.presentCount(), 1u);
-    EXPECT_NE(layer.presentedTexture(), 0u);
-    EXPECT_EQ(layer.presentedWidth(), 640);
-    EXPECT_EQ(layer.presentedHeight(), 960);
-    EXPECT_GT(layer.presentedMaxS(), 0.0f);
-    EXPECT_LE(layer.presentedMaxS(), 1.0f);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 960);
+    EXPECT_TRUE(near(at(10, 10), 0, 255, 0));  // first rows, left: the mark
+    EXPECT_TRUE(near(at(600, 10), 255, 0, 0));
+    EXPECT_TRUE(near(at(320, 479), 255, 0, 0));
+    EXPECT_TRUE(near(at(320, 480), 0, 0, 255));
+    EXPECT_TRUE(near(at(10, 950), 0, 0, 255));  // last rows
+    EXPECT_EQ(at(320, 900).a, 255);
 
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-    ASSERT_EQ(w, 640);
-    ASSERT_EQ(h, 960);
-    ASSERT_EQ(rgba.size(), 640u * 960u * 4u);
-    EXPECT_TRUE(near(pixelAt(rgba, w, 10, 10), 0, 255, 0));   // first rows, left: the mark
-    EXPECT_TRUE(near(pixelAt(rgba, w, 600, 10), 255, 0, 0));  // first rows, right
-    EXPECT_TRUE(near(pixelAt(rgba, w, 320, 479), 255, 0, 0));
-    EXPECT_TRUE(near(pixelAt(rgba, w, 320, 480), 0, 0, 255));
-    EXPECT_TRUE(near(pixelAt(rgba, w, 10, 950), 0, 0, 255));  // last rows
-    EXPECT_EQ(pixelAt(rgba, w, 320, 900).a, 255);
-}
-
-TEST_F(HeadlessGLES, FourPixelLineIsFourPixelsWide)
-{
-    GLfloat range[2] = {0, 0};
-    glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, range);
-    ASSERT_GE(range[1], 4.0f);
-
-    EAGLLayer layer;
-    layer.setDrawableSize(640, 960);
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*context_, layer));
-    beginFrame(640, 960, 0.0f, 0.0f, 0.0f, 1.0f);
-    drawLine(320.0f, 100.0f, 320.0f, 800.0f, 4.0f);  // vertical
-    drawLine(50.0f, 900.0f, 590.0f, 900.0f, 4.0f);   // horizontal
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
-
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-    int across = 0;
-    for (int x = 0; x < w; ++x)
-        across += pixelAt(rgba, w, x, 400).r > 128 ? 1 : 0;
-    EXPECT_EQ(across, 4);
-    int down = 0;
-    for (int y = 820; y < h; ++y)
-        down += pixelAt(rgba, w, 300, y).r > 128 ? 1 : 0;
-    EXPECT_EQ(down, 4);
-    EXPECT_LT(pixelAt(rgba, w, 320, 50).r, 128);  // nothing above the line's start
-}
-
-TEST_F(HeadlessGLES, SecondPresentReplacesTheFirst)
-{
-    EAGLLayer layer;
-    layer.setDrawableSize(64, 96);
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*context_, layer));
-    beginFrame(64, 96, 1.0f, 0.0f, 0.0f, 1.0f);
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    // A second picture of the same size updates the texture in place, alpha as rendered.
     const GLuint first = layer.presentedTexture();
-    beginFrame(64, 96, 0.0f, 1.0f, 0.0f, 1.0f);
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    beginFrame(640, 960, 0.25f, 0.5f, 0.75f, 0.5f);
+    presentAndRead();
     EXPECT_EQ(layer.presentCount(), 2u);
-    EXPECT_EQ(layer.presentedTexture(), first);  // same size: updated in place
-
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-    EXPECT_TRUE(near(pixelAt(rgba, w, 32, 48), 0, 255, 0));
-}
-
-TEST_F(HeadlessGLES, PresentKeepsAlphaAsRendered)
-{
-    EAGLLayer layer;
-    layer.setDrawableSize(32, 32);
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*context_, layer));
-    beginFrame(32, 32, 0.25f, 0.5f, 0.75f, 0.5f);
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-    const Rgba p = pixelAt(rgba, w, 5, 5);
-    EXPECT_TRUE(near(p, 64, 128, 191));
-    EXPECT_NEAR(p.a, 128, 2);
-}
-
-TEST_F(HeadlessGLES, NewDrawableSizeGivesPictureOfThatSize)
-{
-    EAGLLayer layer;
-    layer.setDrawableSize(640, 960);
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*context_, layer));
-    beginFrame(640, 960, 1.0f, 0.0f, 0.0f, 1.0f);
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
+    EXPECT_EQ(layer.presentedTexture(), first);
+    EXPECT_TRUE(near(at(5, 5), 64, 128, 191));
+    EXPECT_NEAR(at(5, 5).a, 128, 2);
 
     // Re-layout: new storage for the same renderbuffer, as a view does.
     layer.setDrawableSize(320, 480);
     ASSERT_TRUE(context_->renderbufferStorage(layer));
     beginFrame(320, 480, 0.0f, 0.0f, 1.0f, 1.0f);
     fillRect(0, 0, 320, 10, 1.0f, 1.0f, 1.0f);
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
-    EXPECT_EQ(layer.presentedWidth(), 320);
-    EXPECT_EQ(layer.presentedHeight(), 480);
-
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-    ASSERT_EQ(w, 320);
-    ASSERT_EQ(h, 480);
-    EXPECT_TRUE(near(pixelAt(rgba, w, 319, 5), 255, 255, 255));
-    EXPECT_TRUE(near(pixelAt(rgba, w, 319, 479), 0, 0, 255));
+    presentAndRead();
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 480);
+    EXPECT_TRUE(near(at(319, 5), 255, 255, 255));
+    EXPECT_TRUE(near(at(319, 479), 0, 0, 255));
 }
 
 TEST_F(HeadlessGLES, PresentKeepsTheCallersBindings)
 {
-    EAGLLayer layer;
-    layer.setDrawableSize(16, 16);
-    ViewFramebuffer view;
-    ASSERT_TRUE(view.create(*context_, layer));
+    makeLayer(16, 16);
     GLuint callerTexture = 0;
     glGenTextures(1, &callerTexture);
     glBindTexture(GL_TEXTURE_2D, callerTexture);
@@ -255,8 +166,8 @@ TEST_F(HeadlessGLES, PresentKeepsTheCallersBindings)
     glBindRenderbufferOES(GL_RENDERBUFFER_OES, otherRenderbuffer);
 
     beginFrame(16, 16, 0.0f, 1.0f, 0.0f, 1.0f);
-    ASSERT_TRUE(context_->presentRenderbuffer(layer));
-    EXPECT_EQ(layer.presentedWidth(), 16);
+    presentAndRead();
+    EXPECT_EQ(w, 16);
     GLint binding = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &binding);
     EXPECT_EQ(static_cast<GLuint>(binding), callerTexture);
@@ -264,24 +175,15 @@ TEST_F(HeadlessGLES, PresentKeepsTheCallersBindings)
     EXPECT_EQ(static_cast<GLuint>(binding), view.framebuffer);
     glGetIntegerv(GL_RENDERBUFFER_BINDING_OES, &binding);
     EXPECT_EQ(static_cast<GLuint>(binding), otherRenderbuffer);
-
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(layer.readPresentedPixels(rgba, w, h));
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &binding);
-    EXPECT_EQ(static_cast<GLuint>(binding), view.framebuffer);
-
     glDeleteTextures(1, &callerTexture);
     glDeleteRenderbuffersOES(1, &otherRenderbuffer);
 }
 
 TEST_F(HeadlessGLES, BadUseFailsWithoutCrashing)
 {
-    EAGLLayer layer;
-    std::vector<uint8_t> rgba;
-    int w = -1, h = -1;
-    EXPECT_FALSE(layer.readPresentedPixels(rgba, w, h));  // nothing presented yet
-    EXPECT_EQ(w, -1);
+    int width = -1, height = -1;
+    EXPECT_FALSE(layer.readPresentedPixels(rgba, width, height));  // nothing presented yet
+    EXPECT_EQ(width, -1);
 
     layer.setDrawableSize(-5, 10);
     EXPECT_EQ(layer.drawableWidth(), 0);
@@ -326,8 +228,6 @@ TEST(HeadlessGLESPowerOfTwo, PictureFillsASubRectangle)
         fillRect(0, 0, 100, 20, 1.0f, 0.0f, 0.0f);  // top strip red
         ASSERT_TRUE(context->presentRenderbuffer(layer));
     }
-    EXPECT_EQ(layer.presentedWidth(), 100);
-    EXPECT_EQ(layer.presentedHeight(), 150);
     EXPECT_FLOAT_EQ(layer.presentedMaxS(), 100.0f / 128.0f);
     EXPECT_FLOAT_EQ(layer.presentedMaxT(), 150.0f / 256.0f);
 

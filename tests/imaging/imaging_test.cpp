@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -9,82 +8,28 @@
 
 #include "platform/imaging/image.h"
 #include "platform/imaging/resources.h"
+#include "testHome.h"
 
 namespace zorbel {
 namespace {
 
 namespace fs = std::filesystem;
 
-// --- A PNG encoder independent of the code under test: straight RGBA,
-// stored (uncompressed) deflate blocks.
-
-uint32_t crc32(const std::string& bytes)
-{
-    uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char b : bytes) {
-        c ^= b;
-        for (int k = 0; k < 8; ++k)
-            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-    }
-    return ~c;
-}
-
-void putBE32(std::string& s, uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        s += char(v >> shift);
-}
-
-std::string chunk(const char* type, const std::string& data)
-{
-    std::string s;
-    putBE32(s, uint32_t(data.size()));
-    const std::string body = type + data;
-    s += body;
-    putBE32(s, crc32(body));
-    return s;
-}
-
-// `straight` holds w * h RGBA pixels with straight (not premultiplied) alpha.
-std::string encodePNG(int w, int h, const std::vector<uint8_t>& straight)
-{
-    std::string raw;
-    for (int y = 0; y < h; ++y) {
-        raw += char(0);  // filter: none
-        raw.append(reinterpret_cast<const char*>(&straight[size_t(y) * w * 4]), size_t(w) * 4);
-    }
-    std::string z = "\x78\x01";
-    for (size_t at = 0; at < raw.size(); at += 65535) {
-        const size_t n = std::min<size_t>(65535, raw.size() - at);
-        z += char(at + n == raw.size() ? 1 : 0);
-        z += char(n & 0xFF), z += char(n >> 8), z += char(~n & 0xFF), z += char((~n >> 8) & 0xFF);
-        z += raw.substr(at, n);
-    }
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw)
-        a = (a + c) % 65521, b = (b + a) % 65521;
-    putBE32(z, b << 16 | a);
-    std::string ihdr;
-    putBE32(ihdr, uint32_t(w));
-    putBE32(ihdr, uint32_t(h));
-    ihdr += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA
-    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", z) + chunk("IEND", "");
-}
-
+// Files in a fresh folder; PNG files written by ImageMagick, independent of
+// the code under test.
 class ImagingFiles : public ::testing::Test {
 protected:
-    void SetUp() override
+    std::string path(const char* name) const { return dir_ + "/" + name; }
+    // w x h pixels of straight (not premultiplied) RGBA.
+    void writePng(const char* name, int w, int h, const std::vector<uint8_t>& straight) const
     {
-        dir_ = fs::temp_directory_path() / ("zorbel_imaging_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
+        std::ofstream(path(name) + ".rgba", std::ios::binary)
+            .write(reinterpret_cast<const char*>(straight.data()), std::streamsize(straight.size()));
+        const std::string cmd = IM_CONVERT " -size " + std::to_string(w) + "x" + std::to_string(h) +
+                                " -depth 8 'rgba:" + path(name) + ".rgba' 'PNG32:" + path(name) + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string path(const char* name) const { return (dir_ / name).string(); }
-    void write(const char* name, const std::string& bytes) const
-    {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-    }
-    fs::path dir_;
+    const std::string dir_ = test::freshDir("imaging");
 };
 
 const uint8_t* pixel(const RGBAImage& img, int x, int y)
@@ -93,13 +38,7 @@ const uint8_t* pixel(const RGBAImage& img, int x, int y)
 }
 
 #define EXPECT_PIXEL(img, x, y, r, g, b, a)                                                                            \
-    do {                                                                                                               \
-        const uint8_t* p_ = pixel(img, x, y);                                                                          \
-        EXPECT_EQ(p_[0], r) << "red at " << x << "," << y;                                                             \
-        EXPECT_EQ(p_[1], g) << "green at " << x << "," << y;                                                           \
-        EXPECT_EQ(p_[2], b) << "blue at " << x << "," << y;                                                            \
-        EXPECT_EQ(p_[3], a) << "alpha at " << x << "," << y;                                                           \
-    } while (0)
+    EXPECT_EQ(std::vector<int>(pixel(img, x, y), pixel(img, x, y) + 4), (std::vector<int>{r, g, b, a})) << x << "," << y
 
 TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
 {
@@ -108,7 +47,7 @@ TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
         255, 0, 0,   255, /**/ 0,   255, 0,   255, /**/ 200, 100, 50, 128,  // top row
         0,   0, 255, 255, /**/ 255, 255, 255, 0,   /**/ 10,  20,  30, 255,  // bottom row
     };
-    write("pattern.png", encodePNG(3, 2, straight));
+    writePng("pattern.png", 3, 2, straight);
     RGBAImage img;
     ASSERT_TRUE(loadPNG(path("pattern.png"), img));
     ASSERT_EQ(img.width, 3);
@@ -122,19 +61,19 @@ TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
     EXPECT_PIXEL(img, 2, 1, 10, 20, 30, 255);
 }
 
-TEST_F(ImagingFiles, LoadFailsQuietlyOnMissingOrBrokenFiles)
+// Broken and lying files are the hardening tests'.
+TEST_F(ImagingFiles, LoadRefusesMissingAndOversizedFilesQuietly)
 {
+    const std::vector<uint8_t> line(10000 * 4, 255);
+    writePng("tall.png", 1, 10000, line);  // over the 8192 limit on one side only
+    writePng("wide.png", 10000, 1, line);
     RGBAImage img;
     img.width = 7;
-    EXPECT_FALSE(loadPNG(path("nothing-here.png"), img));
-    EXPECT_FALSE(loadPNG("", img));
-    write("broken.png", "\x89PNG\r\n\x1a\n not really a png");
-    EXPECT_FALSE(loadPNG(path("broken.png"), img));
-    std::string truncated = encodePNG(4, 4, std::vector<uint8_t>(64, 200));
-    truncated.resize(truncated.size() / 2);
-    write("truncated.png", truncated);
-    EXPECT_FALSE(loadPNG(path("truncated.png"), img));
+    for (const std::string& p : {path("nothing-here.png"), std::string(), path("tall.png"), path("wide.png")})
+        EXPECT_FALSE(loadPNG(p, img)) << p;
     EXPECT_EQ(img.width, 7);  // untouched on failure
+    EXPECT_TRUE(loadPNG(path("tall.png"), img, 10000)) << "a limit of its size lets it through";
+    EXPECT_EQ(img.height, 10000);
 }
 
 TEST_F(ImagingFiles, SaveThenLoadRoundTripsEveryPremultipliedPixel)

@@ -2,6 +2,7 @@
 // pixels of its rendered pictures.
 #pragma once
 
+#include "pixels.h"
 #include "platform/imaging/image.h"
 #include "platform/kit/kit.h"
 
@@ -66,32 +67,22 @@ template <typename T, typename... Args> std::shared_ptr<T> addTo(View& parent, A
     return view;
 }
 
-struct RGBA {
-    int r, g, b, a;
-};
-
-inline RGBA pixel(const RGBAImage& img, int x, int y)
-{
-    const uint8_t* p = &img.pixels[(size_t(y) * img.width + x) * 4];
-    return {p[0], p[1], p[2], p[3]};
-}
-
 // Pixels in [x0, x1) x [y0, y1) for which pred holds.
 template <typename Pred> int countPixels(const RGBAImage& img, int x0, int y0, int x1, int y1, Pred pred)
 {
     int n = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
-            n += pred(pixel(img, x, y)) ? 1 : 0;
+            n += pred(pixelAt(img, x, y)) ? 1 : 0;
     return n;
 }
 
-inline bool isTransparent(RGBA p)
+inline bool isTransparent(Pixel p)
 {
     return p.a == 0;
 }
 
-inline bool isBlue(RGBA p)
+inline bool isBlue(Pixel p)
 {
     return p.a > 200 && p.b > p.r + 60;
 }

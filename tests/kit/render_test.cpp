@@ -10,8 +10,8 @@ using test::addTo;
 using test::countPixels;
 using test::isBlue;
 using test::isTransparent;
-using test::pixel;
-using test::RGBA;
+using test::Pixel;
+using test::pixelAt;
 
 RGBAImage render(Screen& screen, int scale)
 {
@@ -20,20 +20,9 @@ RGBAImage render(Screen& screen, int scale)
     return out;
 }
 
-bool hasInk(RGBA p)
+bool hasInk(Pixel p)
 {
     return p.a > 0;
-}
-
-TEST(KitRender, EmptyScreenIsTransparent)
-{
-    Screen screen;
-    addTo<View>(screen.root(), Rect{10, 10, 100, 100});  // clear, no content
-    const RGBAImage out = render(screen, 1);
-    ASSERT_EQ(out.width, 320);
-    ASSERT_EQ(out.height, 480);
-    EXPECT_EQ(countPixels(out, 0, 0, 320, 480, hasInk), 0);
-    EXPECT_FALSE(screen.needsDisplay());
 }
 
 class KitRenderScale : public ::testing::TestWithParam<int> {};
@@ -47,16 +36,16 @@ TEST_P(KitRenderScale, TranslucentWhitePageCoversItsFrame)
     page->setAlpha(0.65f);
     const RGBAImage out = render(screen, s);
     ASSERT_EQ(out.width, 320 * s);
-    const RGBA inside = pixel(out, 20 * s, 40 * s);
+    const Pixel inside = pixelAt(out, 20 * s, 40 * s);
     EXPECT_NEAR(inside.a, 166, 1);  // 0.65 * 255
     EXPECT_EQ(inside.r, inside.a);  // premultiplied white
     EXPECT_EQ(inside.b, inside.a);
-    const RGBA lastInside = pixel(out, 120 * s - 1, 90 * s - 1);
+    const Pixel lastInside = pixelAt(out, 120 * s - 1, 90 * s - 1);
     EXPECT_NEAR(lastInside.a, 166, 1);
-    EXPECT_TRUE(isTransparent(pixel(out, 20 * s - 1, 40 * s)));
-    EXPECT_TRUE(isTransparent(pixel(out, 20 * s, 40 * s - 1)));
-    EXPECT_TRUE(isTransparent(pixel(out, 120 * s, 60 * s)));
-    EXPECT_TRUE(isTransparent(pixel(out, 60 * s, 90 * s)));
+    EXPECT_TRUE(isTransparent(pixelAt(out, 20 * s - 1, 40 * s)));
+    EXPECT_TRUE(isTransparent(pixelAt(out, 20 * s, 40 * s - 1)));
+    EXPECT_TRUE(isTransparent(pixelAt(out, 120 * s, 60 * s)));
+    EXPECT_TRUE(isTransparent(pixelAt(out, 60 * s, 90 * s)));
     EXPECT_EQ(countPixels(out, 0, 0, out.width, out.height, hasInk), 100 * 50 * s * s);
 }
 
@@ -70,10 +59,10 @@ TEST_P(KitRenderScale, AlphaFadesAViewWithItsSubviewsAsOne)
     auto card = addTo<View>(*page, Rect{50, 50, 20, 20});
     card->setBackgroundColor(Color::black());
     const RGBAImage out = render(screen, s);
-    const RGBA onCard = pixel(out, 60 * s, 60 * s);
+    const Pixel onCard = pixelAt(out, 60 * s, 60 * s);
     EXPECT_NEAR(onCard.a, 128, 1);  // not 0.75: the card covers the page within the group
     EXPECT_EQ(onCard.r, 0);
-    const RGBA onPage = pixel(out, 10 * s, 10 * s);
+    const Pixel onPage = pixelAt(out, 10 * s, 10 * s);
     EXPECT_NEAR(onPage.a, 128, 1);
     EXPECT_EQ(onPage.r, onPage.a);
 }
@@ -89,7 +78,7 @@ TEST_P(KitRenderScale, LabelTextStaysInsideItsFrame)
     EXPECT_GT(ink, 60 * s * s);
     EXPECT_EQ(countPixels(out, 0, 0, out.width, out.height, hasInk), ink);
     // Black text, vertically centred: as much ink above the middle as below, roughly.
-    EXPECT_GT(countPixels(out, 40 * s, 100 * s, 240 * s, 130 * s, [](RGBA p) { return p.a > 200 && p.r < 60; }), 0);
+    EXPECT_GT(countPixels(out, 40 * s, 100 * s, 240 * s, 130 * s, [](Pixel p) { return p.a > 200 && p.r < 60; }), 0);
     const int top = countPixels(out, 40 * s, 100 * s, 240 * s, 115 * s, hasInk);
     EXPECT_GT(top, ink / 4);
     EXPECT_LT(top, ink * 3 / 4);
@@ -103,7 +92,7 @@ std::pair<int, int> inkColumns(const RGBAImage& img, int y0, int y1)
     int first = img.width, last = -1;
     for (int y = y0; y < y1; ++y)
         for (int x = 0; x < img.width; ++x)
-            if (hasInk(pixel(img, x, y))) {
+            if (hasInk(pixelAt(img, x, y))) {
                 first = std::min(first, x);
                 last = std::max(last, x);
             }
@@ -173,7 +162,7 @@ TEST(KitRender, ImageViewShowsItsImageUprightAndScaled)
     EXPECT_FLOAT_EQ(view->frame().width, 2);
     view->setFrame({100, 100, 40, 40});
     const RGBAImage out = render(screen, 2);
-    auto at = [&](int x, int y) { return pixel(out, 2 * x, 2 * y); };
+    auto at = [&](int x, int y) { return pixelAt(out, 2 * x, 2 * y); };
     EXPECT_GT(at(105, 105).r, 200);  // top left: red
     EXPECT_LT(at(105, 105).g, 50);
     EXPECT_GT(at(135, 105).g, 200);  // top right: green
@@ -199,21 +188,25 @@ TEST(KitRender, MaskedImageShowsWhereTheMaskIsDark)
     Screen screen;
     addTo<Masked>(screen.root(), Rect{100, 100, 40, 40});
     const RGBAImage out = render(screen, 1);
-    EXPECT_EQ(pixel(out, 105, 105).a, 255);
-    EXPECT_GT(pixel(out, 105, 105).r, 200);
-    EXPECT_EQ(pixel(out, 135, 105).a, 0);
-    EXPECT_EQ(pixel(out, 135, 135).a, 0);
-    EXPECT_GT(pixel(out, 105, 135).b, 200);
+    EXPECT_EQ(pixelAt(out, 105, 105).a, 255);
+    EXPECT_GT(pixelAt(out, 105, 105).r, 200);
+    EXPECT_EQ(pixelAt(out, 135, 105).a, 0);
+    EXPECT_EQ(pixelAt(out, 135, 135).a, 0);
+    EXPECT_GT(pixelAt(out, 105, 135).b, 200);
 }
 
-TEST(KitRender, MalformedImagesAndSizesDrawNothing)
+TEST(KitRender, ClearViewsMalformedImagesAndSizesDrawNothing)
 {
     Screen screen;
+    addTo<View>(screen.root(), Rect{10, 10, 100, 100});  // clear, no content
     auto broken = std::make_shared<RGBAImage>(RGBAImage{4, 4, std::vector<uint8_t>(10, 255)});
     addTo<ImageView>(screen.root(), broken)->setFrame({0, 0, 50, 50});
     RGBAImage out;
     screen.render(320, 480, out);
+    ASSERT_EQ(out.width, 320);
+    ASSERT_EQ(out.height, 480);
     EXPECT_EQ(countPixels(out, 0, 0, 320, 480, hasInk), 0);
+    EXPECT_FALSE(screen.needsDisplay());
     screen.render(0, -5, out);
     EXPECT_EQ(out.width, 0);
     EXPECT_TRUE(out.pixels.empty());
@@ -242,12 +235,12 @@ TEST(KitRender, ControlsShowTheirState)
     const RGBAImage normal = render(screen, 2);
 
     // A white button with a blue title; blue when pressed.
-    EXPECT_EQ(pixel(normal, 2 * 25, 2 * 40).a, 255);
-    EXPECT_GT(pixel(normal, 2 * 25, 2 * 40).r, 240);
+    EXPECT_EQ(pixelAt(normal, 2 * 25, 2 * 40).a, 255);
+    EXPECT_GT(pixelAt(normal, 2 * 25, 2 * 40).r, 240);
     EXPECT_GT(countPixels(normal, 40, 40, 280, 120, isBlue), 30);
     screen.dispatch(TouchPhase::Began, {{1, {80, 40}}});
     const RGBAImage pressed = render(screen, 2);
-    EXPECT_TRUE(isBlue(pixel(pressed, 2 * 25, 2 * 40)));
+    EXPECT_TRUE(isBlue(pixelAt(pressed, 2 * 25, 2 * 40)));
     screen.dispatch(TouchPhase::Cancelled, {{1, {80, 40}}});
 
     // Switches: the "on" one is blue left of its knob, the "off" one not at all.
@@ -258,7 +251,7 @@ TEST(KitRender, ControlsShowTheirState)
     auto trackBlue = [&](int x0, int x1) { return countPixels(normal, 2 * x0, 2 * 203, 2 * x1, 2 * 204, isBlue); };
     EXPECT_GT(trackBlue(40, 110), 100);
     EXPECT_EQ(trackBlue(150, 230), 0);
-    EXPECT_GT(countPixels(normal, 2 * 150, 2 * 203, 2 * 230, 2 * 204, [](RGBA p) { return p.a > 200; }), 100);
+    EXPECT_GT(countPixels(normal, 2 * 150, 2 * 203, 2 * 230, 2 * 204, [](Pixel p) { return p.a > 200; }), 100);
 }
 
 }  // namespace

@@ -6,44 +6,31 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <string>
+#include <vector>
 
 namespace zorbel {
 namespace {
 
 constexpr double kTick = 1.0 / 60.0;
 
-// --- m/s^2 from SDL to g on the phone's axes ---
-
-TEST(SdlAccelConversion, UprightAndFlatMatchThePhone)
+TEST(SdlAccelConversion, MetresPerSecondSquaredBecomeGOnThePhonesAxes)
 {
-    const float upright[3] = {0.0f, 9.80665f, 0.0f};
-    const float flatOnBack[3] = {0.0f, 0.0f, 9.80665f};
-    const Reading u = readingFromSdlAccel(upright);
-    const Reading f = readingFromSdlAccel(flatOnBack);
-    EXPECT_NEAR(u.y, -1.0, 1e-6);
-    EXPECT_EQ(u.x, 0.0);
-    EXPECT_EQ(u.z, 0.0);
-    EXPECT_NEAR(f.z, -1.0, 1e-6);
-}
-
-TEST(SdlAccelConversion, EachAxisKeepsItsPlaceAndFlipsSign)
-{
-    const float ms2[3] = {9.80665f, -19.6133f, 4.903325f};
-    const Reading r = readingFromSdlAccel(ms2);
-    EXPECT_NEAR(r.x, -1.0, 1e-6);
-    EXPECT_NEAR(r.y, 2.0, 1e-6);
-    EXPECT_NEAR(r.z, -0.5, 1e-6);
-}
-
-TEST(SdlAccelConversion, NonFiniteValuesPassThrough)
-{
-    const float inf = std::numeric_limits<float>::infinity();
-    const float ms2[3] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf};
-    const Reading r = readingFromSdlAccel(ms2);
-    EXPECT_TRUE(std::isnan(r.x));
-    EXPECT_EQ(r.y, -std::numeric_limits<double>::infinity());
-    EXPECT_EQ(r.z, std::numeric_limits<double>::infinity());
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float ms2[3];
+        double x, y, z;
+    } cases[] = {
+        {{0, 9.80665f, 0}, 0, -1, 0},                           // upright
+        {{0, 0, 9.80665f}, 0, 0, -1},                           // flat on its back
+        {{9.80665f, -19.6133f, 4.903325f}, -1, 2, -0.5},        // each axis keeps its place, sign flipped
+        {{nan, inf, -inf}, std::nan(""), -HUGE_VAL, HUGE_VAL},  // passed on for the app to refuse
+    };
+    for (const auto& c : cases) {
+        const Reading r = readingFromSdlAccel(c.ms2);
+        for (auto [got, want] : {std::pair{r.x, c.x}, {r.y, c.y}, {r.z, c.z}})
+            EXPECT_TRUE(std::isnan(want) ? std::isnan(got) : got == want || std::fabs(got - want) < 1e-6)
+                << got << " for " << want;
+    }
 }
 
 // --- the Accelerometer on a machine with no motion devices ---
@@ -61,26 +48,11 @@ SDL_Event keyEvent(bool down, SDL_Keycode sym, bool repeat = false)
     return e;
 }
 
-SDL_Event controllerEvent(Uint32 type, Sint32 which)
+Reading poll(Accelerometer& acc, double dt)
 {
-    SDL_Event e;
-    SDL_zero(e);
-    e.type = type;
-    e.cdevice.type = type;
-    e.cdevice.which = which;
-    return e;
-}
-
-struct Sample {
-    bool ok = false;
-    double x = 0.0, y = 0.0, z = 0.0;
-};
-
-Sample poll(Accelerometer& acc, double dt)
-{
-    Sample s;
-    s.ok = acc.poll(dt, s.x, s.y, s.z);
-    return s;
+    Reading r;
+    EXPECT_TRUE(acc.poll(dt, r.x, r.y, r.z));
+    return r;
 }
 
 class AccelerometerKeyboard : public ::testing::Test {
@@ -102,47 +74,43 @@ protected:
     Accelerometer acc;
 };
 
-TEST_F(AccelerometerKeyboard, PicksTheKeyboardAndReadsUpright)
+TEST_F(AccelerometerKeyboard, KeysTurnLayAndStraightenThePhone)
 {
-    EXPECT_EQ(acc.source(), Accelerometer::Source::keyboard);
-    EXPECT_STREQ(acc.sourceName(), "keyboard");
-    const Sample s = poll(acc, kTick);
-    EXPECT_TRUE(s.ok);
-    EXPECT_EQ(s.x, 0.0);
-    EXPECT_EQ(s.y, -1.0);
-    EXPECT_EQ(s.z, 0.0);
-}
-
-TEST_F(AccelerometerKeyboard, RightArrowTurnsWhileHeld)
-{
-    acc.handleEvent(keyEvent(true, SDLK_RIGHT));
-    Sample s = poll(acc, 0.75);
-    EXPECT_NEAR(s.x, 1.0, 1e-9);
-    EXPECT_NEAR(s.y, 0.0, 1e-9);
-
-    acc.handleEvent(keyEvent(false, SDLK_RIGHT));
-    s = poll(acc, 1.0);
-    EXPECT_NEAR(s.x, 1.0, 1e-9);
-}
-
-TEST_F(AccelerometerKeyboard, BothArrowsHeldCancelUntilOneIsReleased)
-{
-    acc.handleEvent(keyEvent(true, SDLK_LEFT));
-    acc.handleEvent(keyEvent(true, SDLK_RIGHT));
-    EXPECT_EQ(poll(acc, 0.5).y, -1.0);
-    acc.handleEvent(keyEvent(false, SDLK_RIGHT));
-    EXPECT_NEAR(poll(acc, 0.25).x, -0.5, 1e-9);
-}
-
-TEST_F(AccelerometerKeyboard, UpLaysItBackAndDownBringsItUp)
-{
-    acc.handleEvent(keyEvent(true, SDLK_UP));
-    EXPECT_NEAR(poll(acc, 2.0).z, -1.0, 1e-9);
-    acc.handleEvent(keyEvent(false, SDLK_UP));
-    acc.handleEvent(keyEvent(true, SDLK_DOWN));
-    const Sample s = poll(acc, 0.5);
-    EXPECT_NEAR(s.z, -std::sqrt(0.5), 1e-9);
-    EXPECT_NEAR(s.y, -std::sqrt(0.5), 1e-9);
+    // A key pressed (+) or released (-), or a poll after some seconds (key 0).
+    struct Step {
+        SDL_Keycode key;
+        double downOrSeconds;
+    };
+    const SDL_Keycode L = SDLK_LEFT, R = SDLK_RIGHT, U = SDLK_UP, D = SDLK_DOWN, H = SDLK_HOME;
+    const double h = std::sqrt(0.5);
+    const struct {
+        const char* what;
+        bool started;
+        std::vector<Step> steps;
+        double x, y, z;
+    } cases[] = {
+        {"right turns while held", true, {{R, 1}, {0, 0.75}, {R, -1}, {0, 1.0}}, 1, 0, 0},
+        {"keys work before start", false, {{R, 1}, {0, 0.75}}, 1, 0, 0},
+        {"both arrows cancel", true, {{L, 1}, {R, 1}, {0, 0.5}, {R, -1}, {0, 0.25}}, -0.5, -std::sqrt(0.75), 0},
+        {"up lays back, down brings up", true, {{U, 1}, {0, 2.0}, {U, -1}, {D, 1}, {0, 0.5}}, 0, -h, -h},
+        {"home", true, {{L, 1}, {U, 1}, {0, 0.5}, {L, -1}, {U, -1}, {H, 1}, {0, kTick}}, 0, -1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Accelerometer fresh;
+        if (c.started)
+            fresh.start();
+        Reading r;
+        for (const Step& s : c.steps) {
+            if (s.key)
+                fresh.handleEvent(keyEvent(s.downOrSeconds > 0, s.key));
+            else
+                r = poll(fresh, s.downOrSeconds);
+        }
+        EXPECT_NEAR(r.x, c.x, 1e-9);
+        EXPECT_NEAR(r.y, c.y, 1e-9);
+        EXPECT_NEAR(r.z, c.z, 1e-9);
+    }
 }
 
 TEST_F(AccelerometerKeyboard, SpaceShakesButKeyRepeatDoesNot)
@@ -157,42 +125,19 @@ TEST_F(AccelerometerKeyboard, SpaceShakesButKeyRepeatDoesNot)
     EXPECT_EQ(poll(acc, kTick).y, -1.0);
 }
 
-TEST_F(AccelerometerKeyboard, HomePutsItBackUpright)
-{
-    acc.handleEvent(keyEvent(true, SDLK_LEFT));
-    acc.handleEvent(keyEvent(true, SDLK_UP));
-    poll(acc, 0.5);
-    acc.handleEvent(keyEvent(false, SDLK_LEFT));
-    acc.handleEvent(keyEvent(false, SDLK_UP));
-    acc.handleEvent(keyEvent(true, SDLK_HOME));
-    const Sample s = poll(acc, kTick);
-    EXPECT_EQ(s.x, 0.0);
-    EXPECT_EQ(s.y, -1.0);
-    EXPECT_EQ(s.z, 0.0);
-}
-
 TEST_F(AccelerometerKeyboard, UnknownControllerEventsLeaveTheKeyboardInCharge)
 {
-    acc.handleEvent(controllerEvent(SDL_CONTROLLERDEVICEADDED, 42));
-    acc.handleEvent(controllerEvent(SDL_CONTROLLERDEVICEREMOVED, 42));
-    acc.handleEvent(controllerEvent(SDL_CONTROLLERDEVICEADDED, -1));
+    for (auto [type, which] : {std::pair{SDL_CONTROLLERDEVICEADDED, 42},
+                               {SDL_CONTROLLERDEVICEREMOVED, 42},
+                               {SDL_CONTROLLERDEVICEADDED, -1}}) {
+        SDL_Event e;
+        SDL_zero(e);
+        e.type = e.cdevice.type = type;
+        e.cdevice.which = which;
+        acc.handleEvent(e);
+    }
     EXPECT_STREQ(acc.sourceName(), "keyboard");
-    EXPECT_TRUE(poll(acc, kTick).ok);
-}
-
-TEST(AccelerometerUnstarted, KeysWorkBeforeStart)
-{
-    Accelerometer acc;
-    EXPECT_STREQ(acc.sourceName(), "keyboard");
-    acc.handleEvent(keyEvent(true, SDLK_RIGHT));
-    EXPECT_NEAR(poll(acc, 0.75).x, 1.0, 1e-9);
-}
-
-TEST(AccelerometerKeysHelp, NamesEveryKey)
-{
-    const std::string help = Accelerometer::keysHelp();
-    for (const char* key : {"Left", "Right", "Up", "Down", "Space", "Home"})
-        EXPECT_NE(help.find(key), std::string::npos) << key;
+    poll(acc, kTick);
 }
 
 }  // namespace

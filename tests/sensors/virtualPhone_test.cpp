@@ -4,115 +4,76 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace zorbel {
 namespace {
 
 constexpr double kTick = 1.0 / 60.0;
-constexpr double kEps = 1e-9;
 const double kHalfRoot2 = std::sqrt(0.5);
+const double kRoot3Half = std::sqrt(0.75);
 
-// Advances in 60 Hz ticks, as the app's timer does.
-Reading advanceTicks(VirtualPhone& phone, int ticks)
+// Keys held for a while: turning and laying directions, then seconds.
+struct Hold {
+    int turn, lay;
+    double seconds;
+};
+
+struct Tilt {
+    const char* what;
+    std::vector<Hold> holds;
+    double x, y, z;          // the last reading, g
+    double turnDeg, layDeg;  // where the phone ends
+};
+
+void PrintTo(const Tilt& t, std::ostream* os)
 {
+    *os << t.what;
+}
+
+class VirtualPhoneTilt : public ::testing::TestWithParam<Tilt> {};
+
+TEST_P(VirtualPhoneTilt, ReadsGravityOnThePhonesAxes)
+{
+    const Tilt& t = GetParam();
+    VirtualPhone phone;
     Reading r;
-    for (int i = 0; i < ticks; ++i)
-        r = phone.advance(kTick);
-    return r;
+    for (const Hold& h : t.holds) {
+        phone.setTurning(h.turn);
+        phone.setLaying(h.lay);
+        r = phone.advance(h.seconds);
+    }
+    EXPECT_NEAR(r.x, t.x, 1e-9);
+    EXPECT_NEAR(r.y, t.y, 1e-9);
+    EXPECT_NEAR(r.z, t.z, 1e-9);
+    EXPECT_NEAR(phone.turnDegrees(), t.turnDeg, 1e-9);
+    EXPECT_NEAR(phone.layDegrees(), t.layDeg, 1e-9);
 }
 
-void expectReading(const Reading& r, double x, double y, double z, double eps = kEps)
-{
-    EXPECT_NEAR(r.x, x, eps);
-    EXPECT_NEAR(r.y, y, eps);
-    EXPECT_NEAR(r.z, z, eps);
-}
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
 
-// --- turning and laying ---
-
-TEST(VirtualPhoneTilt, UprightReadsExactlyMinusOneOnY)
-{
-    VirtualPhone phone;
-    const Reading r = phone.advance(kTick);
-    EXPECT_EQ(r.x, 0.0);
-    EXPECT_EQ(r.y, -1.0);
-    EXPECT_EQ(r.z, 0.0);
-}
-
-TEST(VirtualPhoneTilt, TurningRightPutsGravityOnPositiveX)
-{
-    VirtualPhone phone;
-    phone.setTurning(+1);
-    const Reading r = advanceTicks(phone, 45);  // 0.75 s at 120 deg/s = 90 degrees
-    EXPECT_NEAR(phone.turnDegrees(), 90.0, 1e-9);
-    expectReading(r, 1.0, 0.0, 0.0);
-}
-
-TEST(VirtualPhoneTilt, TurningLeftPutsGravityOnNegativeX)
-{
-    VirtualPhone phone;
-    phone.setTurning(-1);
-    expectReading(phone.advance(0.25), -0.5, -std::sqrt(0.75), 0.0);
-}
-
-TEST(VirtualPhoneTilt, TurnsUpsideDownAndWrapsPast180)
-{
-    VirtualPhone phone;
-    phone.setTurning(+1);
-    expectReading(phone.advance(1.5), 0.0, 1.0, 0.0);  // 180 degrees: upside down
-    const Reading r = phone.advance(0.5);              // 240 degrees
-    EXPECT_NEAR(phone.turnDegrees(), -120.0, 1e-9);
-    expectReading(r, -std::sqrt(0.75), 0.5, 0.0);
-}
-
-TEST(VirtualPhoneTilt, StopsTurningWhenReleased)
-{
-    VirtualPhone phone;
-    phone.setTurning(+1);
-    phone.advance(0.25);
-    phone.setTurning(0);
-    expectReading(phone.advance(2.0), 0.5, -std::sqrt(0.75), 0.0);
-}
-
-TEST(VirtualPhoneTilt, LayingFlatClampsAtNinetyAndComesBackUp)
-{
-    VirtualPhone phone;
-    phone.setLaying(+1);
-    expectReading(phone.advance(0.5), 0.0, -kHalfRoot2, -kHalfRoot2);
-    expectReading(phone.advance(3.0), 0.0, 0.0, -1.0);
-    EXPECT_EQ(phone.layDegrees(), 90.0);
-
-    phone.setLaying(-1);
-    phone.advance(0.5);
-    EXPECT_NEAR(phone.layDegrees(), 45.0, 1e-9);
-    const Reading r = phone.advance(3.0);
-    EXPECT_EQ(phone.layDegrees(), 0.0);
-    EXPECT_EQ(r.y, -1.0);
-}
-
-TEST(VirtualPhoneTilt, TurnAndLayCombine)
-{
-    VirtualPhone phone;
-    phone.setTurning(+1);
-    phone.setLaying(+1);
-    phone.advance(0.5);  // 60 degrees turned, 45 laid
-    phone.setTurning(0);
-    phone.setLaying(0);
-    const Reading r = phone.advance(kTick);
-    expectReading(r, std::sqrt(0.75) * kHalfRoot2, -0.5 * kHalfRoot2, -kHalfRoot2);
-    EXPECT_NEAR(r.x * r.x + r.y * r.y + r.z * r.z, 1.0, kEps);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Holds, VirtualPhoneTilt,
+    ::testing::Values(
+        Tilt{"upright", {{0, 0, kTick}}, 0, -1, 0, 0, 0},
+        Tilt{"right 90", {{1, 0, 0.75}}, 1, 0, 0, 90, 0},  // 120 degrees a second
+        Tilt{"left 30", {{-1, 0, 0.25}}, -0.5, -kRoot3Half, 0, -30, 0},
+        Tilt{"upside down", {{1, 0, 1.5}}, 0, 1, 0, 180, 0},
+        Tilt{"wraps past 180", {{1, 0, 2.0}}, -kRoot3Half, 0.5, 0, -120, 0},
+        Tilt{"stops when released", {{1, 0, 0.25}, {0, 0, 2.0}}, 0.5, -kRoot3Half, 0, 30, 0},
+        Tilt{"laid back 45", {{0, 1, 0.5}}, 0, -kHalfRoot2, -kHalfRoot2, 0, 45},  // 90 a second
+        Tilt{"flat at most", {{0, 1, 3.0}}, 0, 0, -1, 0, 90},
+        Tilt{"coming up", {{0, 1, 3.0}, {0, -1, 0.5}}, 0, -kHalfRoot2, -kHalfRoot2, 0, 45},
+        Tilt{"upright at most", {{0, 1, 0.5}, {0, -1, 3.0}}, 0, -1, 0, 0, 0},
+        Tilt{"turned and laid", {{1, 1, 0.5}, {0, 0, kTick}}, 0.612372436, -0.353553391, -kHalfRoot2, 60, 45},
+        Tilt{"large directions count as one", {{7, -3, 0.75}}, 1, 0, 0, 90, 0},
+        Tilt{"negative step", {{1, 1, -1.0}}, 0, -1, 0, 0, 0}, Tilt{"NaN step", {{1, 1, kNaN}}, 0, -1, 0, 0, 0},
+        Tilt{"infinite step", {{1, 1, kInf}}, 0, -1, 0, 0, 0}));
 
 // --- shaking ---
 
 constexpr int kShakeTicks = 10;  // 10 ticks of 1/60 s outlast the 0.15 s shake
-
-// Component of r along the phone's gravity: below zero means the net pull
-// points up the world, which throws the figure off the floor.
-double alongGravity(const Reading& r, const Reading& g)
-{
-    return r.x * g.x + r.y * g.y + r.z * g.z;
-}
 
 TEST(VirtualPhoneShake, KicksAgainstGravityAtAnyTurn)
 {
@@ -122,13 +83,15 @@ TEST(VirtualPhoneShake, KicksAgainstGravityAtAnyTurn)
         phone.advance(seconds);
         phone.setTurning(0);
         const Reading g = gravityFor(phone.turnDegrees(), 0.0);
-
         phone.shake();
+        // The component along gravity: below zero the net pull points up and
+        // throws the figure off the floor.
         double least = 1.0, most = 1.0;
         for (int i = 0; i < kShakeTicks; ++i) {
-            const double a = alongGravity(phone.advance(kTick), g);
-            least = std::min(least, a);
-            most = std::max(most, a);
+            const Reading r = phone.advance(kTick);
+            const double along = r.x * g.x + r.y * g.y + r.z * g.z;
+            least = std::min(least, along);
+            most = std::max(most, along);
         }
         SCOPED_TRACE(phone.turnDegrees());
         EXPECT_LT(least, -1.0);  // a hop: over a g of net lift
@@ -136,31 +99,22 @@ TEST(VirtualPhoneShake, KicksAgainstGravityAtAnyTurn)
     }
 }
 
-TEST(VirtualPhoneShake, DiesOutCompletelyAfterItsDuration)
+TEST(VirtualPhoneShake, DiesOutAfterItsDurationEvenInOneLongStep)
 {
-    VirtualPhone phone;
-    phone.shake();
-    EXPECT_TRUE(phone.shaking());
-    const Reading during = phone.advance(2 * kTick);
-    EXPECT_NE(during.x, 0.0);
-    EXPECT_NE(during.y, -1.0);
-
-    advanceTicks(phone, kShakeTicks);
-    EXPECT_FALSE(phone.shaking());
-    const Reading after = phone.advance(kTick);
-    EXPECT_EQ(after.x, 0.0);
-    EXPECT_EQ(after.y, -1.0);
-    EXPECT_EQ(after.z, 0.0);
-}
-
-TEST(VirtualPhoneShake, OneLongStepStillFeelsIt)
-{
-    VirtualPhone phone;
-    phone.shake();
-    const Reading r = phone.advance(0.2);  // longer than the whole shake
-    EXPECT_GT(std::hypot(r.x, r.y + 1.0), 0.1);
-    EXPECT_FALSE(phone.shaking());
-    EXPECT_EQ(phone.advance(kTick).y, -1.0);
+    for (double step : {2 * kTick, 0.2}) {
+        VirtualPhone phone;
+        phone.shake();
+        EXPECT_TRUE(phone.shaking());
+        const Reading during = phone.advance(step);
+        EXPECT_GT(std::hypot(during.x, during.y + 1.0), 0.1) << step;
+        for (int i = 0; i < kShakeTicks; ++i)
+            phone.advance(kTick);
+        EXPECT_FALSE(phone.shaking());
+        const Reading after = phone.advance(kTick);
+        EXPECT_EQ(after.x, 0.0);
+        EXPECT_EQ(after.y, -1.0);
+        EXPECT_EQ(after.z, 0.0);
+    }
 }
 
 TEST(VirtualPhoneShake, SuccessiveShakesLeanToOppositeSides)
@@ -168,14 +122,13 @@ TEST(VirtualPhoneShake, SuccessiveShakesLeanToOppositeSides)
     VirtualPhone phone;
     phone.shake();
     const double first = phone.advance(kTick).x;
-    advanceTicks(phone, kShakeTicks);
+    for (int i = 0; i < kShakeTicks; ++i)
+        phone.advance(kTick);
     phone.shake();
     const double second = phone.advance(kTick).x;
     EXPECT_NE(first, 0.0);
     EXPECT_EQ(std::signbit(first), !std::signbit(second));
 }
-
-// --- reset and bad input ---
 
 TEST(VirtualPhoneReset, BackUprightWithNoShakeButKeysStillHeld)
 {
@@ -192,33 +145,9 @@ TEST(VirtualPhoneReset, BackUprightWithNoShakeButKeysStillHeld)
     EXPECT_EQ(r.x, 0.0);
     EXPECT_EQ(r.y, -1.0);
     EXPECT_EQ(r.z, 0.0);
-
-    // Keys still held after Home keep moving the phone from upright.
-    phone.advance(0.25);
+    phone.advance(0.25);  // keys still held after Home move the phone from upright
     EXPECT_NEAR(phone.turnDegrees(), 30.0, 1e-9);
     EXPECT_NEAR(phone.layDegrees(), 22.5, 1e-9);
-}
-
-TEST(VirtualPhoneBadInput, BadTimeStepsMoveNothing)
-{
-    VirtualPhone phone;
-    phone.setTurning(+1);
-    phone.setLaying(+1);
-    for (double dt : {-1.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
-        const Reading r = phone.advance(dt);
-        EXPECT_EQ(r.x, 0.0);
-        EXPECT_EQ(r.y, -1.0);
-    }
-}
-
-TEST(VirtualPhoneBadInput, LargeDirectionsCountAsOneStep)
-{
-    VirtualPhone phone;
-    phone.setTurning(7);
-    phone.setLaying(-3);
-    phone.advance(0.75);
-    EXPECT_NEAR(phone.turnDegrees(), 90.0, 1e-9);
-    EXPECT_EQ(phone.layDegrees(), 0.0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Reading rendered scene pictures: colour classes and world-to-pixel maps for
-// a picture of the board (world x -1..1, y -1.5..1.5), rows top first.
+// Reading rendered pictures (RGBA bytes, rows top first): one pixel, colour
+// classes, and world-to-pixel maps for a picture of the board (world x -1..1,
+// y -1.5..1.5).
 #pragma once
 
 #include <cmath>
@@ -12,6 +13,24 @@ namespace zorbel::test {
 struct Pixel {
     int r, g, b, a;
 };
+
+inline Pixel pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
+{
+    const uint8_t* p = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4];
+    return {p[0], p[1], p[2], p[3]};
+}
+
+// Of a picture with `width` and `pixels` (an RGBAImage).
+template <typename Image> Pixel pixelAt(const Image& img, int x, int y)
+{
+    return pixelAt(img.pixels, img.width, x, y);
+}
+
+// Red, green and blue each within `tolerance` of (r, g, b).
+inline bool near(const Pixel& p, int r, int g, int b, int tolerance = 2)
+{
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance;
+}
 
 inline bool isChalk(const Pixel& p)
 {
@@ -38,11 +57,7 @@ struct Picture {
     int height = 0;
     std::vector<uint8_t> rgba;
 
-    Pixel at(int x, int y) const
-    {
-        const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
-        return {p[0], p[1], p[2], p[3]};
-    }
+    Pixel at(int x, int y) const { return pixelAt(rgba, width, x, y); }
 
     // World units to pixels.
     void toPixel(float wx, float wy, int& px, int& py) const

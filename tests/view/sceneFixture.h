@@ -66,6 +66,16 @@ protected:
 
     Pixel at(int x, int y) const { return picture.at(x, y); }
 
+    // One finger at (x, y), view points, through the GL view's handlers.
+    void began(float x, float y) { touch(&EAGLView::touchesBegan, x, y); }
+    void moved(float x, float y) { touch(&EAGLView::touchesMoved, x, y); }
+    void ended(float x, float y) { touch(&EAGLView::touchesEnded, x, y); }
+    void touch(void (EAGLView::*phase)(const TouchPoint*, int), float x, float y)
+    {
+        const TouchPoint p{x, y};
+        (view.get()->*phase)(&p, 1);
+    }
+
     // Counts the pixels within `radius` of (cx, cy) that satisfy pred.
     template <typename Pred> int countNear(int cx, int cy, int radius, Pred pred) const
     {

@@ -6,15 +6,12 @@
 namespace zorbel::test {
 namespace {
 
-void touch(EAGLView& view, void (EAGLView::*phase)(const TouchPoint*, int), float x, float y)
+// Standing after 400 frames: the board fills the frame, chalk lies along the
+// limbs and nowhere else, the info icon sits in its corner. Then a tacked hand
+// shows a yellow tack, and the tack tool shows only while a grab is free.
+TEST_F(SceneTest, BoardChalkIconTacksAndTheTackTool)
 {
-    const TouchPoint p{x, y};
-    (view.*phase)(&p, 1);
-}
-
-TEST_F(SceneTest, BlackboardFillsTheWholeFrame)
-{
-    frames(1);
+    frames(400);
     grab();
     int board = 0;
     for (int y = 0; y < height; ++y)
@@ -25,20 +22,14 @@ TEST_F(SceneTest, BlackboardFillsTheWholeFrame)
         EXPECT_TRUE(isBoard(at(y, y)));
         EXPECT_TRUE(isBoard(at(width - 1 - y, y)));
     }
-}
 
-TEST_F(SceneTest, ChalkLiesAlongTheLimbsAndNowhereElse)
-{
-    frames(400);
-    grab();
     const float* body[] = {guy->legsStrip,  guy->armsStrip,  guy->foot1Strip, guy->foot2Strip,
                            guy->hand1Strip, guy->hand2Strip, guy->headStrip,  guy->eye1Strip,
                            guy->eye2Strip,  guy->noseStrip,  guy->mouthStrip};
     const int counts[] = {guy->legsStripN,  guy->armsStripN,  guy->foot1StripN, guy->foot2StripN,
                           guy->hand1StripN, guy->hand2StripN, guy->headStripN,  guy->eye1StripN,
                           guy->eye2StripN,  guy->noseStripN,  guy->mouthStripN};
-    // Every chalk pixel belongs to a stroke (the info icon corner aside).
-    int chalk = 0;
+    int chalk = 0;  // every chalk pixel belongs to a stroke (the info icon corner aside)
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (!isChalk(at(x, y)) || (x > 280 && y > 440))
@@ -51,8 +42,7 @@ TEST_F(SceneTest, ChalkLiesAlongTheLimbsAndNowhereElse)
         }
     }
     EXPECT_GT(chalk, 100);
-    // And every limb segment shows chalk along it.
-    for (int s = 0; s < 2; ++s) {
+    for (int s = 0; s < 2; ++s) {  // and every limb segment shows chalk along it
         for (int k = 0; k + 1 < counts[s]; ++k) {
             int ax, ay, bx, by;
             toPixel(body[s][2 * k], body[s][2 * k + 1], ax, ay);
@@ -60,52 +50,31 @@ TEST_F(SceneTest, ChalkLiesAlongTheLimbsAndNowhereElse)
             EXPECT_GT(countNear((ax + bx) / 2, (ay + by) / 2, 3, isChalk), 0) << "strip " << s << " segment " << k;
         }
     }
-}
+    EXPECT_GT(countNear(304, 464, 12, isLightBlue), 10);  // the info icon
+    EXPECT_EQ(countNear(16, 16, 12, isLightBlue), 0);
+    auto notBoard = [](const Pixel& p) { return !isBoard(p); };
+    EXPECT_EQ(countNear(17, 462, 14, notBoard), 0) << "a tack tool with nothing to tack";
 
-TEST_F(SceneTest, TackedPointShowsAYellowTackAtItsOffset)
-{
-    frames(300);
     // Hold the right hand, tack it, lift the finger.
     int hx, hy;
     toPixel(guy->posX[5], guy->posY[5], hx, hy);
-    touch(*view, &EAGLView::touchesBegan, static_cast<float>(hx), static_cast<float>(hy));
-    touch(*view, &EAGLView::touchesBegan, 10.0f, 470.0f);
-    touch(*view, &EAGLView::touchesEnded, static_cast<float>(hx), static_cast<float>(hy));
+    began(static_cast<float>(hx), static_cast<float>(hy));
+    began(10.0f, 470.0f);
+    ended(static_cast<float>(hx), static_cast<float>(hy));
     ASSERT_EQ(guy->tackCount, 1);
     frames(5);
     grab();
     int tx, ty;
     toPixel(guy->grabX[0] + 0.06875f, guy->grabY[0] + 0.1f, tx, ty);
     EXPECT_GT(countNear(tx, ty, 12, isYellow), 20);
-    int gx, gy;
-    toPixel(guy->grabX[0] - 0.2f, guy->grabY[0] - 0.2f, gx, gy);
-    EXPECT_EQ(countNear(gx, gy, 6, isYellow), 0);
-}
+    toPixel(guy->grabX[0] - 0.2f, guy->grabY[0] - 0.2f, tx, ty);
+    EXPECT_EQ(countNear(tx, ty, 6, isYellow), 0);
+    EXPECT_EQ(countNear(17, 462, 14, notBoard), 0) << "a tack tool with every grab tacked";
 
-TEST_F(SceneTest, InfoIconSitsInTheLowerRightCorner)
-{
-    frames(60);
-    grab();
-    EXPECT_GT(countNear(304, 464, 12, isLightBlue), 10);
-    EXPECT_EQ(countNear(16, 16, 12, isLightBlue), 0);
-}
-
-TEST_F(SceneTest, TackToolShowsOnlyWhileAGrabIsUntacked)
-{
-    auto notBoard = [](const Pixel& p) { return !isBoard(p); };
-    frames(400);  // standing, clear of the corner
-    grab();
-    EXPECT_EQ(countNear(17, 462, 14, notBoard), 0);
-
-    touch(*view, &EAGLView::touchesBegan, 160.0f, 100.0f);  // a finger on the board
+    began(200.0f, 60.0f);  // a finger on the board
     frames(30);
     grab();
-    EXPECT_GT(countNear(17, 462, 14, notBoard), 10);
-
-    touch(*view, &EAGLView::touchesBegan, 10.0f, 470.0f);  // tack it: nothing left to tack
-    frames(1);
-    grab();
-    EXPECT_EQ(countNear(17, 462, 14, notBoard), 0);
+    EXPECT_GT(countNear(17, 462, 14, notBoard), 10) << "no tack tool while a grab is free";
 }
 
 TEST_F(SceneTest, PausedFrameLoopLeavesThePictureAndTheFigureAlone)

@@ -1,24 +1,9 @@
-// Touch grabbing through the GL view's handlers.
+// Touch grabbing through the GL view's handlers where the tilt-and-hands trace
+// does not reach: ten fingers, two tacks at once, moves past tacked points, corners.
 #include "sceneFixture.h"
 
 namespace zorbel::test {
 namespace {
-
-void began(EAGLView& v, float x, float y)
-{
-    const TouchPoint p{x, y};
-    v.touchesBegan(&p, 1);
-}
-void moved(EAGLView& v, float x, float y)
-{
-    const TouchPoint p{x, y};
-    v.touchesMoved(&p, 1);
-}
-void ended(EAGLView& v, float x, float y)
-{
-    const TouchPoint p{x, y};
-    v.touchesEnded(&p, 1);
-}
 
 TEST_F(SceneTest, AnEleventhFingerIsIgnored)
 {
@@ -28,78 +13,52 @@ TEST_F(SceneTest, AnEleventhFingerIsIgnored)
     view->touchesBegan(ten.data(), 10);
     ASSERT_EQ(guy->grabCount, 10);
     const Guy before = *guy;
-    began(*view, 300.0f, 250.0f);
+    began(300.0f, 250.0f);
     EXPECT_EQ(guy->grabCount, 10);
     EXPECT_EQ(0, std::memcmp(before.grabX, guy->grabX, sizeof before.grabX));
-    EXPECT_EQ(guy->grabX[0], -0.625f);  // (2 * (60 - 160)) / 320
-    EXPECT_EQ(guy->grabY[0], 1.25f);    // (2 * (240 - 40)) / 320
 }
 
 TEST_F(SceneTest, TackCornerPinsEveryGrabAndAFingerTakesOneBack)
 {
-    began(*view, 10.0f, 470.0f);  // nothing to tack
-    EXPECT_EQ(guy->grabCount, 0);
-    EXPECT_EQ(guy->tackCount, 0);
-
     const TouchPoint two[2] = {{100.0f, 200.0f}, {220.0f, 200.0f}};
     view->touchesBegan(two, 2);
-    began(*view, 10.0f, 470.0f);
+    began(10.0f, 470.0f);
     view->touchesEnded(two, 2);
     EXPECT_EQ(guy->grabCount, 2);
     EXPECT_EQ(guy->tackCount, 2);
 
     // A finger near a tacked point untacks and holds it; lifting removes it.
-    began(*view, 105.0f, 205.0f);
+    began(105.0f, 205.0f);
     EXPECT_EQ(guy->tackCount, 1);
     EXPECT_EQ(guy->grabTacked[0], 0);
-    ended(*view, 105.0f, 205.0f);
+    ended(105.0f, 205.0f);
     EXPECT_EQ(guy->grabCount, 1);
     EXPECT_EQ(guy->grabTacked[0], 1);
     EXPECT_EQ(guy->grabX[0], (2.0f * (220.0f - 160.0f)) / 320.0f);
 }
 
-TEST_F(SceneTest, LiftNearATackedPointRemovesNothing)
-{
-    began(*view, 100.0f, 200.0f);
-    began(*view, 10.0f, 470.0f);   // tacked
-    began(*view, 140.0f, 200.0f);  // too close: takes the tack over
-    ASSERT_EQ(guy->grabCount, 1);
-    began(*view, 100.0f, 200.0f);  // re-tack the point where the first finger was
-    began(*view, 10.0f, 470.0f);
-    began(*view, 160.0f, 200.0f);  // a second finger 60 points away: a new point
-    ASSERT_EQ(guy->grabCount, 2);
-    // Lifting at 120: the tacked point (20 away) is nearer than the finger's own (40 away).
-    ended(*view, 120.0f, 200.0f);
-    EXPECT_EQ(guy->grabCount, 2);
-}
-
 TEST_F(SceneTest, MovesDragTheNearestFreePointAndStopWithoutGrabs)
 {
-    moved(*view, 100.0f, 100.0f);  // no grabs: nothing
+    moved(100.0f, 100.0f);  // no grabs: nothing
     EXPECT_EQ(guy->grabCount, 0);
-    began(*view, 100.0f, 200.0f);
-    began(*view, 10.0f, 470.0f);
-    began(*view, 250.0f, 300.0f);  // free
-    moved(*view, 110.0f, 210.0f);  // nearest is tacked: the free one comes instead
+    began(100.0f, 200.0f);
+    began(10.0f, 470.0f);
+    began(250.0f, 300.0f);  // free
+    moved(110.0f, 210.0f);  // nearest is tacked: the free one comes instead
     EXPECT_EQ(guy->grabX[1], (2.0f * (110.0f - 160.0f)) / 320.0f);
     EXPECT_EQ(guy->grabX[0], (2.0f * (100.0f - 160.0f)) / 320.0f);
 }
 
-TEST_F(SceneTest, InfoCornerOpensTheOverlayAndFlipsTheIcon)
+// The icon's flip is the tilt-and-hands trace's.
+TEST_F(SceneTest, InfoCornerOpensTheOverlayAndAMoveIntoItStillDrags)
 {
     int opened = 0;
     view->infoCornerAction = [&] { ++opened; };
-    const float before = view->infoIconAngle();
-    began(*view, 315.0f, 475.0f);
+    began(315.0f, 475.0f);
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(guy->grabCount, 0);
-    float expected = before + 180.0f;
-    if (expected > 180.0f)
-        expected -= 360.0f;
-    EXPECT_EQ(view->infoIconAngle(), expected);
-    // A finger that began in a corner still drags a free point when it moves.
-    began(*view, 160.0f, 240.0f);
-    moved(*view, 300.0f, 470.0f);
+    began(160.0f, 240.0f);
+    moved(300.0f, 470.0f);
     EXPECT_EQ(guy->grabX[0], (2.0f * (300.0f - 160.0f)) / 320.0f);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pixels.h"
 #include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/gles/gles.h"
@@ -16,19 +17,12 @@
 namespace zorbel {
 namespace {
 
-struct Rgb {
-    int r, g, b;
-};
+using test::pixelAt;
 
-Rgb pixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y)
+// Within 3 levels of (r, g, b).
+bool isColour(const test::Pixel& p, int r, int g, int b)
 {
-    const size_t i = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-    return Rgb{rgba[i], rgba[i + 1], rgba[i + 2]};
-}
-
-bool near(const Rgb& p, int r, int g, int b)
-{
-    return std::abs(p.r - r) <= 3 && std::abs(p.g - g) <= 3 && std::abs(p.b - b) <= 3;
+    return test::near(p, r, g, b, 3);
 }
 
 class OffscreenWindow : public ::testing::Test {
@@ -70,7 +64,7 @@ void renderAndPresent(EAGLContext& context, EAGLLayer& layer)
     glDeleteRenderbuffersOES(1, &renderbuffer);
 }
 
-TEST_F(OffscreenWindow, OpensWithAnOpenGLES1Context)
+TEST_F(OffscreenWindow, OpensWithAnOpenGLES1ContextAndMapsPositionsToPoints)
 {
     ASSERT_NE(window_.context(), nullptr);
     EXPECT_EQ(EAGLContext::currentContext(), window_.context());
@@ -82,10 +76,7 @@ TEST_F(OffscreenWindow, OpensWithAnOpenGLES1Context)
     EXPECT_EQ(w, 400);
     EXPECT_EQ(h, 300);
     EXPECT_NE(window_.windowID(), 0u);
-}
 
-TEST_F(OffscreenWindow, MapsWindowPositionsToPoints)
-{
     int dw = 0, dh = 0;
     window_.drawableSize(dw, dh);
     ASSERT_GT(dw, 0);
@@ -102,6 +93,12 @@ TEST_F(OffscreenWindow, CompositesPictureIntoLetterboxAndOverlayAbove)
 {
     EAGLContext& context = *window_.context();
     EAGLLayer layer;
+    std::vector<uint8_t> rgba;
+    int w = 0, h = 0;
+    window_.drawComposite(layer);  // nothing presented yet: black
+    ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w / 2, h / 2), 0, 0, 0));
+
     const float ppp = window_.pixelsPerPoint();
     layer.setDrawableSize(static_cast<int>(320 * ppp + 0.5f), static_cast<int>(480 * ppp + 0.5f));
     renderAndPresent(context, layer);
@@ -127,62 +124,49 @@ TEST_F(OffscreenWindow, CompositesPictureIntoLetterboxAndOverlayAbove)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
     window_.drawComposite(layer);
     ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
     const float sx = static_cast<float>(w) / 400.0f;  // drawable pixels per window unit
     const float sy = static_cast<float>(h) / 300.0f;
     auto at = [&](float x, float y) { return pixelAt(rgba, w, static_cast<int>(x * sx), static_cast<int>(y * sy)); };
-    EXPECT_TRUE(near(at(50, 150), 0, 0, 0));     // left bar
-    EXPECT_TRUE(near(at(350, 150), 0, 0, 0));    // right bar
-    EXPECT_TRUE(near(at(200, 40), 255, 0, 0));   // top of the screen: red
-    EXPECT_TRUE(near(at(200, 260), 0, 0, 255));  // bottom: blue
-    EXPECT_TRUE(near(at(105, 5), 255, 0, 0));    // corners lie inside the screen
-    EXPECT_TRUE(near(at(295, 295), 0, 0, 255));
+    EXPECT_TRUE(isColour(at(50, 150), 0, 0, 0));     // left bar
+    EXPECT_TRUE(isColour(at(350, 150), 0, 0, 0));    // right bar
+    EXPECT_TRUE(isColour(at(200, 40), 255, 0, 0));   // top of the screen: red
+    EXPECT_TRUE(isColour(at(200, 260), 0, 0, 255));  // bottom: blue
+    EXPECT_TRUE(isColour(at(105, 5), 255, 0, 0));    // corners lie inside the screen
+    EXPECT_TRUE(isColour(at(295, 295), 0, 0, 255));
 
     window_.drawComposite(layer, overlay);
     ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
-    EXPECT_TRUE(near(at(200, 40), 255, 255, 255));  // overlay's top row covers
-    EXPECT_TRUE(near(at(200, 260), 0, 0, 255));     // its clear half shows the picture
-    EXPECT_TRUE(near(at(50, 40), 0, 0, 0));         // nothing on the bars
+    EXPECT_TRUE(isColour(at(200, 40), 255, 255, 255));  // overlay's top row covers
+    EXPECT_TRUE(isColour(at(200, 260), 0, 0, 255));     // its clear half shows the picture
+    EXPECT_TRUE(isColour(at(50, 40), 0, 0, 0));         // nothing on the bars
     window_.swap();
 
-    GLint value = 0;
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), sceneTexture);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
-    EXPECT_EQ(value, GL_MODULATE);
-    glGetIntegerv(GL_MATRIX_MODE, &value);
-    EXPECT_EQ(value, GL_MODELVIEW);
+    const GLint kept[][2] = {{GL_BLEND_SRC, GL_SRC_ALPHA},
+                             {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA},
+                             {GL_TEXTURE_BINDING_2D, GLint(sceneTexture)},
+                             {GL_MATRIX_MODE, GL_MODELVIEW},
+                             {GL_MODELVIEW_STACK_DEPTH, 1},
+                             {GL_PROJECTION_STACK_DEPTH, 1}};
+    for (const auto& [name, want] : kept) {
+        GLint value = 0;
+        glGetIntegerv(GLenum(name), &value);
+        EXPECT_EQ(value, want) << std::hex << name;
+    }
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << i;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &value);
-    EXPECT_EQ(value, 1);
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &value);
-    EXPECT_EQ(value, 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     glDeleteTextures(1, &overlay);
     glDeleteTextures(1, &sceneTexture);
-}
-
-TEST_F(OffscreenWindow, NothingPresentedShowsBlack)
-{
-    EAGLLayer layer;
-    window_.drawComposite(layer);
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    ASSERT_TRUE(window_.readDrawablePixels(rgba, w, h));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w / 2, h / 2), 0, 0, 0));
 }
 
 // With a power-of-two layer texture only its picture part reaches the screen.
@@ -206,38 +190,16 @@ TEST(AppWindowPowerOfTwo, CompositesOnlyThePicturePartOfTheTexture)
     int w = 0, h = 0;
     ASSERT_TRUE(window.readDrawablePixels(rgba, w, h));
     // The texture's unused part is black; none of it may show.
-    EXPECT_TRUE(near(pixelAt(rgba, w, w / 2, 2), 255, 0, 0));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w - 2, h / 4), 255, 0, 0));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w - 2, h - 2), 0, 0, 255));
-    EXPECT_TRUE(near(pixelAt(rgba, w, w / 2, h - 2), 0, 0, 255));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w / 2, 2), 255, 0, 0));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w - 2, h / 4), 255, 0, 0));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w - 2, h - 2), 0, 0, 255));
+    EXPECT_TRUE(isColour(pixelAt(rgba, w, w / 2, h - 2), 0, 0, 255));
 }
 
-// A GL view may keep the window's context beyond the window: closing ends it,
-// and later uses fail instead of touching the destroyed window.
+// A new window has the screen's aspect at a half step of scale. A GL view may
+// keep the window's context beyond the window: closing ends it, and later uses
+// fail instead of touching the destroyed window.
 TEST(AppWindowClose, ContextKeptElsewhereEndsWithTheWindow)
-{
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    auto window = std::make_unique<AppWindow>();
-    if (!window->open("zorbel test", 320, 480))
-        GTEST_SKIP() << "no offscreen GLES window here";
-    std::shared_ptr<EAGLContext> kept = window->sharedContext();
-    ASSERT_EQ(kept.get(), window->context());
-    auto layer = std::make_unique<EAGLLayer>();
-    layer->setDrawableSize(32, 48);
-    renderAndPresent(*kept, *layer);
-
-    window.reset();
-    EXPECT_TRUE(kept->isDestroyed());
-    EXPECT_EQ(EAGLContext::currentContext(), nullptr);
-    EXPECT_FALSE(EAGLContext::setCurrentContext(kept.get()));
-    std::vector<uint8_t> rgba;
-    int w = 0, h = 0;
-    EXPECT_FALSE(layer->readPresentedPixels(rgba, w, h));
-    layer.reset();
-    kept.reset();
-}
-
-TEST(AppWindowSize, OpensWithTheScreensAspectAtAHalfStep)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     AppWindow window;
@@ -248,9 +210,20 @@ TEST(AppWindowSize, OpensWithTheScreensAspectAtAHalfStep)
     EXPECT_EQ(w * 3, h * 2);
     EXPECT_EQ(w % 160, 0);
     EXPECT_GE(w, 160);
+    std::shared_ptr<EAGLContext> kept = window.sharedContext();
+    ASSERT_EQ(kept.get(), window.context());
+    auto layer = std::make_unique<EAGLLayer>();
+    layer->setDrawableSize(32, 48);
+    renderAndPresent(*kept, *layer);
+
     window.close();
     EXPECT_FALSE(window.isOpen());
     EXPECT_EQ(window.context(), nullptr);
+    EXPECT_TRUE(kept->isDestroyed());
+    EXPECT_EQ(EAGLContext::currentContext(), nullptr);
+    EXPECT_FALSE(EAGLContext::setCurrentContext(kept.get()));
+    std::vector<uint8_t> rgba;
+    EXPECT_FALSE(layer->readPresentedPixels(rgba, w, h));
 }
 
 }  // namespace

@@ -21,55 +21,27 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-TEST(RunLoopTimers, SixtyHertzTimerFiresAboutThirtyTimesInHalfASecond)
-{
-    RunLoop loop;
-    int ticks = 0;
-    loop.addRepeatingTimer(1.0 / 60.0, [&] { ++ticks; });
-    loop.addRepeatingTimer(0.5, [&] { loop.quit(); });
-    const std::clock_t cpuStart = std::clock();
-    const auto start = Clock::now();
-    loop.run();
-    const double wall = secondsSince(start);
-    const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-
-    EXPECT_GE(ticks, 20);
-    EXPECT_LE(ticks, 40);
-    EXPECT_GT(wall, 0.45);
-    EXPECT_LT(wall, 1.5);
-    // Waiting must sleep, not spin: a busy loop would use about 100%.
-    EXPECT_LT(cpu, 0.3 * wall) << "cpu " << cpu << " s over " << wall << " s";
-}
-
-TEST(RunLoopTimers, AverageRateHoldsOverASecond)
+TEST(RunLoopTimers, RateHoldsOverASecondWhileTheLoopSleeps)
 {
     RunLoop loop;
     int ticks = 0;
     loop.addRepeatingTimer(0.01, [&] { ++ticks; });
     loop.addRepeatingTimer(1.0, [&] { loop.quit(); });
+    const std::clock_t cpuStart = std::clock();
+    const auto start = Clock::now();
     loop.run();
+    const double wall = secondsSince(start);
+    const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     // 100 expected; jitter of a tick or two, never a systematic drift of 10%.
     EXPECT_GE(ticks, 85);
     EXPECT_LE(ticks, 105);
+    EXPECT_GT(wall, 0.95);
+    EXPECT_LT(wall, 2.0);
+    // Waiting must sleep, not spin: a busy loop would use about 100%.
+    EXPECT_LT(cpu, 0.3 * wall) << "cpu " << cpu << " s over " << wall << " s";
 }
 
-TEST(RunLoopTimers, TimerCanInvalidateItself)
-{
-    RunLoop loop;
-    int ticks = 0;
-    int id = 0;
-    id = loop.addRepeatingTimer(0.005, [&] {
-        if (++ticks == 3)
-            loop.invalidateTimer(id);
-    });
-    ASSERT_GT(id, 0);
-    loop.addRepeatingTimer(0.15, [&] { loop.quit(); });
-    loop.run();
-    EXPECT_EQ(ticks, 3);
-    EXPECT_FALSE(loop.isTimerValid(id));
-}
-
-TEST(RunLoopTimers, CallbackCanStopOtherTimersAndStartNewOnes)
+TEST(RunLoopTimers, CallbackCanStopItselfAndOtherTimersAndStartNewOnes)
 {
     RunLoop loop;
     int otherTicks = 0, newTicks = 0, controlTicks = 0;
@@ -91,6 +63,7 @@ TEST(RunLoopTimers, CallbackCanStopOtherTimersAndStartNewOnes)
     EXPECT_LE(otherTicks, 6);  // stopped at 20 ms
     EXPECT_EQ(newTicks, 10);
     EXPECT_FALSE(loop.isTimerValid(other));
+    EXPECT_FALSE(loop.isTimerValid(control));
 }
 
 TEST(RunLoopTimers, LateLoopSkipsAheadInsteadOfBursting)

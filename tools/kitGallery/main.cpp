@@ -1,5 +1,5 @@
 // Renders a panel of every kind of view, in every state, at 1x and 2x, as
-// PNG files to look at: zorbel_kit_gallery <folder>.
+// PNG files to look at: zorbel-kit-gallery <folder>.
 #include "platform/imaging/image.h"
 #include "platform/kit/kit.h"
 
