@@ -147,7 +147,7 @@ void cropMove(CropModel& m, float panX, float panY, float factor, float turn)
 
 namespace {
 
-// The centre of the face in the output square, as cropRenderParams places it.
+// The centre of the face in the output square, as cropFaceTransform places it.
 void faceCentre(float& x, float& y)
 {
     x = 181.0f * std::cos(0.7854f);
@@ -203,9 +203,9 @@ void cropTouchesEnded(CropModel& m, const float* xy, int count, float boundsHeig
     }
 }
 
-CropRenderParams cropRenderParams(const CropModel& m)
+FaceTransform cropFaceTransform(const CropModel& m)
 {
-    CropRenderParams p;
+    FaceTransform p;
     p.theta = m.imRot;
     p.scale = m.imScale;
     // The face centre sits at (181 cos 0.7854, 181 sin 0.7854), a hair under
@@ -214,18 +214,6 @@ CropRenderParams cropRenderParams(const CropModel& m)
     p.tx = 181.0f * std::cos(a) - p.scale * m.imCenterX;
     p.ty = 181.0f * std::sin(a) - p.scale * m.imCenterY;
     return p;
-}
-
-void cropPhotoToFace(const CropRenderParams& p, float px, float py, float& qx, float& qy)
-{
-    // Scale, then translate, then rotate: the reverse of the order the steps
-    // were set, as a drawing context applies them.
-    const double sx = static_cast<double>(p.scale) * px + p.tx;
-    const double sy = static_cast<double>(p.scale) * py + p.ty;
-    const double c = std::cos(static_cast<double>(p.theta));
-    const double s = std::sin(static_cast<double>(p.theta));
-    qx = static_cast<float>(sx * c - sy * s);
-    qy = static_cast<float>(sx * s + sy * c);
 }
 
 }  // namespace zorbel

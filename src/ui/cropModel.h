@@ -12,6 +12,8 @@
 // pinned to the float by the committed crop trace (tests/sim/traces).
 #pragma once
 
+#include "platform/imaging/faceTransform.h"
+
 namespace zorbel {
 
 constexpr int kCropFaceSize = 256;  // the output square, in pixels
@@ -72,20 +74,7 @@ void cropPan(CropModel& m, float dx, float dy);
 // while one grab point or none is recorded clears them all.
 void cropTouchesEnded(CropModel& m, const float* xy, int count, float boundsHeight);
 
-// The drawing transform of one render, in the order the steps are applied to
-// the context (each before the steps already set): rotate by theta, then
-// translate by (tx, ty), then scale by (scale, scale).
-struct CropRenderParams {
-    float theta = 0;
-    float scale = 0;
-    float tx = 0;
-    float ty = 0;
-};
-
-CropRenderParams cropRenderParams(const CropModel& m);
-
-// Where image-frame point (px, py) lands in the output square (y up), through
-// the three steps of `p`: about 128, 128 for the photo point at the centre.
-void cropPhotoToFace(const CropRenderParams& p, float px, float py, float& qx, float& qy);
+// The face renderer's transform for the editor's state.
+FaceTransform cropFaceTransform(const CropModel& m);
 
 }  // namespace zorbel

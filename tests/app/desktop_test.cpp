@@ -313,7 +313,7 @@ TEST_F(Desktop, ThePhotoTurnsAndScalesWithFingersAndTheWheel)
     const Point pointer{200, 100};
     const float ox = pointer.x - 32, oy = 278 - pointer.y;  // the preview's output frame
     auto photoUnder = [&](float& px, float& py) {
-        const CropRenderParams p = cropRenderParams(m);
+        const FaceTransform p = cropFaceTransform(m);
         const float c = std::cos(p.theta), s = std::sin(p.theta);
         px = ((ox * c + oy * s) - p.tx) / p.scale;
         py = ((oy * c - ox * s) - p.ty) / p.scale;

@@ -7,21 +7,12 @@
 
 #include <memory>
 
+#include "platform/imaging/faceTransform.h"
 #include "platform/imaging/image.h"
 
 namespace zorbel {
 
 constexpr int kFaceSquare = 256;  // the face's side, pixels
-
-// The drawing transform of one render, in the order the steps are applied to
-// the bitmap's y-up user space (each before the steps already set): rotate
-// by theta, translate by (tx, ty), scale by (scale, scale).
-struct FaceTransform {
-    float theta = 0;
-    float scale = 0;
-    float tx = 0;
-    float ty = 0;
-};
 
 // Holds one photo and its bitmap, made once per photo, so that each move of
 // a finger only draws.
