@@ -79,7 +79,8 @@ bool DesktopApp::start()
     installScreens(screen, view);
     setMainThreadWakeUp(RunLoop::wakeUp);
 
-    runLoop.setEventHandler([this](const SDL_Event& e) { handle(e); });
+    runLoop.setEventWindow(&window);
+    runLoop.setEventHandler([this](const InputEvent& e) { handle(e); });
     runLoop.setRefreshHandler([this] {
         runMainThreadTasks();
         composite();
@@ -256,12 +257,11 @@ bool DesktopApp::keyDown(const InputEvent& e)
     return false;
 }
 
-void DesktopApp::handle(const SDL_Event& event)
+void DesktopApp::handle(const InputEvent& e)
 {
-    const InputEvent e = translateEvent(event, window);
     // Keys a screen or the shell used do not also turn the virtual phone.
     if (e.type != InputEvent::KeyDown || !keyDown(e))
-        accelerometer.handleEvent(event);
+        accelerometer.handleEvent(e);
     TouchPoint points[2];
     switch (e.type) {
     case InputEvent::PointerDown:

@@ -16,8 +16,6 @@
 #include <thread>
 #include <vector>
 
-union SDL_Event;
-
 namespace zorbel {
 
 class EAGLView;
@@ -38,7 +36,7 @@ public:
     AppWindow& appWindow() { return window; }
 
 private:
-    void handle(const SDL_Event& event);
+    void handle(const InputEvent& e);
     bool keyDown(const InputEvent& e);  // true when the key was used
     bool holdsHim() const;
     void tapTackCorner();
@@ -75,7 +73,7 @@ private:
     bool probingSoundServer = false;
     // Work handed back to the main thread runs only while the app lives.
     std::shared_ptr<char> alive = std::make_shared<char>();
-    int noticeTimer = 0;                         // takes the notice away
+    int noticeTimer = 0;  // takes the notice away
     std::weak_ptr<View> notice;
 };
 

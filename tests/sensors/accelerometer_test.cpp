@@ -1,4 +1,5 @@
 #include "platform/sensors/accelerometer.h"
+#include "platform/window/inputEvent.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -35,7 +36,8 @@ TEST(SdlAccelConversion, MetresPerSecondSquaredBecomeGOnThePhonesAxes)
 
 // --- the Accelerometer on a machine with no motion devices ---
 
-SDL_Event keyEvent(bool down, SDL_Keycode sym, bool repeat = false)
+// A key as the run loop hands it on: an SDL event, translated.
+InputEvent keyEvent(bool down, SDL_Keycode sym, bool repeat = false)
 {
     SDL_Event e;
     SDL_zero(e);
@@ -45,7 +47,7 @@ SDL_Event keyEvent(bool down, SDL_Keycode sym, bool repeat = false)
     e.key.repeat = repeat ? 1 : 0;
     e.key.keysym.sym = sym;
     e.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
-    return e;
+    return translateEvent(e, nullptr);
 }
 
 Reading poll(Accelerometer& acc, double dt)
@@ -134,7 +136,7 @@ TEST_F(AccelerometerKeyboard, UnknownControllerEventsLeaveTheKeyboardInCharge)
         SDL_zero(e);
         e.type = e.cdevice.type = type;
         e.cdevice.which = which;
-        acc.handleEvent(e);
+        acc.handleEvent(translateEvent(e, nullptr));
     }
     EXPECT_STREQ(acc.sourceName(), "keyboard");
     poll(acc, kTick);

@@ -136,7 +136,7 @@ TEST(RunLoopEnding, QuitEventEndsRunAfterTheHandlerSawIt)
     RunLoop loop;
     int events = 0;
     bool safetyFired = false;
-    loop.setEventHandler([&](const SDL_Event&) { ++events; });
+    loop.setEventHandler([&](const InputEvent& e) { events += e.type == InputEvent::Quit; });
     loop.addRepeatingTimer(0.02, [&] { RunLoop::postQuitEvent(); });
     loop.addRepeatingTimer(2.0, [&] {
         safetyFired = true;

@@ -19,6 +19,8 @@ enum class Key {
     RightBracket,  // ]
     T,
     Q,
+    Space,
+    Home,
     F10,
     F11,
     F12,

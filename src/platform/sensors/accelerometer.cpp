@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/log/log.h"
+#include "platform/window/inputEvent.h"
 
 namespace zorbel {
 
@@ -106,50 +107,50 @@ void Accelerometer::closeDevice()
     deviceId_ = -1;
 }
 
-void Accelerometer::handleEvent(const SDL_Event& e)
+void Accelerometer::handleEvent(const InputEvent& e)
 {
     switch (e.type) {
-    case SDL_KEYDOWN:
-        if (!e.key.repeat)
-            handleKey(e.key.keysym.sym, true);
+    case InputEvent::KeyDown:
+        if (!e.repeat)
+            handleKey(e.key, true);
         break;
-    case SDL_KEYUP:
-        handleKey(e.key.keysym.sym, false);
+    case InputEvent::KeyUp:
+        handleKey(e.key, false);
         break;
-    case SDL_CONTROLLERDEVICEADDED:
+    case InputEvent::ControllerAdded:
         // A built-in accelerometer outranks any controller.
         if (started_ && source_ != Source::sensor)
-            openController(e.cdevice.which);
+            openController(e.controller);
         break;
-    case SDL_CONTROLLERDEVICEREMOVED:
+    case InputEvent::ControllerRemoved:
         if (started_)
-            controllerRemoved(e.cdevice.which);
+            controllerRemoved(e.controller);
         break;
     default:
         break;
     }
 }
 
-void Accelerometer::handleKey(int sym, bool down)
+void Accelerometer::handleKey(Key key, bool down)
 {
-    switch (sym) {
-    case SDLK_LEFT:
+    switch (key) {
+    case Key::Left:
         left_ = down;
         break;
-    case SDLK_RIGHT:
+    case Key::Right:
         right_ = down;
         break;
-    case SDLK_UP:
+    case Key::Up:
         up_ = down;
         break;
-    case SDLK_DOWN:
+    case Key::Down:
         down_ = down;
         break;
-    case SDLK_SPACE:
+    case Key::Space:
         if (down)
             phone_.shake();
         return;
-    case SDLK_HOME:
+    case Key::Home:
         if (down)
             phone_.reset();
         return;

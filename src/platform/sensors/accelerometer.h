@@ -6,11 +6,12 @@
 
 #include <cstdint>
 
+#include "platform/kit/keys.h"
 #include "platform/sensors/virtualPhone.h"
 
-union SDL_Event;
-
 namespace zorbel {
+
+struct InputEvent;
 
 constexpr double kStandardGravity = 9.80665;  // m/s^2 in 1 g
 
@@ -33,7 +34,7 @@ public:
     void start();
 
     // Keyboard keys for the virtual phone; controllers coming and going.
-    void handleEvent(const SDL_Event& e);
+    void handleEvent(const InputEvent& e);
 
     // The latest reading from the current source, in g on the phone's axes.
     // dtSeconds moves the virtual phone on. False if the device read failed.
@@ -47,7 +48,7 @@ public:
     static const char* keysHelp();
 
 private:
-    void handleKey(int sym, bool down);
+    void handleKey(Key key, bool down);
     bool openController(int deviceIndex);
     void controllerRemoved(std::int32_t instanceId);
     void closeDevice();

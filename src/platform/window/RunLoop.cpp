@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/log/log.h"
+#include "platform/window/inputEvent.h"
 
 namespace zorbel {
 
@@ -177,9 +178,10 @@ uint64_t RunLoop::earliestDue() const
 
 void RunLoop::dispatchEvent(const SDL_Event& event)
 {
-    if (eventHandler_) {
+    const InputEvent e = translateEvent(event, window_);
+    if (eventHandler_ && e.type != InputEvent::None) {
         inEventHandler_ = true;
-        eventHandler_(event);
+        eventHandler_(e);
         inEventHandler_ = false;
         if (eventHandlerPending_) {
             eventHandler_ = std::move(pendingEventHandler_);
@@ -187,7 +189,7 @@ void RunLoop::dispatchEvent(const SDL_Event& event)
             eventHandlerPending_ = false;
         }
     }
-    if (event.type == SDL_QUIT)
+    if (e.type == InputEvent::Quit)
         quit_ = true;
 }
 

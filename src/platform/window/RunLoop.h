@@ -5,6 +5,8 @@
 // skips ahead instead of firing a burst of late ticks.
 #pragma once
 
+#include "platform/window/inputEvent.h"
+
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -13,10 +15,12 @@ union SDL_Event;
 
 namespace zorbel {
 
+class AppWindow;
+
 class RunLoop {
 public:
     using Callback = std::function<void()>;
-    using EventHandler = std::function<void(const SDL_Event&)>;
+    using EventHandler = std::function<void(const InputEvent&)>;
 
     RunLoop();
     ~RunLoop();
@@ -31,9 +35,11 @@ public:
     void invalidateTimer(int id);
     bool isTimerValid(int id) const;
 
-    // Every SDL event goes to the event handler; SDL_QUIT also ends run() after
-    // the handler has seen it.
+    // Every event, translated once into the program's terms, goes to the
+    // event handler (none of the None ones); Quit also ends run() after the
+    // handler has seen it. Positions are taken in the window's screen points.
     void setEventHandler(EventHandler handler);
+    void setEventWindow(const AppWindow* window) { window_ = window; }
     // Called after a round of events and timers in which anything happened (an
     // event, a timer firing, or setNeedsRefresh): the place to composite.
     void setRefreshHandler(Callback handler);
@@ -71,6 +77,7 @@ private:
     bool dispatchingTimers_ = false;
     bool timersInvalidated_ = false;
 
+    const AppWindow* window_ = nullptr;
     EventHandler eventHandler_;
     Callback refreshHandler_;
     // A handler replaced from inside itself is swapped in after it returns.

@@ -10,16 +10,17 @@ namespace zorbel {
 
 namespace {
 
-void atWindowPosition(const AppWindow& window, float wx, float wy, InputEvent& e)
+void atWindowPosition(const AppWindow* window, float wx, float wy, InputEvent& e)
 {
-    e.onScreen = window.windowToPoints(wx, wy, e.x, e.y);
+    e.onScreen = window && window->windowToPoints(wx, wy, e.x, e.y);
 }
 
-void atFinger(const AppWindow& window, const SDL_TouchFingerEvent& f, InputEvent& e)
+void atFinger(const AppWindow* window, const SDL_TouchFingerEvent& f, InputEvent& e)
 {
     int w = 0;
     int h = 0;
-    window.windowSize(w, h);
+    if (window)
+        window->windowSize(w, h);
     atWindowPosition(window, f.x * static_cast<float>(w), f.y * static_cast<float>(h), e);
     e.finger = static_cast<int64_t>(f.fingerId);
 }
@@ -59,6 +60,10 @@ Key keyOf(SDL_Keycode key)
         return Key::T;
     case SDLK_q:
         return Key::Q;
+    case SDLK_SPACE:
+        return Key::Space;
+    case SDLK_HOME:
+        return Key::Home;
     case SDLK_F10:
         return Key::F10;
     case SDLK_F11:
@@ -96,7 +101,7 @@ void dropPendingDeviceArrivals()
     SDL_FlushEvent(SDL_AUDIODEVICEADDED);
 }
 
-InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
+InputEvent translateEvent(const SDL_Event& ev, const AppWindow* window)
 {
     InputEvent e;
     switch (ev.type) {
@@ -138,6 +143,10 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
                  : ev.type == SDL_FINGERUP ? InputEvent::TouchUp
                                            : InputEvent::TouchMove;
         atFinger(window, ev.tfinger, e);
+        break;
+    case SDL_KEYUP:
+        e.type = InputEvent::KeyUp;
+        e.key = keyOf(ev.key.keysym.sym);
         break;
     case SDL_KEYDOWN:
         e.type = InputEvent::KeyDown;
@@ -186,6 +195,11 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow& window)
             e.path = ev.drop.file;
             SDL_free(ev.drop.file);  // ours to free; each event is translated once
         }
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+        e.type = ev.type == SDL_CONTROLLERDEVICEADDED ? InputEvent::ControllerAdded : InputEvent::ControllerRemoved;
+        e.controller = ev.cdevice.which;
         break;
     case SDL_QUIT:
         e.type = InputEvent::Quit;

@@ -25,6 +25,7 @@ struct InputEvent {
         TouchMove,
         TouchUp,
         KeyDown,               // key, repeat, shift, ctrl
+        KeyUp,                 // key
         Hidden,                // the window was minimised or hidden: nothing of it shows
         Shown,                 // it shows again (or was uncovered)
         Resized,               // the drawable size changed
@@ -32,7 +33,9 @@ struct InputEvent {
         CaptureDeviceRemoved,  // a microphone went away: device
         WillEnterBackground,   // the system is about to suspend the app
         DidEnterForeground,
-        FileDropped,  // a file dropped on the window: path
+        FileDropped,        // a file dropped on the window: path
+        ControllerAdded,    // a game controller plugged in: controller (its device index)
+        ControllerRemoved,  // one unplugged: controller (its instance id)
         Quit,
     };
     Type type = None;
@@ -47,12 +50,15 @@ struct InputEvent {
     float steps = 0.0f;  // wheel notches, positive away from the user
     int64_t finger = 0;
     uint32_t device = 0;
+    int32_t controller = -1;
     std::string path;
 };
 
-// Mouse events that SDL makes up from touches, and touches made up from the
-// mouse, come out as None, so each contact counts once.
-InputEvent translateEvent(const SDL_Event& event, const AppWindow& window);
+// Each SDL event is translated once, by the run loop. Mouse events that SDL
+// makes up from touches, and touches made up from the mouse, come out as
+// None, so each contact counts once. Positions are the window's screen
+// points; without a window they stay 0 and onScreen false.
+InputEvent translateEvent(const SDL_Event& event, const AppWindow* window);
 
 // Stops SDL from turning mouse input into touch events.
 void disableSyntheticTouches();
