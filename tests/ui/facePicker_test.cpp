@@ -151,6 +151,53 @@ TEST_F(FaceTest, APhotoFromTheAlbumBecomesTheFace)
     EXPECT_EQ(saved.width, 256);
 }
 
+// Thirty photos, four to a row over eight rows; photo i is 20 + i pixels
+// wide. A tap picks the photo under it, and scrolling stops with the last
+// row at the bottom of the screen.
+TEST_F(FaceTest, TheAlbumPicksThePhotoTappedAndScrollsToItsLastRowOnly)
+{
+    for (int i = 0; i < 30; ++i)
+        savePhoto(album, std::to_string(100 + i) + ".png", 20 + i, 20);
+    const struct {
+        const char* how;
+        std::function<void()> scroll;
+        Point tap;
+        int photo;
+    } cases[] = {
+        {"first row, third column", [] {}, {200, 84}, 2},
+        {"a long drag up",
+         [&] {
+             finger.slide({160, 450}, {160, 50});
+         },
+         {40, 440},
+         28},
+        {"Page Down three times",
+         [&] {
+             for (int k = 0; k < 3; ++k)
+                 screen.dispatchKey(Key::PageDown, false);
+         },
+         {40, 440},
+         28},
+        {"the wheel",
+         [&] {
+             screen.dispatchWheel({160, 240}, -100, false);
+         },
+         {120, 440},
+         29},
+    };
+    openPicker();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        tapButton("Use a photo in your album");
+        c.scroll();
+        finger.tap(c.tap);
+        cropView* crop = findKind<cropView>();
+        ASSERT_NE(crop, nullptr);
+        EXPECT_EQ(crop->model().imgW, 20 + c.photo);
+        tapButton("Cancel");
+    }
+}
+
 TEST_F(FaceTest, AnEmptyAlbumSaysWhereItLooked)
 {
     openPicker();
