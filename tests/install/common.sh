@@ -11,6 +11,11 @@ app_id=io.github.zorbel.Zorbel
 # The programs' folder under the prefix: the package puts them in games/.
 bindir=${bindir:-bin}
 
+# "width height" of a PNG, read by ImageMagick's identify ($identify); with a
+# geometry WxH+X+Y, the mean "r g b" (0 to 255) of that patch.
+png_size() { "$identify" -format '%w %h' "$1"; }
+png_colour() { "$identify" -format '%[fx:round(255*mean.r)] %[fx:round(255*mean.g)] %[fx:round(255*mean.b)]' "$1[$2]"; }
+
 # Runs a command with fresh, empty XDG folders under $1, no display, and a
 # time limit: the programs must neither need a desktop nor hang without one.
 run_headless() {
@@ -25,7 +30,7 @@ run_headless() {
 # Every file a desktop needs is where it looks for it, and each PNG icon
 # has the size of its folder.
 check_layout() {
-  local prefix=$1 stats=$2
+  local prefix=$1
   local f
   for f in $bindir/zorbel $bindir/zorbel-sim; do
     [ -x "$prefix/$f" ] || fail "$prefix/$f is missing or not executable"
@@ -41,7 +46,7 @@ check_layout() {
   for size in 16 32 48 64 128 256; do
     f=$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png
     [ -s "$f" ] || fail "$f is missing"
-    got=$("$stats" "$f" | cut -d' ' -f1-2)
+    got=$(png_size "$f")
     [ "$got" = "$size $size" ] || fail "$f is $got pixels, not $size x $size"
   done
 }
@@ -49,11 +54,11 @@ check_layout() {
 # Mean "r g b" of a patch of open board at the top left of a frame drawn by
 # the tree's zorbel-sim.
 board_colour() {
-  local prefix=$1 stats=$2 work=$3
+  local prefix=$1 work=$2
   rm -rf "$work/frames" && mkdir -p "$work/frames"
   printf 'frames 1\n' | run_headless "$work/home" "$prefix/$bindir/zorbel-sim" --png "$work/frames" > /dev/null
   [ -s "$work/frames/frame-000001.png" ] || fail "zorbel-sim wrote no frame"
-  "$stats" "$work/frames/frame-000001.png" 8 8 48 48 | cut -d' ' -f3-
+  png_colour "$work/frames/frame-000001.png" 48x48+8+8
 }
 
 # Dark slate grey, as the blackboard texture is; a board drawn without it
@@ -65,7 +70,7 @@ is_board() {
 # Both programs run from the tree, and they draw with the tree's own images:
 # spoiling its blackboard texture must change what zorbel-sim draws.
 check_programs() {
-  local prefix=$1 stats=$2 version=$3 work=$4
+  local prefix=$1 version=$2 work=$3
   local out
   out=$(run_headless "$work/home" "$prefix/$bindir/zorbel" --version) || fail "zorbel --version failed"
   [ "$out" = "zorbel $version" ] || fail "zorbel --version printed '$out', not 'zorbel $version'"
@@ -75,7 +80,7 @@ check_programs() {
   grep -q '^F 2 ' <<< "$out" || fail "zorbel-sim printed no line for frame 2"
 
   local colour
-  colour=$(board_colour "$prefix" "$stats" "$work")
+  colour=$(board_colour "$prefix" "$work")
   # shellcheck disable=SC2086
   is_board $colour || fail "the board is ($colour), not slate grey: $prefix/share/zorbel was not used"
   local good=$colour
@@ -83,7 +88,7 @@ check_programs() {
   local board=$prefix/share/zorbel/bb512x512.png
   mv "$board" "$work/board.png"
   echo "not a PNG" > "$board"
-  colour=$(board_colour "$prefix" "$stats" "$work")
+  colour=$(board_colour "$prefix" "$work")
   mv "$work/board.png" "$board"
   # shellcheck disable=SC2086
   if is_board $colour; then

@@ -2,9 +2,9 @@
 # Builds the Debian package with CPack, checks its control fields and that
 # lintian finds no error in it, unpacks it and runs both programs from the
 # unpacked /usr.
-# Usage: package_test.sh CPACK BUILD_DIR PNG_STATS VERSION LINTIAN
+# Usage: package_test.sh CPACK BUILD_DIR IDENTIFY VERSION LINTIAN
 set -euo pipefail
-cpack=$1 build=$2 stats=$3 version=$4 lintian=$5
+cpack=$1 build=$2 identify=$3 version=$4 lintian=$5
 bindir=games
 # shellcheck source-path=SCRIPTDIR source=common.sh
 source "$(dirname "$0")/common.sh"
@@ -39,5 +39,5 @@ outside=$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -e '^\./$' -e '^\./u
 "$lintian" --fail-on error --no-tag-display-limit "$deb" || fail "lintian finds errors in the package"
 
 dpkg -x "$deb" "$work/root"
-check_layout "$work/root/usr" "$stats"
-check_programs "$work/root/usr" "$stats" "$version" "$work"
+check_layout "$work/root/usr"
+check_programs "$work/root/usr" "$version" "$work"

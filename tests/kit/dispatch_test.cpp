@@ -31,18 +31,20 @@ TEST(KitDispatch, GroupsTouchesPerViewInTheEventsOrder)
     Screen screen;
     auto left = addTo<RecordingView>(screen.root(), Rect{0, 0, 160, 480});
     auto right = addTo<RecordingView>(screen.root(), Rect{160, 0, 160, 480});
-    left->setMultipleTouchEnabled(true);
+    left->setMultipleTouchEnabled(true);  // `right` follows one finger only
     screen.dispatch(TouchPhase::Began, {{1, {10, 10}}, {2, {200, 10}}, {3, {20, 20}}});
-    screen.dispatch(TouchPhase::Moved, {{3, {300, 300}}, {2, {10, 400}}, {1, {15, 15}}});
-    screen.dispatch(TouchPhase::Ended, {{1, {15, 15}}, {2, {10, 400}}, {3, {300, 300}}});
+    screen.dispatch(TouchPhase::Began, {{4, {250, 10}}});
+    screen.dispatch(TouchPhase::Moved, {{3, {300, 300}}, {4, {260, 20}}, {2, {10, 400}}, {1, {15, 15}}});
+    screen.dispatch(TouchPhase::Ended, {{1, {15, 15}}, {2, {10, 400}}, {3, {300, 300}}, {4, {260, 20}}});
 
     ASSERT_EQ(left->calls.size(), 3u);
-    ASSERT_EQ(right->calls.size(), 3u);
     ASSERT_EQ(left->calls[1].touches.size(), 2u);
     EXPECT_EQ(left->calls[1].touches[0].id, 3);  // in the event's order
     EXPECT_EQ(left->calls[1].touches[1].id, 1);
-    EXPECT_EQ(right->calls[1].touches.at(0).id, 2);  // moved over `left`, still `right`'s
     EXPECT_EQ(left->calls[2].phase, TouchPhase::Ended);
+    ASSERT_EQ(right->calls.size(), 3u);
+    for (const auto& call : right->calls)  // moved over `left`, still `right`'s
+        EXPECT_TRUE(call.touches.size() == 1 && call.touches[0].id == 2);
 }
 
 TEST(KitDispatch, ATouchEndedOrCancelledIsForgotten)
@@ -56,21 +58,6 @@ TEST(KitDispatch, ATouchEndedOrCancelledIsForgotten)
         screen.dispatch(end, {{1, {20, 20}}});
         EXPECT_EQ(view->calls.size(), 2u) << static_cast<int>(end);
     }
-}
-
-TEST(KitDispatch, ViewWithoutMultipleTouchFollowsOneFinger)
-{
-    Screen screen;
-    auto view = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
-    Finger first(screen, 1), second(screen, 2);
-    first.down(10, 10);
-    second.down(100, 100);
-    second.move(110, 110);
-    second.up();
-    first.up();
-    ASSERT_EQ(view->calls.size(), 2u);
-    EXPECT_EQ(view->calls[0].touches.at(0).id, 1);
-    EXPECT_EQ(view->calls[1].touches.at(0).id, 1);
 }
 
 TEST(KitDispatch, TouchesThatBeginOnNoViewAreIgnored)
@@ -139,14 +126,6 @@ TEST(KitDispatch, ControlRemovedMidGestureStopsReceiving)
     EXPECT_TRUE(weak.expired());
     finger.move(100, 103);  // its touch now leads nowhere
     finger.up();
-}
-
-TEST(KitDispatch, ReleaseAfterDispatchOutsideAnEventReleasesAtOnce)
-{
-    auto object = std::make_shared<int>(3);
-    std::weak_ptr<int> weak = object;
-    releaseAfterDispatch(std::move(object));
-    EXPECT_TRUE(weak.expired());
 }
 
 TEST(KitDisplay, NeedsDisplayAfterChangesOnly)

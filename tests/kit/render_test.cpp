@@ -10,6 +10,7 @@ using test::addTo;
 using test::countPixels;
 using test::isBlue;
 using test::isTransparent;
+using test::near;
 using test::Pixel;
 using test::pixelAt;
 
@@ -99,15 +100,12 @@ std::pair<int, int> inkColumns(const RGBAImage& img, int y0, int y1)
     return {first, last};
 }
 
-TEST(KitRender, LabelAlignmentWrappingAndItalic)
+TEST(KitRender, LabelCentringWrappingAndItalic)
 {
     Screen screen;
     auto centred = addTo<Label>(screen.root(), Rect{0, 0, 320, 40});
     centred->setText("Hi");
     centred->setTextAlignment(TextAlignment::Center);
-    auto right = addTo<Label>(screen.root(), Rect{0, 40, 320, 40});
-    right->setText("Hi");
-    right->setTextAlignment(TextAlignment::Right);
     const std::string words = "The quick brown fox jumps over the lazy dog again and again";
     auto single = addTo<Label>(screen.root(), Rect{0, 100, 150, 120});
     single->setText(words);
@@ -118,9 +116,6 @@ TEST(KitRender, LabelAlignmentWrappingAndItalic)
 
     const auto [c0, c1] = inkColumns(out, 0, 40);
     EXPECT_NEAR((c0 + c1) / 2.0, 160, 3);
-    const auto [r0, r1] = inkColumns(out, 40, 80);
-    EXPECT_GT(r0, 280);
-    EXPECT_LE(r1, 319);
 
     auto rowsWithInk = [&](int x0, int x1) {
         int rows = 0;
@@ -155,44 +150,36 @@ std::shared_ptr<RGBAImage> quadrants()
         RGBAImage{2, 2, {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}});
 }
 
-TEST(KitRender, ImageViewShowsItsImageUprightAndScaled)
-{
-    Screen screen;
-    auto view = addTo<ImageView>(screen.root(), quadrants());
-    EXPECT_FLOAT_EQ(view->frame().width, 2);
-    view->setFrame({100, 100, 40, 40});
-    const RGBAImage out = render(screen, 2);
-    auto at = [&](int x, int y) { return pixelAt(out, 2 * x, 2 * y); };
-    EXPECT_GT(at(105, 105).r, 200);  // top left: red
-    EXPECT_LT(at(105, 105).g, 50);
-    EXPECT_GT(at(135, 105).g, 200);  // top right: green
-    EXPECT_LT(at(135, 105).r, 50);
-    EXPECT_GT(at(105, 135).b, 200);  // bottom left: blue
-    EXPECT_GT(at(135, 135).r, 200);  // bottom right: white
-    EXPECT_GT(at(135, 135).b, 200);
-    EXPECT_EQ(at(100, 100).a, 255);  // no faded edge
-    EXPECT_EQ(at(139, 139).a, 255);
-    EXPECT_TRUE(isTransparent(at(99, 120)));
-    EXPECT_TRUE(isTransparent(at(140, 120)));
-}
-
-TEST(KitRender, MaskedImageShowsWhereTheMaskIsDark)
+// An image view of the quadrants, and beside it the same image masked: the
+// left half black (shows), the right half white (hides).
+TEST(KitRender, ImagesShowUprightScaledAndWhereTheirMaskIsDark)
 {
     struct Masked : View {
         Image image = quadrants();
-        // Left half black (shows), right half white (hides).
         Image mask = std::make_shared<RGBAImage>(RGBAImage{2, 1, {0, 0, 0, 255, 255, 255, 255, 255}});
         using View::View;
         void drawRect(GraphicsContext& gc, Rect) override { gc.drawImageMasked(image, mask, {0, 0, 40, 40}); }
     };
     Screen screen;
-    addTo<Masked>(screen.root(), Rect{100, 100, 40, 40});
-    const RGBAImage out = render(screen, 1);
-    EXPECT_EQ(pixelAt(out, 105, 105).a, 255);
-    EXPECT_GT(pixelAt(out, 105, 105).r, 200);
-    EXPECT_EQ(pixelAt(out, 135, 105).a, 0);
-    EXPECT_EQ(pixelAt(out, 135, 135).a, 0);
-    EXPECT_GT(pixelAt(out, 105, 135).b, 200);
+    auto view = addTo<ImageView>(screen.root(), quadrants());
+    EXPECT_FLOAT_EQ(view->frame().width, 2);
+    view->setFrame({100, 100, 40, 40});
+    addTo<Masked>(screen.root(), Rect{200, 100, 40, 40});
+    const RGBAImage out = render(screen, 2);
+    auto at = [&](int x, int y) { return pixelAt(out, 2 * x, 2 * y); };
+    EXPECT_TRUE(near(at(105, 105), 255, 0, 0, 55));      // top left: red
+    EXPECT_TRUE(near(at(135, 105), 0, 255, 0, 55));      // top right: green
+    EXPECT_TRUE(near(at(105, 135), 0, 0, 255, 55));      // bottom left: blue
+    EXPECT_TRUE(near(at(135, 135), 255, 255, 255, 55));  // bottom right: white
+    EXPECT_EQ(at(100, 100).a, 255);                      // no faded edge
+    EXPECT_EQ(at(139, 139).a, 255);
+    EXPECT_TRUE(isTransparent(at(99, 120)));
+    EXPECT_TRUE(isTransparent(at(140, 120)));
+    EXPECT_TRUE(near(at(205, 105), 255, 0, 0, 55));  // masked: red, opaque
+    EXPECT_EQ(at(205, 105).a, 255);
+    EXPECT_TRUE(near(at(205, 135), 0, 0, 255, 55));  // blue
+    EXPECT_EQ(at(235, 105).a, 0);                    // hidden
+    EXPECT_EQ(at(235, 135).a, 0);
 }
 
 TEST(KitRender, ClearViewsMalformedImagesAndSizesDrawNothing)
@@ -210,16 +197,6 @@ TEST(KitRender, ClearViewsMalformedImagesAndSizesDrawNothing)
     screen.render(0, -5, out);
     EXPECT_EQ(out.width, 0);
     EXPECT_TRUE(out.pixels.empty());
-}
-
-TEST(KitRender, ImageNamedLoadsShippedImagesOnce)
-{
-    const Image tack = imageNamed("thumbTack32.png");
-    ASSERT_TRUE(tack);
-    EXPECT_EQ(tack->width, 32);
-    EXPECT_EQ(imageNamed("thumbTack32.png"), tack);
-    EXPECT_FALSE(imageNamed("no-such-image.png"));
-    EXPECT_FALSE(imageNamed(nullptr));
 }
 
 TEST(KitRender, ControlsShowTheirState)

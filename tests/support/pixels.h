@@ -26,6 +26,17 @@ template <typename Image> Pixel pixelAt(const Image& img, int x, int y)
     return pixelAt(img.pixels, img.width, x, y);
 }
 
+// Pixels in [x0, x1) x [y0, y1) of a picture with `width` and `pixels` (an
+// RGBAImage) for which pred holds.
+template <typename Image, typename Pred> int countPixels(const Image& img, int x0, int y0, int x1, int y1, Pred pred)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            n += pred(pixelAt(img, x, y)) ? 1 : 0;
+    return n;
+}
+
 // Red, green and blue each within `tolerance` of (r, g, b).
 inline bool near(const Pixel& p, int r, int g, int b, int tolerance = 2)
 {

@@ -90,11 +90,9 @@ void PulseServer::stop()
 void PulseServer::play(const std::string& file)
 {
     end(player_);
-    const bool raw = file.size() > 4 && file.compare(file.size() - 4, 4, ".raw") == 0;
-    const char* const rawArgv[] = {PAPLAY,           "--raw",      "--rate=8000", "--channels=1",
-                                   "--format=s16le", file.c_str(), nullptr};
-    const char* const argv[] = {PAPLAY, file.c_str(), nullptr};
-    player_ = spawn(raw ? rawArgv : argv, dir_ + "/paplay.log");
+    const char* const argv[] = {PAPLAY,           "--raw",      "--rate=8000", "--channels=1",
+                                "--format=s16le", file.c_str(), nullptr};
+    player_ = spawn(argv, dir_ + "/paplay.log");
 }
 
 bool PulseServer::pactl(const std::string& args)

@@ -20,8 +20,8 @@ public:
     bool start();
     // Kills it by its process id.
     void stop();
-    // Plays a file into the default output with paplay, in the background;
-    // raw files are taken as 8000 Hz mono signed 16-bit little-endian.
+    // Plays a raw file (8000 Hz mono signed 16-bit little-endian) into the
+    // default output with paplay, in the background.
     void play(const std::string& file);
     // Runs pactl with these arguments; true on success.
     bool pactl(const std::string& args);

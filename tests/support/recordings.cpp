@@ -13,19 +13,6 @@ namespace {
 const std::string kRaw = " -r 8000 -c 1 -b 16 -e signed-integer";
 }  // namespace
 
-std::string commandOutput(const std::string& cmd)
-{
-    std::string out;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
-
 std::string clickTrack(int bpm, int seconds)
 {
     const std::string dir = freshDir("clicks");

@@ -2,6 +2,8 @@
 // heard in them. Raw files are 8000 Hz mono signed 16-bit little-endian.
 #pragma once
 
+#include "testHome.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,8 +24,5 @@ double medianInterval(const std::vector<int>& beats);
 
 // Beats at the tempo, or at a clean half or double of it, within 10%, at 60 frames a second.
 ::testing::AssertionResult atTempo(double framesPerBeat, double bpm);
-
-// The output of a shell command.
-std::string commandOutput(const std::string& cmd);
 
 }  // namespace zorbel::test
