@@ -9,7 +9,7 @@
 // same displacement in the output.
 //
 // All arithmetic is single precision except where noted: the results are
-// pinned to the float by the committed crop trace (tests/sim/traces).
+// pinned to the float by the committed crop trace (tests/tools/sim/traces).
 #pragma once
 
 #include "platform/imaging/faceTransform.h"

@@ -1,5 +1,5 @@
 // The level meter on synthesised signals. How it rises on clicks and falls
-// between them is judged by the beats heard in click tracks (tests/sim).
+// between them is judged by the beats heard in click tracks (tests/tools/sim).
 #include "audio/levelMeter.h"
 
 #include <gtest/gtest.h>

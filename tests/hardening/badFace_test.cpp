@@ -1,7 +1,7 @@
 // A broken face file at start-up: the chalk head, the file left where it is,
 // and a header claiming a gigantic picture refused before anything is
 // allocated for it.
-#include "../view/sceneFixture.h"
+#include "sceneFixture.h"
 
 #include "hardening.h"
 #include "platform/files/files.h"

@@ -1,7 +1,7 @@
 // The scene with its view tree, driven by scripted touches in-process.
 #pragma once
 
-#include "../view/sceneFixture.h"
+#include "sceneFixture.h"
 
 #include "ui/InfoView.h"
 #include "ui/screens.h"

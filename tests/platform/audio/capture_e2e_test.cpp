@@ -1,7 +1,7 @@
 // The whole path: SDL capture (the disk driver delivering a click track in
 // real time), the level meter on the audio thread, and the scene's frame
 // timer feeding the beat detector.
-#include "../view/sceneFixture.h"
+#include "sceneFixture.h"
 
 #include "audio/audioInMeter.h"
 #include "audio/audioInput.h"
