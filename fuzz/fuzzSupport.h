@@ -27,8 +27,8 @@ bool readWhole(const std::string& path, std::string& bytes);
 
 }  // namespace zorbel::fuzz
 
-#define FUZZ_CHECK(cond, ...)                                 \
-    do {                                                      \
-        if (!(cond))                                          \
-            ::zorbel::fuzz::fail(#cond, ##__VA_ARGS__);       \
+#define FUZZ_CHECK(cond, ...)                                                                                          \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            ::zorbel::fuzz::fail(#cond, ##__VA_ARGS__);                                                                \
     } while (0)

@@ -14,8 +14,8 @@
 
 namespace {
 
-const char* const kKeys[] = {"SPR_COEFF_MULT", "SPR_DAMP_MULT", "STICKY_MULT", "MIN_DYN", "DISABLE_MIC",
-                             "USE_CUSTOM_FACE", "zorbel"};
+const char* const kKeys[] = {"SPR_COEFF_MULT", "SPR_DAMP_MULT",   "STICKY_MULT", "MIN_DYN",
+                             "DISABLE_MIC",    "USE_CUSTOM_FACE", "zorbel"};
 
 struct Reading {
     float f;

@@ -127,8 +127,8 @@ RGBAImage makeAppIcon(int size)
     const double innerRadius = std::max(outerRadius - frame, 1.0);
     // The small figure fills the slate inside a one-pixel frame at 16 x 16.
     const double inner0 = c - innerHalf;
-    Figure figure = small ? placed(kSmallFigure, 2 * innerHalf / 14, inner0 - 2 * innerHalf / 14)
-                          : placed(kLargeFigure, unit, 0);
+    Figure figure =
+        small ? placed(kSmallFigure, 2 * innerHalf / 14, inner0 - 2 * innerHalf / 14) : placed(kLargeFigure, unit, 0);
     if (!small)
         figure.halfWidth = std::max(figure.halfWidth, 0.85);  // strokes at least 1.7 pixels wide
 
@@ -154,8 +154,8 @@ RGBAImage makeAppIcon(int size)
             const double tone = 0.82 + 0.18 * rings;
             const double rim = 1 - smoothstep(-0.4 * frame, 0, outerD);
             const double lift = rim * 0.25 * ((c - x) + (c - y)) / size;  // +0.25 top left
-            const Rgba w = opaque(clamp01(0.58 * tone + lift), clamp01(0.37 * tone + lift),
-                                  clamp01(0.18 * tone + lift));
+            const Rgba w =
+                opaque(clamp01(0.58 * tone + lift), clamp01(0.37 * tone + lift), clamp01(0.18 * tone + lift));
             col = over({w.r * outerCover, w.g * outerCover, w.b * outerCover, outerCover}, col);
         }
 

@@ -13,9 +13,9 @@ namespace zorbel {
 namespace {
 
 const char kLogPrefix[] = "this computer's sound";
-const pa_usec_t kAnswerBound = 2 * PA_USEC_PER_SEC;       // a server that takes longer counts as none
-const pa_usec_t kProbeBound = 300 * PA_USEC_PER_MSEC;     // the quiet check while waiting for one
-const pa_usec_t kFragment = 16 * PA_USEC_PER_MSEC;        // one fragment a frame: the meter moves each frame
+const pa_usec_t kAnswerBound = 2 * PA_USEC_PER_SEC;         // a server that takes longer counts as none
+const pa_usec_t kProbeBound = 300 * PA_USEC_PER_MSEC;       // the quiet check while waiting for one
+const pa_usec_t kFragment = 16 * PA_USEC_PER_MSEC;          // one fragment a frame: the meter moves each frame
 const pa_sample_spec kFormat = {PA_SAMPLE_S16LE, 8000, 1};  // the server resamples to this
 
 uint32_t runningCapture = 0;  // main thread
