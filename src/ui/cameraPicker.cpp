@@ -1,39 +1,13 @@
 #include "ui/cameraPicker.h"
 
 #include "platform/photos/photos.h"
+#include "ui/screenRootView.h"
 
 #include <algorithm>
 
 namespace zorbel {
 
 namespace {
-
-// The screen's root view keeps its controller alive while it is shown, and
-// stops the camera the moment it leaves the screen.
-class CameraRootView : public View {
-public:
-    explicit CameraRootView(std::shared_ptr<CameraPicker> owner) : View(kScreenBounds), owner_(std::move(owner))
-    {
-        setBackgroundColor(Color::black());
-    }
-    void didMoveToSuperview() override
-    {
-        if (!superview() && owner_) {
-            owner_->closeCamera();
-            releaseAfterDispatch(std::move(owner_));
-        }
-    }
-    bool keyDown(Key key, bool shift) override
-    {
-        if (key != Key::Escape || !owner_)
-            return View::keyDown(key, shift);
-        owner_->cancelAction();
-        return true;
-    }
-
-private:
-    std::shared_ptr<CameraPicker> owner_;
-};
 
 // The picture flipped left to right, as the mirrored preview shows it: the
 // user lined up the face they saw, so that is the face they get.
@@ -73,7 +47,9 @@ CameraPicker::~CameraPicker() = default;
 
 void CameraPicker::loadView()
 {
-    auto root = std::make_shared<CameraRootView>(std::static_pointer_cast<CameraPicker>(shared_from_this()));
+    // The camera stops the moment the screen leaves.
+    auto root = std::make_shared<ScreenRootView>(
+        shared_from_this(), [this] { cancelAction(); }, [this] { closeCamera(); });
     setView(root);
 
     preview_ = std::make_shared<VideoView>(kScreenBounds);

@@ -8,6 +8,7 @@
 #include "ui/albumPicker.h"
 #include "ui/cameraPicker.h"
 #include "ui/cropView.h"
+#include "ui/screenRootView.h"
 #include "view/EAGLView.h"
 #include "view/faceTexture.h"
 
@@ -18,29 +19,6 @@ std::string facePickerController::albumFolder;
 namespace {
 
 std::weak_ptr<facePickerController> active;
-
-// The screen's root view keeps its controller alive while it is shown: the
-// controller is the target of the buttons. When the view leaves the tree the
-// controller goes with it, once the event that removed it is over.
-class PickerRootView : public View {
-public:
-    PickerRootView(Rect frame, std::shared_ptr<facePickerController> owner) : View(frame), owner_(std::move(owner)) {}
-    void didMoveToSuperview() override
-    {
-        if (!superview() && owner_)
-            releaseAfterDispatch(std::move(owner_));
-    }
-    bool keyDown(Key key, bool shift) override
-    {
-        if (key != Key::Escape || !owner_)
-            return View::keyDown(key, shift);
-        owner_->dismissAction();
-        return true;
-    }
-
-private:
-    std::shared_ptr<facePickerController> owner_;
-};
 
 std::shared_ptr<Label> label(Rect frame, const char* text, Font font)
 {
@@ -85,9 +63,7 @@ std::shared_ptr<facePickerController> activeFacePicker()
 
 void facePickerController::loadView()
 {
-    auto self = std::static_pointer_cast<facePickerController>(shared_from_this());
-    auto root = std::make_shared<PickerRootView>(kScreenBounds, self);
-    root->setBackgroundColor(Color::black());
+    auto root = std::make_shared<ScreenRootView>(shared_from_this(), [this] { dismissAction(); });
     setView(root);
 
     if (Image board = imageNamed("bb480x320.png"))
