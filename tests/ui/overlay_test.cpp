@@ -142,6 +142,9 @@ TEST_F(UiTest, AFingerOnThePageStillGrabsTheFigure)
     EXPECT_EQ(guy->grabCount, 1);
     frames(1);
     EXPECT_EQ(guy->posX[0], guy->grabX[0]);  // held
+    const float grabbedAt = guy->grabX[0];
+    finger.move(static_cast<float>(hx + 30), static_cast<float>(hy));
+    EXPECT_GT(guy->grabX[0], grabbedAt);  // moves pass through the page too
     finger.up();
     EXPECT_EQ(guy->grabCount, 0);
 }
