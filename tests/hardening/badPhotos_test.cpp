@@ -28,8 +28,7 @@ std::string pngChunk(const char* type, const std::string& data)
 
 std::string convert(const std::string& dir, const std::string& recipe, const char* name)
 {
-    const std::string path = dir + "/" + name;
-    const std::string cmd = IM_CONVERT " " + recipe + " '" + path + "' 2>/dev/null";
+    const std::string path = dir + "/" + name, cmd = IM_CONVERT " " + recipe + " '" + path + "' 2>/dev/null";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
     return readFile(path);
 }
@@ -90,8 +89,7 @@ std::vector<BadPhoto> badPhotos(const std::string& dir)
 
 TEST(BadPhotos, AreRefusedUndecodedAndTheAlbumSaysSo)
 {
-    const std::string dir = freshDir("bad");
-    const std::string emptyAlbum = freshDir("album");
+    const std::string dir = freshDir("bad"), emptyAlbum = freshDir("album");
     // A good JPEG with bytes after its end, as some cameras write them.
     const std::string good = dir + "/good.jpg";
     writeFile(good, convert(dir, "-size 300x200 xc:orange", "orange.jpg") + std::string(100, '\xff') + "trailer");
@@ -124,8 +122,7 @@ TEST(BadPhotos, AreRefusedUndecodedAndTheAlbumSaysSo)
 TEST(BadPhotos, AGiganticJpegIsScaledWhileDecodingNeverDecodedWhole)
 {
     // 30000 x 30000 pixels would be 3.6 GB decoded.
-    const std::string dir = freshDir("huge");
-    const std::string path = dir + "/huge.jpg";
+    const std::string dir = freshDir("huge"), path = dir + "/huge.jpg";
     writeFile(path,
               claimJpegSize(convert(dir, "-size 64x64 xc:gray +noise Random -quality 80", "small.jpg"), 30000, 30000));
     const ChildRun run = runInChild([&] {

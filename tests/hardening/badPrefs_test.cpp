@@ -95,8 +95,7 @@ TEST(BadPrefs, UnusableFilesAreMovedAsideWholeAndTheDefaultsUsed)
 
 TEST(BadPrefs, AnEmptyFileGivesTheDefaultsAndIsWrittenOverOnTheNextChange)
 {
-    const std::string dir = freshDir("empty");
-    const std::string path = dir + "/preferences.ini";
+    const std::string dir = freshDir("empty"), path = dir + "/preferences.ini";
     writeFile(path, "");
     CaptureStderr();
     Prefs p(path);
@@ -174,8 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Stored, OddNumbers,
 
 TEST(BadPrefs, WrongTypesAndDuplicatesKeepTheGoodKeys)
 {
-    const std::string dir = freshDir("types");
-    const std::string path = dir + "/preferences.ini";
+    const std::string dir = freshDir("types"), path = dir + "/preferences.ini";
     const std::string file = "[zorbel]\nDISABLE_MIC=perhaps\nUSE_CUSTOM_FACE=yes\nSTICKY_MULT=true\n"
                              "MIN_DYN=0.02\nMIN_DYN=0.07\n[other]\nSPR_DAMP_MULT=1.5\n[zorbel]\nSPR_COEFF_MULT=0.9\n";
     writeFile(path, file);
@@ -246,8 +244,7 @@ TEST(BadPrefs, AnUnreachableStoreGivesWhatCanBeReadAndIsLeftAlone)
 // Cannot write, whoever runs the tests: a file where the folder should be.
 TEST(BadPrefs, AFileWhereTheFolderShouldBeIsLeftAlone)
 {
-    const std::string dir = freshDir("notafolder");
-    const std::string blocker = dir + "/zorbel";
+    const std::string dir = freshDir("notafolder"), blocker = dir + "/zorbel";
     writeFile(blocker, "the user's own file");
     const std::string path = blocker + "/preferences.ini";
     CaptureStderr();

@@ -70,10 +70,8 @@ void save(Prefs& prefs, const std::string& facePath, const std::string& face, in
 
 TEST(CrashMidSave, EveryKillLeavesWholeFiles)
 {
-    const std::string dir = freshDir("crash");
-    const std::string configDir = dir + "/config";
-    const std::string dataDir = dir + "/data";
-    const std::string prefsPath = configDir + "/preferences.ini";
+    const std::string dir = freshDir("crash"), configDir = dir + "/config";
+    const std::string dataDir = dir + "/data", prefsPath = configDir + "/preferences.ini";
     const std::string facePath = dataDir + "/customface.png";
     const std::string faces[2] = {noisePng(1), noisePng(2)};
     makeDirs(configDir);

@@ -46,10 +46,8 @@ std::string sharedDir(const char* name)
 ChildRun runInChild(const std::function<void()>& body, bool asUser)
 {
     ChildRun run;
-    const std::string dir = freshDir("child");
-    const std::string errPath = dir + "/stderr";
-    const std::string outPath = dir + "/stdout";
-    const std::string statPath = dir + "/stats";
+    const std::string dir = freshDir("child"), errPath = dir + "/stderr";
+    const std::string outPath = dir + "/stdout", statPath = dir + "/stats";
     std::fflush(stdout);
     std::fflush(stderr);
     const pid_t pid = fork();

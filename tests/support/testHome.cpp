@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
-#include <ftw.h>
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,19 +24,15 @@ std::string makeHome()
     return home;
 }
 
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return remove(path);
-}
-
 // Made before main, so before the first glib call of the process; removed at exit.
 struct Home {
     std::string path = makeHome();
     pid_t owner = getpid();
     ~Home()
     {
+        std::error_code error;
         if (getpid() == owner && path != "/tmp")
-            nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+            std::filesystem::remove_all(path, error);
     }
 };
 const Home home;
@@ -70,28 +65,21 @@ void writeFile(const std::string& path, const std::string& bytes)
 
 bool exists(const std::string& path)
 {
-    struct stat st;
-    return lstat(path.c_str(), &st) == 0;
+    return std::filesystem::exists(std::filesystem::symlink_status(path));
 }
 
 void makeDirs(const std::string& dir)
 {
-    for (size_t slash = dir.find('/', 1); slash != std::string::npos; slash = dir.find('/', slash + 1))
-        mkdir(dir.substr(0, slash).c_str(), 0700);
-    mkdir(dir.c_str(), 0700);
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
 }
 
 std::vector<std::string> listDir(const std::string& dir)
 {
     std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            const std::string n = e->d_name;
-            if (n != "." && n != "..")
-                names.push_back(n);
-        }
-        closedir(d);
-    }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }

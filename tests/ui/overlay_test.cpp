@@ -68,6 +68,7 @@ TEST_F(UiTest, OpensOnTheInfoPageTogglesPagesAndEscapeClosesIt)
 // stored when the overlay is dismissed, not before.
 TEST_F(UiTest, SlidersActAtOnceAndAreStoredOnlyOnDismiss)
 {
+    const float stored = storedFloat("STICKY_MULT");
     InfoView* overlay = openOverlay();
     tapButton("Settings");
     auto s = sliders(*overlay);
@@ -88,7 +89,7 @@ TEST_F(UiTest, SlidersActAtOnceAndAreStoredOnlyOnDismiss)
     const Point left = overlay->convertToScreen({45, 373.5f});
     finger.slide({left.x + 110, left.y}, {left.x + 400, left.y});  // friction, past the right end
     EXPECT_EQ(g_stickynessMultiplier, 1.9f);
-    EXPECT_EQ(storedFloat("STICKY_MULT"), 0.0f);  // not stored yet
+    EXPECT_EQ(storedFloat("STICKY_MULT"), stored);  // not stored yet
     std::weak_ptr<View> alive = overlay->shared_from_this();
     tapButton("Dismiss");
     EXPECT_TRUE(alive.expired());
@@ -141,6 +142,9 @@ TEST_F(UiTest, AFingerOnThePageStillGrabsTheFigure)
     EXPECT_EQ(guy->grabCount, 1);
     frames(1);
     EXPECT_EQ(guy->posX[0], guy->grabX[0]);  // held
+    const float grabbedAt = guy->grabX[0];
+    finger.move(static_cast<float>(hx + 30), static_cast<float>(hy));
+    EXPECT_GT(guy->grabX[0], grabbedAt);  // moves pass through the page too
     finger.up();
     EXPECT_EQ(guy->grabCount, 0);
 }
