@@ -111,6 +111,11 @@ TEST(Window, AMouseDragMovesHimF12SavesAPictureAndTheWindowKeepsItsPlace)
         ASSERT_TRUE(chalkCentre(dir + "/after.png", x1, y1));
         EXPECT_LT(x1, x0 - 30.0f) << "he did not follow the mouse";
 
+        // The overlay, opened from the window's info corner, is in the picture F12 saves.
+        RGBAImage window;
+        ASSERT_TRUE(loadPNG(dir + "/before.png", window));
+        EXPECT_TRUE(app.xdotool("mousemove --window " + app.window() + " " + std::to_string(window.width - 4) + " " +
+                                std::to_string(window.height - 4) + " click 1 sleep 0.5"));
         EXPECT_TRUE(app.xdotool("key --window " + app.window() + " F12 sleep 1"));
         EXPECT_TRUE(
             app.xdotool("windowsize " + app.window() + " 400 600 windowmove " + app.window() + " 100 150 sleep 0.5"));
@@ -122,6 +127,10 @@ TEST(Window, AMouseDragMovesHimF12SavesAPictureAndTheWindowKeepsItsPlace)
     RGBAImage shot;
     ASSERT_TRUE(loadPNG(pictures + "/" + shots[0], shot));
     EXPECT_EQ(shot.width * 3, shot.height * 2);  // the 320 x 480 point screen, without bars
+    const int page = countPixels(shot, 0, 0, shot.width, shot.height, [](Pixel p) {
+        return p.r > 150 && std::abs(p.r - p.g) < 8 && std::abs(p.g - p.b) < 8;
+    });
+    EXPECT_GT(page, shot.width * shot.height / 4) << "the overlay's light page is not in the picture";
 
     RunningApp again;
     ASSERT_FALSE(again.window().empty());
