@@ -81,6 +81,11 @@ void stopAudioInMeter(int remember)
         defaults()->setBool(true, kDisableMicKey);
 }
 
+bool listeningSwitchedOff()
+{
+    return defaults()->boolForKey(kDisableMicKey);
+}
+
 int audioInMeterIsRunning()
 {
     return queueObject ? 1 : 0;

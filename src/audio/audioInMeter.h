@@ -20,6 +20,9 @@ void stopAudioInMeter(int remember);
 
 int audioInMeterIsRunning();
 
+// True when the user switched listening off ("DISABLE_MIC").
+bool listeningSwitchedOff();
+
 // The source chosen under "LISTEN_TO": "computer", else "microphone" (the
 // default, also for a missing or unknown value).
 AudioSource getAudioSource();

@@ -31,7 +31,7 @@ void AudioInterruptions::soundServerGone(uint32_t capture, uint32_t runningCaptu
 bool AudioInterruptions::awaitingSoundServer() const
 {
     return !inBackground && getAudioSource() == AudioSource::Computer && !audioInMeterIsRunning() &&
-           !Prefs::standardUserDefaults()->boolForKey("DISABLE_MIC");
+           !listeningSwitchedOff();
 }
 
 void AudioInterruptions::soundServerBack()

@@ -29,7 +29,7 @@ void openSettings(const std::shared_ptr<EAGLView>& view)
 ActionSheet::Item listenItem(const char* title, AudioSource source, const char* notice,
                              const std::function<void(const std::string&)>& showNotice)
 {
-    const bool listening = !Prefs::standardUserDefaults()->boolForKey("DISABLE_MIC");
+    const bool listening = !listeningSwitchedOff();
     return {title,
             [source, notice, showNotice] {
                 if (!listenToAudioSource(source) && showNotice)
