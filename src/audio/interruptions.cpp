@@ -1,7 +1,6 @@
 #include "audio/interruptions.h"
 
 #include "audio/audioInMeter.h"
-#include "platform/prefs/prefs.h"
 
 namespace zorbel {
 

@@ -2,7 +2,6 @@
 
 #include "audio/audioInMeter.h"
 #include "platform/kit/kit.h"
-#include "platform/prefs/prefs.h"
 #include "ui/InfoView.h"
 #include "ui/facePickerController.h"
 #include "view/EAGLView.h"
