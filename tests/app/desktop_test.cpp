@@ -204,28 +204,40 @@ TEST_F(Desktop, EveryFingerAndAltsMirrorReachTheBoard)
 }
 
 // While the left button holds his head, a right click or T is a second
-// finger on the tack corner (as a touchscreen finger is in the scene's tests).
-class Tacking : public Desktop, public ::testing::WithParamInterface<bool> {};
+// finger on the tack corner, as a second touchscreen finger there is.
+enum class Tack { RightClick, T, SecondFinger };
+class Tacking : public Desktop, public ::testing::WithParamInterface<Tack> {};
 
-TEST_P(Tacking, LeavesHimTackedAfterTheButtonIsReleased)
+TEST_P(Tacking, LeavesHimTackedAfterTheFirstFingerLifts)
 {
-    const Point head = mass(3);
-    mouse(SDL_MOUSEBUTTONDOWN, head);
-    if (GetParam()) {
-        mouse(SDL_MOUSEBUTTONDOWN, head, SDL_BUTTON_RIGHT);
-        mouse(SDL_MOUSEBUTTONUP, head, SDL_BUTTON_RIGHT);
+    const Point head = mass(3), corner{17, 463};
+    if (GetParam() == Tack::SecondFinger) {
+        finger(SDL_FINGERDOWN, 1, head);
+        finger(SDL_FINGERDOWN, 2, corner);
+        finger(SDL_FINGERUP, 2, corner);
+        finger(SDL_FINGERUP, 1, head);
     } else {
-        key(SDLK_t);
+        mouse(SDL_MOUSEBUTTONDOWN, head);
+        if (GetParam() == Tack::RightClick) {
+            mouse(SDL_MOUSEBUTTONDOWN, head, SDL_BUTTON_RIGHT);
+            mouse(SDL_MOUSEBUTTONUP, head, SDL_BUTTON_RIGHT);
+        } else {
+            key(SDLK_t);
+        }
+        mouse(SDL_MOUSEBUTTONUP, head);
     }
-    mouse(SDL_MOUSEBUTTONUP, head);
     run(0.3);
     EXPECT_EQ(guy().grabCount, 1);
     EXPECT_EQ(guy().tackCount, 1);
     EXPECT_TRUE(held(3));
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktop, Tacking, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "RightClick" : "T"; });
+std::string tackName(const ::testing::TestParamInfo<Tack>& info)
+{
+    return info.param == Tack::RightClick ? "RightClick" : info.param == Tack::T ? "T" : "SecondFinger";
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktop, Tacking, ::testing::Values(Tack::RightClick, Tack::T, Tack::SecondFinger), tackName);
 
 // The arrow keys tilt the phone he stands in. Only a hidden window slows
 // the frames down and lets the screen saver run.

@@ -50,18 +50,23 @@ protected:
     std::atomic<uint32_t> gone{0};
 };
 
-// Clicks played into a new default output: the capture follows it, and he
-// dances at their tempo.
-TEST_F(ComputerSound, ClicksOnANewDefaultOutputMakeHimDanceAtTheirTempo)
+// Clicks, then a piece of real music, played into a new default output: the
+// capture follows it, and he dances at their tempo.
+TEST_F(ComputerSound, ClicksAndMusicOnANewDefaultOutputMakeHimDanceAtTheirTempo)
 {
     ASSERT_TRUE(server.pactl("load-module module-null-sink sink_name=headphones"));
     ASSERT_TRUE(server.pactl("set-default-sink headphones"));
-    server.play(test::clickTrack(120, 20));
+    server.play(test::clickTrack(120, 15));
     float loudest = 0;
     const auto beats = beatsHeard(900, loudest);
     EXPECT_GT(loudest, 0.05f);
     ASSERT_GE(beats.size(), 8u) << "no music declared";
     EXPECT_TRUE(test::atTempo(test::medianInterval(beats), 120));
+
+    server.play(test::musicTrack(4));
+    const auto musicBeats = beatsHeard(1500, loudest);
+    ASSERT_GE(musicBeats.size(), 20u) << "no music declared";
+    EXPECT_TRUE(test::atTempo(test::medianInterval(musicBeats), test::musicBpm()));
 }
 
 // Neither a microphone that cannot be opened nor the server going away and
