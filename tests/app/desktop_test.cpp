@@ -332,6 +332,21 @@ TEST_F(Desktop, ADroppedPhotoTurnsAndScalesWithFingersAndTheWheelAndGoesOnHisHea
     EXPECT_GT(framePixels([](Pixel p) { return p.r > 200 && p.g < 60 && p.b > 200; }), 300) << "no photo on his head";
 }
 
+// The camera, end to end: the overlay, the face button, the camera, the
+// shutter and OK put the picture (a magenta test source) on his head.
+TEST_F(Desktop, APictureFromTheCameraGoesOnHisHead)
+{
+    setenv("ZORBEL_TEST_CAMERA", "videotestsrc pattern=solid-color foreground-color=0xffff00ff", 1);
+    click({315, 475});  // the info corner
+    for (const char* button : {"Settings", "Change Zorbel's face", "Take a picture with your camera"})
+        click(centreOfButton(button));
+    run(1.0);  // the preview starts
+    click(centreOfButton("Take Photo"));
+    click(centreOfButton("OK"));
+    run(0.3);
+    EXPECT_GT(framePixels([](Pixel p) { return p.r > 200 && p.g < 60 && p.b > 200; }), 300) << "no photo on his head";
+}
+
 // Ctrl+Q (as closing the window, which it stands for) with the overlay open
 // stores its sliders.
 TEST_F(Desktop, QuittingStoresTheSettingsOfAnOpenOverlay)
