@@ -224,12 +224,7 @@ void EAGLView::drawView()
 
     EAGLContext::setCurrentContext(context.get());
     glBindFramebufferOES(GL_FRAMEBUFFER_OES, viewFramebuffer);
-    glViewport(0, 0, backingWidth, backingHeight);
-
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrthof(-1.0f, 1.0f, -1.5f, 1.5f, -1.0f, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
+    setWorldProjection(backingWidth, backingHeight);
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glLineWidth(pixelsPerPoint());

@@ -2,6 +2,15 @@
 
 namespace zorbel {
 
+void setWorldProjection(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrthof(-1.0f, 1.0f, -1.5f, 1.5f, -1.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void BoardCache::setEnabled(bool on)
 {
     enabled_ = on;
@@ -15,11 +24,7 @@ void BoardCache::make(GLuint boardTexture, int width, int height, bool npotTextu
     drawn.clear();
     if (!enabled_ || !boardTexture || width <= 0 || height <= 0 || !npotTextures)
         return;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrthof(-1.0f, 1.0f, -1.5f, 1.5f, -1.0f, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
+    setWorldProjection(width, height);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

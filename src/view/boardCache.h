@@ -14,6 +14,10 @@ namespace zorbel {
 inline constexpr GLfloat kBoardVertices[8] = {-1.0f, -1.5f, 1.0f, -1.5f, -1.0f, 1.5f, 1.0f, 1.5f};
 inline constexpr GLshort kQuadTexCoords[8] = {0, 0, 1, 0, 0, 1, 1, 1};
 
+// The viewport over a width x height framebuffer and the projection of the
+// world box (-1..1 across, -1.5..1.5 up) onto it, as every frame draws.
+void setWorldProjection(int width, int height);
+
 class BoardCache {
 public:
     // On by default; tests compare both ways.
