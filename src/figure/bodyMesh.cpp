@@ -1,6 +1,7 @@
 // Chalk strokes of the body: both legs in one stroke, arms and torso in
 // another, and an open circle around each foot and hand.
 #include "figure/myGuy.h"
+#include "numbers/libcTrig.h"
 
 #include <cmath>
 
@@ -39,12 +40,12 @@ void endCircle(const Guy* g, int centre, int root, float* out)
     const float cy = g->posY[centre];
     const float dx = g->posX[root] - cx;
     const float dy = g->posY[root] - cy;
-    const float towardsRoot = (dx == 0.0f && dy == 0.0f) ? 0.0f : atan2f(dy, dx);
+    const float towardsRoot = (dx == 0.0f && dy == 0.0f) ? 0.0f : libcAtan2f(dy, dx);
     const float r = g->radius[centre];
     float theta = towardsRoot + 0.5236f;
     for (int k = 0; k < 31; ++k) {
-        out[2 * k] = cx + r * cosf(theta);
-        out[2 * k + 1] = cy + r * sinf(theta);
+        out[2 * k] = cx + r * libcCosf(theta);
+        out[2 * k + 1] = cy + r * libcSinf(theta);
         theta += 0.17452778f;  // 10 degrees with pi taken as 3.1415
     }
 }

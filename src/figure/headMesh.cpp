@@ -1,6 +1,7 @@
 // The chalk head (a spiralling outline, blinking eyes, nose, mouth) and the
 // fixed fan that carries a photo face.
 #include "figure/myGuy.h"
+#include "numbers/libcTrig.h"
 
 #include <cmath>
 
@@ -24,8 +25,8 @@ const float faceRefRadii[73] = {
 void circle(float cx, float cy, float radius, float& angle, float step, int count, float* out)
 {
     for (int k = 0; k < count; ++k) {
-        out[2 * k] = cx + radius * cosf(angle);
-        out[2 * k + 1] = cy + radius * sinf(angle);
+        out[2 * k] = cx + radius * libcCosf(angle);
+        out[2 * k + 1] = cy + radius * libcSinf(angle);
         angle += step;
     }
 }
@@ -47,20 +48,20 @@ void PrepareHeadGLVertexArrays(Guy* guy)
     const float hy = guy->posY[3];
     const float dx = hx - guy->posX[0];
     const float dy = hy - guy->posY[0];
-    const float phi = (dx == 0.0f && dy == 0.0f) ? 0.0f : atan2f(dy, dx);
+    const float phi = (dx == 0.0f && dy == 0.0f) ? 0.0f : libcAtan2f(dy, dx);
     const float R = guy->radius[3];
-    const float ux = cosf(phi);  // the head's up
-    const float uy = sinf(phi);
-    const float vx = sinf(phi);  // up turned clockwise: screen right when upright
-    const float vy = -cosf(phi);
+    const float ux = libcCosf(phi);  // the head's up
+    const float uy = libcSinf(phi);
+    const float vx = libcSinf(phi);  // up turned clockwise: screen right when upright
+    const float vy = -libcCosf(phi);
 
     // Outline: 400 degrees, widening from R to 1.5 R.
     float theta = phi;
     float r = R;
     const float grow = (R * 0.5f) / 80.0f;
     for (int k = 0; k < 81; ++k) {
-        guy->headStrip[2 * k] = hx + r * cosf(theta);
-        guy->headStrip[2 * k + 1] = hy + r * sinf(theta);
+        guy->headStrip[2 * k] = hx + r * libcCosf(theta);
+        guy->headStrip[2 * k + 1] = hy + r * libcSinf(theta);
         theta += kStep5;
         r += grow;
     }
@@ -107,10 +108,10 @@ void PrepareFaceGLVertexArrays(float* faceVertices, float* faceTextCoords, int* 
     float a = 1.5707499f;  // 90 * 3.1415 / 180 in float
     for (int k = 0; k < 73; ++k) {
         const float rho = faceRefRadii[k];
-        faceVertices[2 * k] = (0.05f * rho) * cosf(a);
-        faceVertices[2 * k + 1] = (0.05f * rho) * sinf(a);
-        faceTextCoords[2 * k] = 0.5f + (0.1f * rho) * cosf(a);
-        faceTextCoords[2 * k + 1] = 0.5f - (0.1f * rho) * sinf(a);
+        faceVertices[2 * k] = (0.05f * rho) * libcCosf(a);
+        faceVertices[2 * k + 1] = (0.05f * rho) * libcSinf(a);
+        faceTextCoords[2 * k] = 0.5f + (0.1f * rho) * libcCosf(a);
+        faceTextCoords[2 * k + 1] = 0.5f - (0.1f * rho) * libcSinf(a);
         a += kStep5;
     }
     *faceVerticesN = 73;

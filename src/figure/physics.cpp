@@ -2,9 +2,10 @@
 // walls with a weak bounce and static friction, then the small behaviours
 // (dance, balance, shoulder order, blinking, mouth).
 #include "figure/myGuy.h"
+#include "numbers/libcRandom.h"
+#include "numbers/libcTrig.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace zorbel {
 
@@ -28,9 +29,9 @@ void springForces(Guy* g)
                 uy = dy / dist;
             } else {
                 // Zero-length spring: push along a random whole-degree direction.
-                const float a = (static_cast<float>(std::rand() % 360) * 3.1415f) / 180.0f;
-                ux = cosf(a);
-                uy = sinf(a);
+                const float a = (static_cast<float>(libcRand() % 360) * 3.1415f) / 180.0f;
+                ux = libcCosf(a);
+                uy = libcSinf(a);
             }
             const float closing = ux * (g->velX[j] - g->velX[i]) + uy * (g->velY[j] - g->velY[i]);
             const float tension = g->springCoef[i][j] * g_springCoefMultipler * (dist - g->restLength[i][j]) +

@@ -1,13 +1,12 @@
 // Posture springs and the random helper behind the dance and the blinking.
 #include "figure/myGuy.h"
-
-#include <cstdlib>
+#include "numbers/libcRandom.h"
 
 namespace zorbel {
 
 float randBetween(float low, float high)
 {
-    int r = std::rand() % 101;
+    int r = libcRand() % 101;
     return low + ((high - low) * 0.01f) * static_cast<float>(r);
 }
 
@@ -37,7 +36,7 @@ void ChangePosture(Guy* guy, int chance)
         {4, 5, 75.0f, 150.0f},  // hand spread
     };
     for (const Dance& s : springs) {
-        if (std::rand() % 100 < chance)
+        if (libcRand() % 100 < chance)
             SetRestLength(guy, s.i, s.j, guy->scale * randBetween(s.low, s.high));
     }
 }

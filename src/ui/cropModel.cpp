@@ -1,5 +1,7 @@
 #include "ui/cropModel.h"
 
+#include "numbers/libcTrig.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -136,8 +138,8 @@ void cropMove(CropModel& m, float panX, float panY, float factor, float turn)
 {
     // The photo point under the face centre moves by the pan, undone through
     // the rotation and scale in force before this event.
-    const float c = std::cos(m.imRot);
-    const float s = std::sin(m.imRot);
+    const float c = libcCosf(m.imRot);
+    const float s = libcSinf(m.imRot);
     const float scale = m.imScale;
     m.imCenterX -= (panX * c + panY * s) / scale;
     m.imCenterY -= (panY * c - panX * s) / scale;
@@ -150,8 +152,8 @@ namespace {
 // The centre of the face in the output square, as cropFaceTransform places it.
 void faceCentre(float& x, float& y)
 {
-    x = 181.0f * std::cos(0.7854f);
-    y = 181.0f * std::sin(0.7854f);
+    x = 181.0f * libcCosf(0.7854f);
+    y = 181.0f * libcSinf(0.7854f);
 }
 
 void keepCentreOnPhoto(CropModel& m)
@@ -176,8 +178,8 @@ void cropZoomAbout(CropModel& m, float x, float y, float factor, float turn)
     faceCentre(cx, cy);
     const float dx = x - cx;
     const float dy = y - cy;
-    const float c = std::cos(turn);
-    const float s = std::sin(turn);
+    const float c = libcCosf(turn);
+    const float s = libcSinf(turn);
     cropMove(m, (dx * c + dy * s) / factor - dx, (dy * c - dx * s) / factor - dy, factor, turn);
     keepCentreOnPhoto(m);
 }
@@ -211,8 +213,8 @@ FaceTransform cropFaceTransform(const CropModel& m)
     // The face centre sits at (181 cos 0.7854, 181 sin 0.7854), a hair under
     // (128, 128); the translation is applied after the rotation, hence a - theta.
     const float a = 0.7854f - p.theta;
-    p.tx = 181.0f * std::cos(a) - p.scale * m.imCenterX;
-    p.ty = 181.0f * std::sin(a) - p.scale * m.imCenterY;
+    p.tx = 181.0f * libcCosf(a) - p.scale * m.imCenterX;
+    p.ty = 181.0f * libcSinf(a) - p.scale * m.imCenterY;
     return p;
 }
 

@@ -2,6 +2,7 @@
 
 #include "audio/audioInMeter.h"
 #include "figure/myGuy.h"
+#include "numbers/libcRandom.h"
 #include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/log/log.h"
@@ -103,7 +104,7 @@ std::shared_ptr<EAGLView> EAGLView::initWithContext(std::shared_ptr<EAGLContext>
         return nullptr;  // the destructor releases what was made
 
     FillInfoVertices(view->infoVertices);
-    view->angle = static_cast<float>(std::rand() % 360 - 180);
+    view->angle = static_cast<float>(libcRand() % 360 - 180);
     view->angleA = 0.0f;
     view->angleV = 0.0f;
     view->accelX = 0.0f;
