@@ -95,9 +95,8 @@ TEST(LibcRandom, GivesTheCLibrarySequenceFromTheStart)
 // the head's outline and eyes; the physics' whole degrees lie inside.
 TEST(LibcTrig, SineAndCosineMatchOnEveryAngleTheFigureDraws)
 {
-    const Sweep s = sweepRange(-3.2f, 23.0f, [](float x) {
-        return !same(libcSinf(x), ::sinf(x)) || !same(libcCosf(x), ::cosf(x));
-    });
+    const Sweep s = sweepRange(-3.2f, 23.0f,
+                               [](float x) { return !same(libcSinf(x), ::sinf(x)) || !same(libcCosf(x), ::cosf(x)); });
     EXPECT_EQ(s.mismatches, 0u) << "first at " << s.example;
 }
 
