@@ -65,7 +65,7 @@ private:
     bool visible = true;
     uint64_t composited = ~uint64_t(0);
     bool mustComposite = true;
-    uint32_t screensTexture = 0;  // the views over the scene, drawn with cairo
+    uint32_t screensTexture = 0;  // the views over the scene, drawn by the kit
     bool screensShown = false;
     std::vector<std::thread> screenshotWriters;  // encode and write off the main thread
     int soundServerTimer = 0;                    // asks now and then whether the sound server is back

@@ -2,10 +2,8 @@
 // with a column of wide rounded buttons, the last one Cancel, over a lightly
 // dimmed screen. A tap outside the panel or Escape cancels it; Up and Down
 // move a highlight over the buttons, Return picks the highlighted one.
-#include "platform/kit/cairoContext.h"
 #include "platform/kit/kit.h"
 #include "platform/kit/style.h"
-#include "platform/kit/text.h"
 
 #include <cmath>
 
@@ -31,41 +29,33 @@ public:
     void setFocused(bool on) { setHighlighted(on); }
     const std::function<void()> fire;
 
-    void drawRect(GraphicsContext& context, Rect) override
+    void drawRect(GraphicsContext& gc, Rect) override
     {
-        cairo_t* cr = cairoOf(context);
         const Rect b = bounds();
-        if (!cr || b.width < 2 || b.height < 2)
+        if (b.width < 2 || b.height < 2)
             return;
         const bool pressed = isHighlighted();
-        roundedRectPath(cr, {0.5f, 0.5f, b.width - 1, b.height - 1}, kCornerRadius);
+        gc.roundedRect({0.5f, 0.5f, b.width - 1, b.height - 1}, kCornerRadius);
         Color ink = rgb(0x000000);
         if (pressed)
-            fillGradientPreserve(cr, style::kPressedTop, style::kPressedBottom, 0, b.height);
+            gc.fill(Paint::vertical(style::kPressedTop, style::kPressedBottom, 0, b.height), true);
         else if (kind_ == Kind::Destructive)
-            fillGradientPreserve(cr, rgb(0xE5636A), rgb(0xB41B23), 0, b.height);
+            gc.fill(Paint::vertical(rgb(0xE5636A), rgb(0xB41B23), 0, b.height), true);
         else if (kind_ == Kind::Cancel)
-            fillGradientPreserve(cr, rgb(0x6B6B70), rgb(0x2F2F33), 0, b.height);
+            gc.fill(Paint::vertical(rgb(0x6B6B70), rgb(0x2F2F33), 0, b.height), true);
         else
-            fillGradientPreserve(cr, rgb(0xFFFFFF), rgb(0xDADBDE), 0, b.height);
+            gc.fill(Paint::vertical(rgb(0xFFFFFF), rgb(0xDADBDE), 0, b.height), true);
         if (pressed || kind_ != Kind::Plain)
             ink = Color::white();
-        setSource(cr, rgb(0x000000, 0.7f));
-        cairo_set_line_width(cr, 1);
-        cairo_stroke(cr);
-
+        gc.stroke(rgb(0x000000, 0.7f), 1);
         if (checked_) {  // a tick to the left of the title
-            cairo_move_to(cr, 16, b.height / 2);
-            cairo_line_to(cr, 22, b.height / 2 + 6);
-            cairo_line_to(cr, 32, b.height / 2 - 8);
-            setSource(cr, pressed ? ink : style::kTitleBlue);
-            cairo_set_line_width(cr, 3);
-            cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-            cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-            cairo_stroke(cr);
+            gc.moveTo(16, b.height / 2);
+            gc.lineTo(22, b.height / 2 + 6);
+            gc.lineTo(32, b.height / 2 - 8);
+            gc.stroke(pressed ? ink : style::kTitleBlue, 3, LineCap::Round, LineJoin::Round);
         }
-        drawText(cr, title(), {Font::system(19), true, ink, TextAlignment::Center, 1, 13},
-                 {36, 0, b.width - 72, b.height});
+        gc.drawText(title(), {Font::system(19), true, ink, TextAlignment::Center, 1, 13},
+                    {36, 0, b.width - 72, b.height});
     }
 
 private:
@@ -137,20 +127,12 @@ bool ActionSheet::keyDown(Key key, bool shift)
     }
 }
 
-void ActionSheet::drawRect(GraphicsContext& context, Rect)
+void ActionSheet::drawRect(GraphicsContext& gc, Rect)
 {
-    cairo_t* cr = cairoOf(context);
-    if (!cr)
-        return;
-    cairo_rectangle(cr, 0, 0, kScreenWidth, panelTop_);
-    setSource(cr, rgb(0x000000, 0.25f));
-    cairo_fill(cr);
-    cairo_rectangle(cr, 0, panelTop_, kScreenWidth, kScreenHeight - panelTop_);
-    setVerticalGradient(cr, rgb(0x2A2D33, 0.88f), rgb(0x0C0D10, 0.92f), panelTop_, kScreenHeight);
-    cairo_fill(cr);
-    cairo_rectangle(cr, 0, panelTop_, kScreenWidth, 1);  // a light top edge
-    setSource(cr, rgb(0x8A8F99, 0.9f));
-    cairo_fill(cr);
+    gc.fillRect({0, 0, kScreenWidth, panelTop_}, rgb(0x000000, 0.25f));
+    gc.rect({0, panelTop_, kScreenWidth, kScreenHeight - panelTop_});
+    gc.fill(Paint::vertical(rgb(0x2A2D33, 0.88f), rgb(0x0C0D10, 0.92f), panelTop_, kScreenHeight));
+    gc.fillRect({0, panelTop_, kScreenWidth, 1}, rgb(0x8A8F99, 0.9f));  // a light top edge
 }
 
 // Touches that miss the buttons stop here: nothing beneath the sheet sees

@@ -1,9 +1,7 @@
 // The rounded-rectangle button: white with a thin grey outline and a bold
 // blue title; blue with a white title while pressed.
-#include "platform/kit/cairoContext.h"
 #include "platform/kit/kit.h"
 #include "platform/kit/style.h"
-#include "platform/kit/text.h"
 #include "platform/log/log.h"
 
 #include <cmath>
@@ -39,32 +37,26 @@ void Button::addAction(Action action)
     actions_.push_back(std::move(action));
 }
 
-void Button::drawRect(GraphicsContext& context, Rect)
+void Button::drawRect(GraphicsContext& gc, Rect)
 {
-    cairo_t* cr = cairoOf(context);
     const Rect b = bounds();
-    if (!cr || b.width < 2 || b.height < 2)
+    if (b.width < 2 || b.height < 2)
         return;
     if (!isEnabled())
-        cairo_push_group(cr);
+        gc.beginLayer();
     const bool pressed = isHighlighted();
     // Outline on the half point, so it is one crisp line at 1x.
-    const Rect shape{0.5f, 0.5f, b.width - 1, b.height - 1};
-    roundedRectPath(cr, shape, kCornerRadius);
+    gc.roundedRect({0.5f, 0.5f, b.width - 1, b.height - 1}, kCornerRadius);
     if (pressed)
-        fillGradientPreserve(cr, style::kPressedTop, style::kPressedBottom, 0, b.height);
+        gc.fill(Paint::vertical(style::kPressedTop, style::kPressedBottom, 0, b.height), true);
     else
-        fillGradientPreserve(cr, rgb(0xFFFFFF), rgb(0xF1F1F1), 0, b.height);
-    setSource(cr, pressed ? style::kBlueBorder : style::kBorder);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
+        gc.fill(Paint::vertical(rgb(0xFFFFFF), rgb(0xF1F1F1), 0, b.height), true);
+    gc.stroke(pressed ? style::kBlueBorder : style::kBorder, 1);
 
     TextStyle title{font_, true, pressed ? Color::white() : style::kTitleBlue, TextAlignment::Center, 1};
-    drawText(cr, title_, title, {6, 0, b.width - 12, b.height});
-    if (!isEnabled()) {
-        cairo_pop_group_to_source(cr);
-        cairo_paint_with_alpha(cr, style::kDisabledAlpha);
-    }
+    gc.drawText(title_, title, {6, 0, b.width - 12, b.height});
+    if (!isEnabled())
+        gc.endLayer(style::kDisabledAlpha);
 }
 
 void Button::touchesBegan(const std::vector<Touch>& touches)

@@ -2,10 +2,11 @@
 // points of the 320 x 480 screen (origin top left, y down), subviews in order
 // with later ones on top, hit testing, touches delivered to the hit view and
 // passed up the responder chain, target/action controls, view controllers
-// with loadView. Views draw with cairo behind the GraphicsContext below, so
-// code outside platform/ never sees cairo.
+// with loadView. Views draw through the GraphicsContext of
+// platform/imaging/graphics.h, so code outside platform/ never sees how.
 #pragma once
 
+#include "platform/imaging/graphics.h"
 #include "platform/kit/keys.h"
 #include "platform/screenSize.h"
 
@@ -17,53 +18,8 @@
 
 namespace zorbel {
 
-struct RGBAImage;
-
-struct Point {
-    float x = 0, y = 0;
-};
-
-struct Rect {
-    float x = 0, y = 0, width = 0, height = 0;
-    bool contains(Point p) const { return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height; }
-};
-
 // The whole screen, the frame of every full-screen view.
 constexpr Rect kScreenBounds{0, 0, kScreenWidth, kScreenHeight};
-
-struct Color {
-    float r = 0, g = 0, b = 0, a = 0;  // straight (not premultiplied) alpha
-    static Color clear() { return {0, 0, 0, 0}; }
-    static Color white() { return {1, 1, 1, 1}; }
-    static Color black() { return {0, 0, 0, 1}; }
-    static Color darkGray() { return {1.0f / 3, 1.0f / 3, 1.0f / 3, 1}; }
-    static Color lightGray() { return {2.0f / 3, 2.0f / 3, 2.0f / 3, 1}; }
-};
-
-// The system font ("Sans") at a size in points, upright or italic.
-struct Font {
-    float size = 17;
-    bool italic = false;
-    static Font system(float size) { return {size, false}; }
-    static Font italicSystem(float size) { return {size, true}; }
-};
-
-enum class TextAlignment { Left, Center, Right };
-
-// An immutable picture: RGBA, premultiplied, rows top first.
-using Image = std::shared_ptr<const RGBAImage>;
-
-// Drawing inside View::drawRect, in the view's own coordinates (points).
-class GraphicsContext {
-public:
-    virtual ~GraphicsContext() = default;
-    virtual void fillRect(Rect r, Color c) = 0;
-    // The image upright, scaled into r.
-    virtual void drawImage(const Image& image, Rect r) = 0;
-    // The image upright in r, shown only where the grey mask (scaled to r) is
-    // dark: black shows the image, white hides it.
-    virtual void drawImageMasked(const Image& image, const Image& mask, Rect r) = 0;
-};
 
 class View;
 class ViewController;
@@ -348,7 +304,6 @@ public:
     void drawRect(GraphicsContext& context, Rect rect) override;
 
 private:
-    struct Picture;
     std::unique_ptr<Picture> picture_;
     bool mirrored_ = false;
 };
@@ -378,6 +333,9 @@ public:
     // (the screen scaled uniformly), premultiplied RGBA, rows top first.
     // Clear views draw nothing, so the GL picture below shows through.
     void render(int pixelWidth, int pixelHeight, RGBAImage& out);
+    // Draws every view into `context`, whose user space is the screen's
+    // points; marks the screen drawn.
+    void draw(GraphicsContext& context);
 
 private:
     struct Impl;

@@ -1,7 +1,5 @@
 // Labels: static text, vertically centred in the frame.
-#include "platform/kit/cairoContext.h"
 #include "platform/kit/kit.h"
-#include "platform/kit/text.h"
 #include "platform/log/log.h"
 
 #include <cmath>
@@ -53,16 +51,13 @@ void Label::setNumberOfLines(int n)
     setNeedsDisplay();
 }
 
-void Label::drawRect(GraphicsContext& context, Rect)
+void Label::drawRect(GraphicsContext& gc, Rect)
 {
-    cairo_t* cr = cairoOf(context);
-    if (!cr)
-        return;
     // Like a label's own picture, the text ends at its frame (an italic overhang too).
     const Rect b = bounds();
-    cairo_rectangle(cr, b.x, b.y, b.width, b.height);
-    cairo_clip(cr);
-    drawText(cr, text_, {font_, false, textColor_, alignment_, lines_, minimumFontSize_}, b);
+    gc.rect(b);
+    gc.clip();
+    gc.drawText(text_, {font_, false, textColor_, alignment_, lines_, minimumFontSize_}, b);
 }
 
 }  // namespace zorbel

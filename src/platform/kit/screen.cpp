@@ -1,6 +1,5 @@
 // The screen: owns the root view and draws the tree into a transparent picture.
 #include "platform/imaging/image.h"
-#include "platform/kit/cairoContext.h"
 #include "platform/kit/screenImpl.h"
 #include "platform/log/log.h"
 
@@ -22,34 +21,31 @@ bool hidesAll(const View& view, Rect b)
 }
 
 // Draws a view and its subviews, in the superview's user space.
-void drawTree(View& view, CairoContext& gc)
+void drawTree(View& view, GraphicsContext& gc)
 {
     if (view.alpha() <= 0.01f)
         return;
-    cairo_t* cr = gc.cairo();
     const Rect f = view.frame();
-    cairo_save(cr);
-    cairo_translate(cr, f.x, f.y);
+    gc.save();
+    gc.translate(f.x, f.y);
     // A translucent view fades as one picture, its subviews included.
     const bool group = view.alpha() < 1;
     if (group)
-        cairo_push_group(cr);
+        gc.beginLayer();
     if (view.backgroundColor().a > 0)
         gc.fillRect(view.bounds(), view.backgroundColor());
-    cairo_save(cr);
+    gc.save();
     view.drawRect(gc, view.bounds());
-    cairo_restore(cr);
+    gc.restore();
     const std::vector<std::shared_ptr<View>> subviews = view.subviews();  // kept alive while drawn
     size_t first = subviews.size();
     while (first > 0 && !hidesAll(*subviews[first - 1], view.bounds()))
         --first;
     for (size_t i = first > 0 ? first - 1 : 0; i < subviews.size(); ++i)
         drawTree(*subviews[i], gc);
-    if (group) {
-        cairo_pop_group_to_source(cr);
-        cairo_paint_with_alpha(cr, view.alpha());
-    }
-    cairo_restore(cr);
+    if (group)
+        gc.endLayer(view.alpha());
+    gc.restore();
 }
 
 }  // namespace
@@ -63,31 +59,29 @@ bool Screen::needsDisplay() const
     return static_cast<const RootView&>(*root_).dirty;
 }
 
+void Screen::draw(GraphicsContext& context)
+{
+    static_cast<RootView&>(*root_).dirty = false;
+    drawTree(*root_, context);
+}
+
 void Screen::render(int pixelWidth, int pixelHeight, RGBAImage& out)
 {
     static_cast<RootView&>(*root_).dirty = false;
+    out = {};
     if (pixelWidth <= 0 || pixelHeight <= 0 || pixelWidth > 16384 || pixelHeight > 16384) {
         logLine("kit: cannot render the views at %d x %d pixels", pixelWidth, pixelHeight);
-        out = {};
         return;
     }
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        logLine("kit: no memory for a %d x %d picture", pixelWidth, pixelHeight);
-        cairo_surface_destroy(surface);
-        out = {};
+    std::unique_ptr<BitmapContext> bitmap = BitmapContext::create(pixelWidth, pixelHeight);
+    if (!bitmap)
         return;
-    }
-    cairo_t* cr = cairo_create(surface);
     // Points to pixels: one uniform scale, centred should the aspect differ.
     const double scale = std::min(pixelWidth / double(kScreenWidth), pixelHeight / double(kScreenHeight));
-    cairo_translate(cr, (pixelWidth - kScreenWidth * scale) / 2, (pixelHeight - kScreenHeight * scale) / 2);
-    cairo_scale(cr, scale, scale);
-    CairoContext gc(cr);
-    drawTree(*root_, gc);
-    cairo_destroy(cr);
-    imageFromSurface(surface, out);
-    cairo_surface_destroy(surface);
+    bitmap->translate((pixelWidth - kScreenWidth * scale) / 2, (pixelHeight - kScreenHeight * scale) / 2);
+    bitmap->scale(scale, scale);
+    draw(*bitmap);
+    bitmap->readPixels(0, 0, pixelWidth, pixelHeight, out);
 }
 
 }  // namespace zorbel

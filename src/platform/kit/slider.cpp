@@ -1,7 +1,6 @@
 // The horizontal slider: a blue filled track left of a round white knob, a
 // grey track to its right. The knob jumps to where the finger touches the
 // track and follows it from there.
-#include "platform/kit/cairoContext.h"
 #include "platform/kit/kit.h"
 #include "platform/kit/style.h"
 #include "platform/log/log.h"
@@ -71,14 +70,13 @@ View* Slider::hitTest(Point p)
     return band.contains(p) ? this : nullptr;
 }
 
-void Slider::drawRect(GraphicsContext& context, Rect)
+void Slider::drawRect(GraphicsContext& gc, Rect)
 {
-    cairo_t* cr = cairoOf(context);
     const Rect b = bounds();
-    if (!cr || b.width < 2 * kKnobRadius)
+    if (b.width < 2 * kKnobRadius)
         return;
     if (!isEnabled())
-        cairo_push_group(cr);
+        gc.beginLayer();
     const float cy = b.height / 2;
     const float fraction = max_ > min_ ? (value_ - min_) / (max_ - min_) : 0;
     const float knobX = kKnobRadius + fraction * (b.width - 2 * kKnobRadius);
@@ -86,44 +84,36 @@ void Slider::drawRect(GraphicsContext& context, Rect)
     const float top = track.y, bottom = track.y + track.height;
 
     // The grey part, right of the knob.
-    cairo_save(cr);
-    cairo_rectangle(cr, knobX, top - 1, b.width, kTrackHeight + 2);
-    cairo_clip(cr);
-    roundedRectPath(cr, track, kTrackHeight / 2);
-    fillGradientPreserve(cr, rgb(0xBDBDBD), rgb(0xF4F4F4), top, bottom);
-    setSource(cr, rgb(0x000000, 0.35f));
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
-    cairo_restore(cr);
+    gc.save();
+    gc.rect({knobX, top - 1, b.width, kTrackHeight + 2});
+    gc.clip();
+    gc.roundedRect(track, kTrackHeight / 2);
+    gc.fill(Paint::vertical(rgb(0xBDBDBD), rgb(0xF4F4F4), top, bottom), true);
+    gc.stroke(rgb(0x000000, 0.35f), 1);
+    gc.restore();
+
     // The blue part, left of the knob.
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, top - 1, knobX, kTrackHeight + 2);
-    cairo_clip(cr);
-    roundedRectPath(cr, track, kTrackHeight / 2);
-    fillGradientPreserve(cr, rgb(0x2D6AD8), rgb(0x8AB6F4), top, bottom);
-    setSource(cr, style::kBlueBorder);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
-    cairo_restore(cr);
+    gc.save();
+    gc.rect({0, top - 1, knobX, kTrackHeight + 2});
+    gc.clip();
+    gc.roundedRect(track, kTrackHeight / 2);
+    gc.fill(Paint::vertical(rgb(0x2D6AD8), rgb(0x8AB6F4), top, bottom), true);
+    gc.stroke(style::kBlueBorder, 1);
+    gc.restore();
 
     // The knob, with a soft shadow below it.
     for (int i = 3; i >= 1; --i) {
-        cairo_arc(cr, knobX, cy + 1, kKnobRadius + i * 0.5f, 0, 2 * M_PI);
-        setSource(cr, rgb(0x000000, 0.06f));
-        cairo_fill(cr);
+        gc.arc(knobX, cy + 1, kKnobRadius + i * 0.5f, 0, 2 * M_PI);
+        gc.fill(rgb(0x000000, 0.06f));
     }
-    cairo_arc(cr, knobX, cy, kKnobRadius - 0.5f, 0, 2 * M_PI);
+    gc.arc(knobX, cy, kKnobRadius - 0.5f, 0, 2 * M_PI);
     if (isHighlighted())
-        fillGradientPreserve(cr, rgb(0xE9E9E9), rgb(0xC8C8C8), cy - kKnobRadius, cy + kKnobRadius);
+        gc.fill(Paint::vertical(rgb(0xE9E9E9), rgb(0xC8C8C8), cy - kKnobRadius, cy + kKnobRadius), true);
     else
-        fillGradientPreserve(cr, rgb(0xFFFFFF), rgb(0xDADADA), cy - kKnobRadius, cy + kKnobRadius);
-    setSource(cr, rgb(0x000000, 0.35f));
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
-    if (!isEnabled()) {
-        cairo_pop_group_to_source(cr);
-        cairo_paint_with_alpha(cr, style::kDisabledAlpha);
-    }
+        gc.fill(Paint::vertical(rgb(0xFFFFFF), rgb(0xDADADA), cy - kKnobRadius, cy + kKnobRadius), true);
+    gc.stroke(rgb(0x000000, 0.35f), 1);
+    if (!isEnabled())
+        gc.endLayer(style::kDisabledAlpha);
 }
 
 // The value under the finger: the knob's centre travels between the ends

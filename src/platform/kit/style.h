@@ -1,7 +1,7 @@
 // The controls' shared colours: a classic glossy look.
 #pragma once
 
-#include "platform/kit/paint.h"
+#include "platform/imaging/graphics.h"
 
 namespace zorbel::style {
 

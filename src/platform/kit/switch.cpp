@@ -1,9 +1,7 @@
 // The on/off switch: a rounded track, blue "ON" to the left of a white knob
 // and grey "OFF" to its right, sliding under the knob.
-#include "platform/kit/cairoContext.h"
 #include "platform/kit/kit.h"
 #include "platform/kit/style.h"
-#include "platform/kit/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,56 +38,46 @@ float Switch::knobPosition() const
     return slid_ ? knob_ : (on_ ? 1.0f : 0.0f);
 }
 
-void Switch::drawRect(GraphicsContext& context, Rect)
+void Switch::drawRect(GraphicsContext& gc, Rect)
 {
-    cairo_t* cr = cairoOf(context);
     const Rect b = bounds();
-    if (!cr || b.width <= kKnobWidth || b.height < 2)
+    if (b.width <= kKnobWidth || b.height < 2)
         return;
     if (!isEnabled())
-        cairo_push_group(cr);
+        gc.beginLayer();
     const float travel = b.width - kKnobWidth;
     const float knobX = knobPosition() * travel;
     const Rect track{0.5f, 0.5f, b.width - 1, b.height - 1};
 
-    cairo_save(cr);
-    roundedRectPath(cr, track, kRadius);
-    cairo_clip(cr);
+    gc.save();
+    gc.roundedRect(track, kRadius);
+    gc.clip();
     // The "on" side slides in from the left, the "off" side from the right.
-    cairo_rectangle(cr, 0, 0, knobX + kKnobWidth / 2, b.height);
-    setVerticalGradient(cr, style::kPressedBottom, style::kPressedTop, 0, b.height);
-    cairo_fill(cr);
-    cairo_rectangle(cr, knobX + kKnobWidth / 2, 0, b.width, b.height);
-    setVerticalGradient(cr, rgb(0xE2E2E2), rgb(0xFDFDFD), 0, b.height);
-    cairo_fill(cr);
+    gc.rect({0, 0, knobX + kKnobWidth / 2, b.height});
+    gc.fill(Paint::vertical(style::kPressedBottom, style::kPressedTop, 0, b.height));
+    gc.rect({knobX + kKnobWidth / 2, 0, b.width, b.height});
+    gc.fill(Paint::vertical(rgb(0xE2E2E2), rgb(0xFDFDFD), 0, b.height));
     // A soft inner shadow under the top edge.
-    cairo_rectangle(cr, 0, 0, b.width, 5);
-    setVerticalGradient(cr, rgb(0x000000, 0.22f), rgb(0x000000, 0), 0, 5);
-    cairo_fill(cr);
+    gc.rect({0, 0, b.width, 5});
+    gc.fill(Paint::vertical(rgb(0x000000, 0.22f), rgb(0x000000, 0), 0, 5));
     const Font font = Font::system(16);
-    drawText(cr, "ON", {font, true, Color::white(), TextAlignment::Center, 1}, {knobX - travel, 0, travel, b.height});
-    drawText(cr, "OFF", {font, true, rgb(0x7A7A7A), TextAlignment::Center, 1},
-             {knobX + kKnobWidth, 0, travel, b.height});
-    cairo_restore(cr);
+    gc.drawText("ON", {font, true, Color::white(), TextAlignment::Center, 1}, {knobX - travel, 0, travel, b.height});
+    gc.drawText("OFF", {font, true, rgb(0x7A7A7A), TextAlignment::Center, 1},
+                {knobX + kKnobWidth, 0, travel, b.height});
+    gc.restore();
 
-    roundedRectPath(cr, track, kRadius);
-    setSource(cr, style::kBorder);
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
+    gc.roundedRect(track, kRadius);
+    gc.stroke(style::kBorder, 1);
 
     // The knob.
-    const Rect knob{knobX + 0.5f, 0.5f, kKnobWidth - 1, b.height - 1};
-    roundedRectPath(cr, knob, kRadius);
+    gc.roundedRect({knobX + 0.5f, 0.5f, kKnobWidth - 1, b.height - 1}, kRadius);
     if (isHighlighted())
-        fillGradientPreserve(cr, rgb(0xE6E6E6), rgb(0xC4C4C4), 0, b.height);
+        gc.fill(Paint::vertical(rgb(0xE6E6E6), rgb(0xC4C4C4), 0, b.height), true);
     else
-        fillGradientPreserve(cr, rgb(0xFFFFFF), rgb(0xD6D6D6), 0, b.height);
-    setSource(cr, rgb(0x000000, 0.42f));
-    cairo_stroke(cr);
-    if (!isEnabled()) {
-        cairo_pop_group_to_source(cr);
-        cairo_paint_with_alpha(cr, style::kDisabledAlpha);
-    }
+        gc.fill(Paint::vertical(rgb(0xFFFFFF), rgb(0xD6D6D6), 0, b.height), true);
+    gc.stroke(rgb(0x000000, 0.42f), 1);
+    if (!isEnabled())
+        gc.endLayer(style::kDisabledAlpha);
 }
 
 void Switch::touchesBegan(const std::vector<Touch>& touches)

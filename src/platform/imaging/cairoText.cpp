@@ -1,7 +1,6 @@
-// Text layout and drawing with pango over cairo.
-#include "platform/kit/text.h"
-
-#include "platform/kit/paint.h"
+// Text layout and drawing with pango over cairo: the system font, wrapped or
+// cut to a number of lines, aligned, vertically centred in a rectangle.
+#include "platform/imaging/cairoContext.h"
 
 #include <algorithm>
 #include <fontconfig/fontconfig.h>
@@ -72,7 +71,7 @@ PangoAlignment pangoAlignment(TextAlignment a)
 
 }  // namespace
 
-void drawText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect r)
+void drawCairoText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect r)
 {
     if (text.empty() || r.width <= 0 || r.height <= 0)
         return;
@@ -121,7 +120,7 @@ void drawText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
     const double height = double(logical.height) / PANGO_SCALE;
-    setSource(cr, style.color);
+    cairo_set_source_rgba(cr, style.color.r, style.color.g, style.color.b, style.color.a);
     cairo_move_to(cr, r.x, r.y + (r.height - height) / 2);
     pango_cairo_show_layout(cr, layout);
     g_object_unref(layout);
