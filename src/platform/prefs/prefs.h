@@ -1,6 +1,8 @@
 // The user preference store: typed keys (a key never stored reads as 0 /
-// false / ""), kept in a key file under $XDG_CONFIG_HOME/zorbel/ and written
-// atomically on every change.
+// false / ""), each written at once when it changes. On the desktop they are
+// kept in a key file under $XDG_CONFIG_HOME/zorbel/, written atomically; in
+// the browser in the page's local storage, one entry a key. Both hold the
+// same text (prefValue.h).
 #pragma once
 
 #include <memory>
@@ -27,7 +29,8 @@ public:
     // A missing or unreadable string reads as "".
     std::string stringForKey(const char* key) const;
 
-    // Each setter writes the whole file at once: temp file, fsync, rename.
+    // Each setter stores at once (on the desktop, the whole file: temp file,
+    // fsync, rename).
     void setFloat(float value, const char* key);
     void setBool(bool value, const char* key);
     void setInteger(int value, const char* key);
@@ -35,10 +38,16 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // Where the program's store lives: $XDG_CONFIG_HOME/zorbel/preferences.ini.
+    // Where the program's store lives: $XDG_CONFIG_HOME/zorbel/preferences.ini
+    // (in the browser, "" for the page's local storage itself).
     static std::string defaultPath();
 
 private:
+    // The platform's store: the text stored under a key (false when there
+    // is none), and storing a key's text.
+    bool rawValue(const char* key, std::string& text) const;
+    void storeValue(const char* key, const std::string& text);
+
     struct File;
     void load();
     void save();

@@ -1,10 +1,15 @@
-// The preference store's round trip. Broken, odd and unreachable files are
-// the hardening tests'.
+// The preference store's round trip, and its text read as GLib's key files
+// read it (the browser's store relies on that). Broken, odd and unreachable
+// files are the hardening tests'.
 #include "hardening.h"
+#include "platform/prefs/prefValue.h"
 #include "platform/prefs/prefs.h"
 #include "testHome.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace zorbel::test {
 namespace {
@@ -29,6 +34,74 @@ TEST(Prefs, EveryChangeIsOnDiskAtOnceBitForBitInTheUsersConfigFolder)
     EXPECT_EQ(again.integerForKey("USE_CUSTOM_FACE"), 1);
     EXPECT_EQ(again.stringForKey("LISTEN_TO"), "computer");
     EXPECT_EQ(listDir(dir), std::vector<std::string>{"preferences.ini"}) << "temporary files left";
+}
+
+// Each text stored as a key's value, read by GLib and by prefValue.h:
+// the same value of each type, or "not of this type" from both.
+TEST(Prefs, StoredTextReadsAsGLibReadsIt)
+{
+    const char* const texts[] = {
+        "1.5",      "1.5 ",    "1,5",   "0x1p3",    "inf",     "-inf",       "nan",        "NaN",
+        "Infinity", "1e400",   "",      "+2",       "-0",      "1e-400",     ".5",         "5.",
+        "abc",      "1.5x",    "true",  "false",    "TRUE",    "1",          "0",          "yes",
+        "true ",    "false\t", "01",    "1 ",       "7 x",     "2147483647", "2147483648", "-2147483649",
+        "12abc",    "\\s x",   "a\\qb", "a\\",      "tab\\tx", "\xc3\xa9",   "\xff",       "\xed\xa0\x80",
+        "\xc0\xaf", "0x10",    "  ",    "computer", "a\\\\b",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(std::string("\"") + text + "\"");
+        GKeyFile* keys = g_key_file_new();
+        g_key_file_set_value(keys, "g", "K", text);
+        GError* error = nullptr;
+
+        const double d = g_key_file_get_double(keys, "g", "K", &error);
+        double ours = 0;
+        EXPECT_EQ(parseFloatText(text, ours), error == nullptr);
+        if (!error) {
+            EXPECT_TRUE(ours == d || (std::isnan(ours) && std::isnan(d)));
+        }
+        g_clear_error(&error);
+
+        const bool b = g_key_file_get_boolean(keys, "g", "K", &error);
+        bool ourBool = false;
+        EXPECT_EQ(parseBoolText(text, ourBool), error == nullptr);
+        if (!error) {
+            EXPECT_EQ(ourBool, b);
+        }
+        g_clear_error(&error);
+
+        const int n = g_key_file_get_integer(keys, "g", "K", &error);
+        int ourInt = 0;
+        EXPECT_EQ(parseIntegerText(text, ourInt), error == nullptr);
+        if (!error) {
+            EXPECT_EQ(ourInt, n);
+        }
+        g_clear_error(&error);
+
+        gchar* str = g_key_file_get_string(keys, "g", "K", &error);
+        std::string ourString;
+        EXPECT_EQ(parseStringText(text, ourString), error == nullptr);
+        if (!error) {
+            EXPECT_EQ(ourString, str);
+        }
+        g_clear_error(&error);
+        g_free(str);
+
+        // Written back: the same text as GLib writes.
+        g_key_file_set_string(keys, "g", "S", text);
+        gchar* written = g_key_file_get_value(keys, "g", "S", nullptr);
+        EXPECT_EQ(stringText(text), written);
+        g_free(written);
+        g_key_file_free(keys);
+    }
+    for (const double v : {0.1f * 1.0, 1.0 / 3.0, 1e-45, 3.4e38, -0.0}) {
+        GKeyFile* keys = g_key_file_new();
+        g_key_file_set_double(keys, "g", "K", v);
+        gchar* written = g_key_file_get_value(keys, "g", "K", nullptr);
+        EXPECT_EQ(floatText(v), written);
+        g_free(written);
+        g_key_file_free(keys);
+    }
 }
 
 }  // namespace
