@@ -1,33 +1,22 @@
+// The run loop's timers and handlers, the same on every platform; how it
+// waits for events and time is its platform's (runLoopSdl.cpp,
+// runLoopWeb.cpp).
 #include "platform/window/RunLoop.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "platform/log/log.h"
-#include "platform/window/inputEvent.h"
 
 namespace zorbel {
 
-namespace {
-
-uint64_t now()
+uint64_t RunLoop::now()
 {
-    return SDL_GetPerformanceCounter();
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
-
-// SDL's event wait has whole-millisecond timeouts and may overshoot by about
-// a millisecond, so it ends this early; the rest, at most kPreciseSleepMs,
-// is slept precisely without looking at events.
-constexpr double kWakeEarlyMs = 2.0;
-constexpr double kPreciseSleepMs = 3.0;
-// With no timers the loop still wakes this often to notice quit().
-constexpr int kIdleWaitMs = 100;
-
-}  // namespace
 
 RunLoop::RunLoop()
 {
@@ -43,7 +32,7 @@ int RunLoop::addRepeatingTimer(double intervalSeconds, Callback fn)
         logLine("runloop: refused a timer (interval %g s%s)", intervalSeconds, fn ? "" : ", no callback");
         return 0;
     }
-    const double ticks = intervalSeconds * static_cast<double>(SDL_GetPerformanceFrequency());
+    const double ticks = intervalSeconds * 1e9;
     const uint64_t interval = ticks < 1.0 ? 1 : static_cast<uint64_t>(std::llround(std::min(ticks, 1e18)));
     Timer timer{nextId_++, interval, now() + interval, true, std::move(fn)};
     const int id = timer.id;
@@ -110,26 +99,6 @@ void RunLoop::quit()
     quit_ = true;
 }
 
-bool RunLoop::postQuitEvent()
-{
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = SDL_QUIT;
-    if (SDL_PushEvent(&event) < 0) {
-        logLine("runloop: cannot queue quit: %s", SDL_GetError());
-        return false;
-    }
-    return true;
-}
-
-void RunLoop::wakeUp()
-{
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = SDL_USEREVENT;
-    SDL_PushEvent(&event);  // thread-safe; a full queue wakes the loop anyway
-}
-
 void RunLoop::applyPendingChanges()
 {
     if (timersInvalidated_) {
@@ -176,9 +145,8 @@ uint64_t RunLoop::earliestDue() const
     return due;
 }
 
-void RunLoop::dispatchEvent(const SDL_Event& event)
+void RunLoop::deliver(const InputEvent& e)
 {
-    const InputEvent e = translateEvent(event, window_);
     if (eventHandler_ && e.type != InputEvent::None) {
         inEventHandler_ = true;
         eventHandler_(e);
@@ -193,62 +161,18 @@ void RunLoop::dispatchEvent(const SDL_Event& event)
         quit_ = true;
 }
 
-void RunLoop::run()
+void RunLoop::refresh()
 {
-    if (running_) {
-        logLine("runloop: run() is already running");
+    if (!refreshHandler_)
         return;
+    inRefreshHandler_ = true;
+    refreshHandler_();
+    inRefreshHandler_ = false;
+    if (refreshHandlerPending_) {
+        refreshHandler_ = std::move(pendingRefreshHandler_);
+        pendingRefreshHandler_ = nullptr;
+        refreshHandlerPending_ = false;
     }
-    if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
-        logLine("runloop: cannot start SDL events: %s", SDL_GetError());
-        return;
-    }
-    running_ = true;
-    quit_ = false;
-    const double ticksPerMs = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000.0;
-    SDL_Event event;
-
-    while (!quit_) {
-        bool activity = needsRefresh_;
-        needsRefresh_ = false;
-        while (!quit_ && SDL_PollEvent(&event)) {
-            dispatchEvent(event);
-            activity = true;
-        }
-        if (!quit_ && fireDueTimers(now()))
-            activity = true;
-        if (activity && !quit_ && refreshHandler_) {
-            inRefreshHandler_ = true;
-            refreshHandler_();
-            inRefreshHandler_ = false;
-            if (refreshHandlerPending_) {
-                refreshHandler_ = std::move(pendingRefreshHandler_);
-                pendingRefreshHandler_ = nullptr;
-                refreshHandlerPending_ = false;
-            }
-        }
-        if (quit_)
-            continue;
-
-        // Sleep until the next timer is due or an event arrives.
-        const uint64_t due = earliestDue();
-        const uint64_t t = now();
-        if (due != UINT64_MAX && due <= t)
-            continue;
-        const double remainingMs = due == UINT64_MAX ? kIdleWaitMs : static_cast<double>(due - t) / ticksPerMs;
-        if (remainingMs > kPreciseSleepMs) {
-            const int waitMs = static_cast<int>(std::min(remainingMs - kWakeEarlyMs, static_cast<double>(kIdleWaitMs)));
-            if (SDL_WaitEventTimeout(&event, waitMs) == 1) {
-                dispatchEvent(event);
-                needsRefresh_ = true;
-            }
-        } else {
-            std::this_thread::sleep_for(std::chrono::microseconds(static_cast<int64_t>(remainingMs * 1000.0)));
-        }
-    }
-
-    running_ = false;
-    SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER);
 }
 
 }  // namespace zorbel

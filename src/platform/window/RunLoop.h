@@ -11,8 +11,6 @@
 #include <functional>
 #include <vector>
 
-union SDL_Event;
-
 namespace zorbel {
 
 class AppWindow;
@@ -45,15 +43,17 @@ public:
     void setRefreshHandler(Callback handler);
     void setNeedsRefresh();
 
-    // Runs until quit() or SDL_QUIT. Starts SDL's event subsystem for its
-    // duration. Not reentrant.
+    // Runs until quit() or a Quit event. On the desktop it starts SDL's
+    // event subsystem for its duration; not reentrant. In the browser it
+    // starts the frame callbacks and returns: the page's events and frames
+    // run the loop from then on.
     void run();
     // Ends run() once the current callback returns.
     void quit();
     bool isRunning() const { return running_; }
 
-    // Queues SDL_QUIT, as closing the window does (any thread). False if SDL's
-    // event queue is not running.
+    // Queues a Quit event, as closing the window does (any thread). False if
+    // the event queue is not running.
     static bool postQuitEvent();
     // Wakes the loop from another thread, so that the refresh handler runs.
     static void wakeUp();
@@ -61,14 +61,17 @@ public:
 private:
     struct Timer {
         int id;
-        uint64_t interval;  // performance-counter ticks
+        uint64_t interval;  // nanoseconds
         uint64_t nextDue;
         bool valid;
         Callback fn;
     };
 
+    static uint64_t now();  // nanoseconds on a monotonic clock
     bool fireDueTimers(uint64_t now);
-    void dispatchEvent(const SDL_Event& event);
+    // One translated event to the handler; a Quit ends run().
+    void deliver(const InputEvent& e);
+    void refresh();  // the refresh handler, once
     void applyPendingChanges();
     uint64_t earliestDue() const;  // UINT64_MAX with no timers
 
