@@ -21,15 +21,7 @@
 
 namespace zorbel {
 
-namespace {
-// Touch ids: the mouse (and its mirrored Alt finger), the tack tap of the
-// right button or T, then real fingers.
-const int64_t kMouseTouch = 1;
-const int64_t kTackTapTouch = 3;
-const int64_t kFingerTouches = 1000;
-}  // namespace
-
-DesktopApp::DesktopApp() = default;
+DesktopApp::DesktopApp() : input(screen) {}
 
 DesktopApp::~DesktopApp()
 {
@@ -68,6 +60,7 @@ bool DesktopApp::start()
     }
     accelerometer.start();
     delegate.glView = view.get();
+    input.setView(view.get());
     delegate.startAccelerometer = [this](double interval) {
         accelerometerTimer = runLoop.addRepeatingTimer(interval, [this, interval] {
             double x, y, z;
@@ -178,36 +171,6 @@ void DesktopApp::saveScreenshot()
     });
 }
 
-// One touch event into the view tree: the GL view, or a screen over it.
-void DesktopApp::touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId)
-{
-    if (count == 0)
-        return;
-    std::vector<Touch> event;
-    for (int i = 0; i < count; ++i) {
-        Touch t;
-        t.id = firstId + i;
-        t.screenLocation = {points[i].x, points[i].y};
-        event.push_back(t);
-    }
-    screen.dispatch(phase, event);
-}
-
-// While the left button holds him, the right button or T is a second finger
-// tapping the tack corner.
-bool DesktopApp::holdsHim() const
-{
-    return pointer.isDown() && view->figure()->grabCount > 0;
-}
-
-void DesktopApp::tapTackCorner()
-{
-    const Point p = view->convertToScreen({kCornerSize / 2, view->bounds().height - kCornerSize / 2});
-    const TouchPoint corner{p.x, p.y};
-    touches(TouchPhase::Began, &corner, 1, kTackTapTouch);
-    touches(TouchPhase::Ended, &corner, 1, kTackTapTouch);
-}
-
 // Full speed whenever the window shows, focused or not: the user may be
 // choosing music in another window. Slow only while nothing of it shows.
 void DesktopApp::setVisible(bool shows)
@@ -228,11 +191,6 @@ bool DesktopApp::keyDown(const InputEvent& e)
         RunLoop::postQuitEvent();  // quits as closing the window does
         return true;
     }
-    if (e.key == Key::T && !e.ctrl && holdsHim()) {
-        if (!e.repeat)
-            tapTackCorner();
-        return true;
-    }
     if (e.key == Key::F11) {
         if (!e.repeat)
             window.toggleFullscreen();
@@ -248,7 +206,7 @@ bool DesktopApp::keyDown(const InputEvent& e)
             toggleMenu();
         return true;
     }
-    if (screen.dispatchKey(e.key, e.shift))
+    if (input.handle(e))  // T while he is held, and the screens' keys
         return true;
     if (e.key == Key::Escape) {
         window.leaveFullscreen();
@@ -260,40 +218,18 @@ bool DesktopApp::keyDown(const InputEvent& e)
 void DesktopApp::handle(const InputEvent& e)
 {
     // Keys a screen or the shell used do not also turn the virtual phone.
-    if (e.type != InputEvent::KeyDown || !keyDown(e))
-        accelerometer.handleEvent(e);
-    TouchPoint points[2];
+    if (e.type == InputEvent::KeyDown) {
+        if (!keyDown(e))
+            accelerometer.handleEvent(e);
+        return;
+    }
+    accelerometer.handleEvent(e);
+    if (input.handle(e))
+        return;
     switch (e.type) {
-    case InputEvent::PointerDown:
-        if (e.onScreen)
-            touches(TouchPhase::Began, points, pointer.down(e.x, e.y, e.alt, points), kMouseTouch);
-        break;
-    case InputEvent::PointerMove:
-        touches(TouchPhase::Moved, points, pointer.move(e.x, e.y, points), kMouseTouch);
-        break;
-    case InputEvent::PointerUp:
-        touches(TouchPhase::Ended, points, pointer.up(e.x, e.y, points), kMouseTouch);
-        break;
-    case InputEvent::SecondaryDown:
-        if (holdsHim())
-            tapTackCorner();
-        else if (e.onScreen && !pointer.isDown())
+    case InputEvent::SecondaryDown:  // not tapping a tack: the menu
+        if (e.onScreen && !input.pointerIsDown())
             toggleMenu();
-        break;
-    case InputEvent::Wheel:
-        if (e.onScreen)
-            screen.dispatchWheel({e.x, e.y}, e.steps, e.shift);
-        break;
-    case InputEvent::TouchDown:
-    case InputEvent::TouchMove:
-    case InputEvent::TouchUp:
-        if (e.type == InputEvent::TouchDown && !e.onScreen)
-            break;
-        points[0] = {e.x, e.y};
-        touches(e.type == InputEvent::TouchDown   ? TouchPhase::Began
-                : e.type == InputEvent::TouchMove ? TouchPhase::Moved
-                                                  : TouchPhase::Ended,
-                points, 1, kFingerTouches + e.finger);
         break;
     case InputEvent::FileDropped:
         photoDropped(view, e.path);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/iZorbelAppDelegate.h"
-#include "app/pointerTouches.h"
+#include "app/boardInput.h"
 #include "audio/interruptions.h"
 #include "platform/kit/kit.h"
 #include "platform/sensors/accelerometer.h"
@@ -38,12 +38,9 @@ public:
 private:
     void handle(const InputEvent& e);
     bool keyDown(const InputEvent& e);  // true when the key was used
-    bool holdsHim() const;
-    void tapTackCorner();
     void setVisible(bool visible);
     void layout();
     void composite();
-    void touches(TouchPhase phase, const TouchPoint* points, int count, int64_t firstId);
     void uploadScreens();
     void saveScreenshot();
     // The microphone and this computer's sound, and the sound server's
@@ -59,7 +56,7 @@ private:
     Accelerometer accelerometer;
     std::shared_ptr<EAGLView> view;
     iZorbelAppDelegate delegate;
-    PointerTouches pointer;
+    BoardInput input;
     AudioInterruptions interruptions;
     int accelerometerTimer = 0;
     bool visible = true;

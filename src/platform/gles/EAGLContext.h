@@ -1,5 +1,7 @@
-// An OpenGL ES 1.1 context, either headless (EGL surfaceless, no X server
-// needed) or belonging to an SDL window. One context is current per thread,
+// An OpenGL ES 1.1 context. On the desktop it is headless (EGL surfaceless,
+// no X server needed) or belongs to an SDL window; in the browser it draws
+// into a page's canvas through WebGL, or keeps the state without drawing
+// (the headless simulator under node). One context is current per thread,
 // set with setCurrentContext.
 #pragma once
 
@@ -14,10 +16,16 @@ struct OesFramebufferProcs;
 
 class EAGLContext : public std::enable_shared_from_this<EAGLContext> {
 public:
-    // Headless context on Mesa's surfaceless EGL platform; render into
-    // framebuffer objects. nullptr (and one log line) on failure.
+    // Headless context, rendering into framebuffer objects: on Mesa's
+    // surfaceless EGL platform on the desktop; in the browser one that keeps
+    // the state and draws nothing. nullptr (and one log line) on failure.
     static std::shared_ptr<EAGLContext> createSurfaceless();
 
+#ifdef __EMSCRIPTEN__
+    // A WebGL 1 context on the page's canvas named by a CSS selector
+    // ("#board"). nullptr (and one log line) when the browser has no WebGL.
+    static std::shared_ptr<EAGLContext> createForCanvas(const char* selector);
+#else
     // Sets the SDL GL attributes for an OpenGL ES 1.1 window context. Call it
     // before SDL_CreateWindow(..., SDL_WINDOW_OPENGL): SDL picks the GL library
     // when the window is created.
@@ -26,6 +34,7 @@ public:
     // Context for a window made after prepareWindowAttributes(). Call destroy()
     // before the window is destroyed. Does not change the current context.
     static std::shared_ptr<EAGLContext> createForWindow(SDL_Window* window);
+#endif
 
     // Makes `context` current on this thread; nullptr clears. False (logged) if
     // the driver refuses, and then no context is current.
@@ -47,10 +56,11 @@ public:
     bool renderbufferStorage(EAGLLayer& layer);
 
     // Hands the picture in the bound framebuffer (an FBO whose colour
-    // attachment is a renderbuffer) to the layer: copies it into the layer's
-    // texture, made anew when the size changes. Keeps the caller's texture,
-    // renderbuffer and framebuffer bindings. Counts the present. This context
-    // must be current. False (logged) on failure.
+    // attachment is a renderbuffer) to the layer: on the desktop it copies it
+    // into the layer's texture, made anew when the size changes; in the
+    // browser the layer shows the renderbuffer's own texture. Keeps the
+    // caller's texture, renderbuffer and framebuffer bindings. Counts the
+    // present. This context must be current. False (logged) on failure.
     bool presentRenderbuffer(EAGLLayer& layer);
 
     // True when the driver takes textures of any size (GL_OES_texture_npot).

@@ -49,7 +49,7 @@ void EAGLLayer::setDrawableSize(int widthPixels, int heightPixels)
 
 void EAGLLayer::releaseTexture()
 {
-    if (texture_ != 0) {
+    if (texture_ != 0 && !borrowed_) {
         // A texture whose context is gone went with it.
         if (std::shared_ptr<EAGLContext> owner = owner_.lock()) {
             ScopedCurrentContext current(owner.get());
@@ -64,6 +64,7 @@ void EAGLLayer::forgetTexture()
 {
     owner_.reset();
     texture_ = 0;
+    borrowed_ = false;
     textureFormat_ = 0;
     textureWidth_ = textureHeight_ = 0;
     pictureWidth_ = pictureHeight_ = 0;

@@ -61,6 +61,7 @@ private:
     float maxS_ = 1.0f;
     float maxT_ = 1.0f;
     uint64_t presentCount_ = 0;
+    bool borrowed_ = false;  // the texture is a renderbuffer's, not the layer's own
 };
 
 }  // namespace zorbel

@@ -161,6 +161,12 @@ void RunLoop::deliver(const InputEvent& e)
         quit_ = true;
 }
 
+void RunLoop::post(const InputEvent& e)
+{
+    deliver(e);
+    needsRefresh_ = true;
+}
+
 void RunLoop::refresh()
 {
     if (!refreshHandler_)

@@ -38,6 +38,10 @@ public:
     // handler has seen it. Positions are taken in the window's screen points.
     void setEventHandler(EventHandler handler);
     void setEventWindow(const AppWindow* window) { window_ = window; }
+    // An event the platform's own callbacks bring (the browser's): handled at
+    // once, as run() handles those it translates, and the refresh follows.
+    void post(const InputEvent& e);
+
     // Called after a round of events and timers in which anything happened (an
     // event, a timer firing, or setNeedsRefresh): the place to composite.
     void setRefreshHandler(Callback handler);

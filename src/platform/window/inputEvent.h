@@ -24,6 +24,7 @@ struct InputEvent {
         TouchDown,      // a real finger: x, y in screen points, finger
         TouchMove,
         TouchUp,
+        TouchCancel,           // the system took a finger away (a browser's gesture, an incoming call)
         KeyDown,               // key, repeat, shift, ctrl
         KeyUp,                 // key
         Hidden,                // the window was minimised or hidden: nothing of it shows

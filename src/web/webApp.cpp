@@ -1,0 +1,164 @@
+#include "web/webApp.h"
+
+#include "platform/gles/EAGLLayer.h"
+#include "platform/log/log.h"
+#include "ui/screens.h"
+#include "view/EAGLView.h"
+
+#include <emscripten/emscripten.h>
+
+#include <cmath>
+
+namespace zorbel {
+
+namespace {
+
+// clang-format off
+// The page's script shows the board once the first frame is on it.
+EM_JS(void, jsFirstFrameShown, (), {
+    if (Module.firstFrame)
+        Module.firstFrame();
+});
+// clang-format on
+
+}  // namespace
+
+WebApp::WebApp() : input(screen) {}
+
+WebApp::~WebApp()
+{
+    runLoop.invalidateTimer(accelerometerTimer);
+    if (view) {
+        EventScope scope;
+        view->removeFromSuperview();
+    }
+    view.reset();
+}
+
+bool WebApp::start()
+{
+    window.onEvent = [this](const InputEvent& e) { runLoop.post(e); };
+    if (!window.open())
+        return false;
+    view = EAGLView::initWithContext(window.sharedContext(), &runLoop);
+    if (!view) {
+        logLine("##### The GL view cannot be created");
+        return false;
+    }
+    accelerometer.start();
+    delegate.glView = view.get();
+    input.setView(view.get());
+    delegate.startAccelerometer = [this](double interval) {
+        accelerometerTimer = runLoop.addRepeatingTimer(interval, [this, interval] {
+            double x, y, z;
+            if (accelerometer.poll(interval, x, y, z))
+                delegate.accelerometerDidAccelerate(x, y, z);
+        });
+    };
+    delegate.applicationDidFinishLaunching();
+    installScreens(screen, view);
+    setMainThreadWakeUp(RunLoop::wakeUp);
+    runLoop.setEventHandler([this](const InputEvent& e) { handle(e); });
+    runLoop.setRefreshHandler([this] {
+        runMainThreadTasks();
+        composite();
+    });
+    window.holdOffScreenSaver(true);
+    layout();
+    composite();
+    jsFirstFrameShown();
+    runLoop.run();
+    return true;
+}
+
+// The page's newest picture on the board's canvas, and the screens over it
+// on theirs, each when it changed.
+void WebApp::composite()
+{
+    const uint64_t presented = view->layer().presentCount();
+    if (presented != composited) {
+        window.composite(view->layer());
+        composited = presented;
+    }
+    if (screen.needsDisplay()) {
+        const bool shown = !onlyTheScene(screen, *view);
+        window.drawScreens([this](GraphicsContext& gc) { screen.draw(gc); });
+        window.showScreens(shown);
+    }
+}
+
+// The GL layer at the board's pixel size; rebuilding the framebuffer draws
+// a frame at once.
+void WebApp::layout()
+{
+    window.layout();
+    const float ppp = window.pixelsPerPoint();
+    view->layer().setDrawableSize(static_cast<int>(std::lround(kScreenWidth * ppp)),
+                                  static_cast<int>(std::lround(kScreenHeight * ppp)));
+    view->layoutSubviews();
+    screen.root().setNeedsDisplay();
+}
+
+// Browsers hand out motion (iOS) only from inside a touch or a click.
+void WebApp::firstGesture()
+{
+    if (gestured)
+        return;
+    gestured = true;
+    accelerometer.requestPermission();
+}
+
+// A hidden tab gets no frames at all; showing again, the wake lock is asked
+// for anew (the browser lets go of it while hidden).
+void WebApp::setVisible(bool shows)
+{
+    if (shows == visible)
+        return;
+    visible = shows;
+    window.holdOffScreenSaver(shows);
+    if (shows)
+        delegate.applicationDidBecomeActive();
+    else
+        delegate.applicationWillResignActive();
+}
+
+void WebApp::handle(const InputEvent& e)
+{
+    switch (e.type) {
+    case InputEvent::PointerUp:
+    case InputEvent::TouchUp:
+        firstGesture();
+        break;
+    case InputEvent::KeyDown:
+        if (e.key == Key::F11) {
+            if (!e.repeat)
+                window.toggleFullscreen();
+            return;
+        }
+        if (input.handle(e))  // T while he is held, and the screens' keys
+            return;
+        if (e.key == Key::Escape) {
+            window.leaveFullscreen();
+            return;
+        }
+        accelerometer.handleEvent(e);  // the virtual phone
+        return;
+    case InputEvent::KeyUp:
+        accelerometer.handleEvent(e);
+        return;
+    case InputEvent::Resized:
+        layout();
+        return;
+    case InputEvent::Hidden:
+        setVisible(false);
+        return;
+    case InputEvent::Shown:
+        setVisible(true);
+        return;
+    default:
+        break;
+    }
+    input.handle(e);
+}
+
+}  // namespace zorbel

@@ -1,0 +1,48 @@
+// The browser shell: the page's canvases and events, the GL view's frame
+// timer on the page's frames, devicemotion as the accelerometer, and
+// touches, the mouse and the keys as on the desktop.
+#pragma once
+
+#include "app/boardInput.h"
+#include "app/iZorbelAppDelegate.h"
+#include "platform/kit/kit.h"
+#include "platform/sensors/accelerometer.h"
+#include "platform/window/RunLoop.h"
+#include "platform/window/pageWindow.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace zorbel {
+
+class EAGLView;
+
+class WebApp {
+public:
+    WebApp();
+    ~WebApp();
+    // Builds the scene on the page and starts its frames. False (logged)
+    // when the page cannot show it (no WebGL).
+    bool start();
+
+private:
+    void handle(const InputEvent& e);
+    void firstGesture();
+    void setVisible(bool visible);
+    void layout();
+    void composite();
+
+    PageWindow window;
+    RunLoop runLoop;
+    Screen screen;
+    Accelerometer accelerometer;
+    std::shared_ptr<EAGLView> view;
+    iZorbelAppDelegate delegate;
+    BoardInput input;
+    int accelerometerTimer = 0;
+    bool visible = true;
+    bool gestured = false;
+    uint64_t composited = ~uint64_t(0);
+};
+
+}  // namespace zorbel
