@@ -1,10 +1,16 @@
 // Zorbel in the browser: the page calls main once its files are loaded.
+// Given "--script TEXT" (the page's ?script= address), it runs that
+// zorbel-sim script on the scene instead of the toy's frames.
 #include "web/webApp.h"
 
-int main()
+#include <cstring>
+
+int main(int argc, char** argv)
 {
     // The app lives as long as the page; main returns and the page's frames
     // and events run it from then on.
     static zorbel::WebApp app;
+    if (argc == 3 && std::strcmp(argv[1], "--script") == 0)
+        return app.runScript(argv[2]) ? 0 : 1;
     return app.start() ? 0 : 1;
 }

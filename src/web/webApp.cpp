@@ -2,8 +2,12 @@
 
 #include "platform/gles/EAGLLayer.h"
 #include "platform/log/log.h"
+#include "runner.h"
 #include "ui/screens.h"
 #include "view/EAGLView.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <emscripten/emscripten.h>
 
@@ -18,6 +22,12 @@ namespace {
 EM_JS(void, jsFirstFrameShown, (), {
     if (Module.firstFrame)
         Module.firstFrame();
+});
+
+// What a script printed, for whoever ran it (a test).
+EM_JS(void, jsScriptDone, (const char* trace, int ok), {
+    Module.trace = UTF8ToString(trace);
+    Module.scriptDone = ok ? "ok" : "failed";
 });
 // clang-format on
 
@@ -68,6 +78,43 @@ bool WebApp::start()
     composite();
     jsFirstFrameShown();
     runLoop.run();
+    return true;
+}
+
+bool WebApp::runScript(const std::string& text)
+{
+    std::vector<ScriptCommand> script;
+    std::string error;
+    ScriptOptions options;
+    options.allowCrop = true;
+    if (!parseScript(text, options, script, error) || !scriptFacesReadable(script, error)) {
+        logLine("script: %s", error.c_str());
+        jsScriptDone(error.c_str(), 0);
+        return false;
+    }
+    hearScript();
+    if (!window.open())
+        return false;
+    // As the simulator builds it: no frame timer, and no frame before the script's.
+    view = EAGLView::initWithContext(window.sharedContext(), nullptr);
+    if (!view)
+        return false;
+    delegate.glView = view.get();
+    const float ppp = window.pixelsPerPoint();
+    view->layer().setDrawableSize(static_cast<int>(std::lround(kScreenWidth * ppp)),
+                                  static_cast<int>(std::lround(kScreenHeight * ppp)));
+    view->createFramebuffer();
+    installScreens(screen, view);
+
+    char* trace = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&trace, &size);
+    zorbel::runScript(script, {*view, delegate, out, false, nullptr});
+    std::fclose(out);
+    window.composite(view->layer());
+    jsFirstFrameShown();
+    jsScriptDone(trace ? trace : "", 1);
+    std::free(trace);
     return true;
 }
 

@@ -24,6 +24,11 @@ public:
     // Builds the scene on the page and starts its frames. False (logged)
     // when the page cannot show it (no WebGL).
     bool start();
+    // Builds the scene and runs a zorbel-sim script on it instead of the
+    // page's frames and events, as the headless simulator would; the last
+    // frame stays on the board and the page gets the trace. False (logged)
+    // on a bad script or without WebGL.
+    bool runScript(const std::string& text);
 
 private:
     void handle(const InputEvent& e);

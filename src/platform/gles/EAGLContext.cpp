@@ -304,6 +304,11 @@ bool EAGLContext::supportsNpotTextures() const
     return impl_->npot;
 }
 
+bool EAGLContext::draws() const
+{
+    return true;
+}
+
 SDL_Window* EAGLContext::window() const
 {
     return impl_->window;

@@ -65,6 +65,8 @@ public:
 
     // True when the driver takes textures of any size (GL_OES_texture_npot).
     bool supportsNpotTextures() const;
+    // False for a context that keeps the state and draws nothing.
+    bool draws() const;
     // Window of a window context, nullptr for a headless one.
     SDL_Window* window() const;
 

@@ -109,6 +109,11 @@ bool EAGLContext::supportsNpotTextures() const
     return true;
 }
 
+bool EAGLContext::draws() const
+{
+    return impl_->webgl != 0;
+}
+
 SDL_Window* EAGLContext::window() const
 {
     return nullptr;

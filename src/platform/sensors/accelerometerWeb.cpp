@@ -8,7 +8,6 @@
 #include "platform/window/inputEvent.h"
 
 #include <emscripten/emscripten.h>
-#include <emscripten/html5.h>
 
 #include <cmath>
 
@@ -16,13 +15,28 @@ namespace zorbel {
 
 namespace {
 
+Accelerometer* g_listening = nullptr;  // the one the page's motion goes to
+
 // clang-format off
-// The angle the page shows at, counter-clockwise from the device's natural
-// orientation, in degrees.
-EM_JS(double, jsScreenAngle, (), {
-    if (typeof screen != "undefined" && screen.orientation && typeof screen.orientation.angle == "number")
-        return screen.orientation.angle;
-    return typeof window != "undefined" && typeof window.orientation == "number" ? window.orientation : 0;
+// Listens for devicemotion. A reading's members are null where the device has
+// no such sensor (Chromium also sends one event of nulls when its sensor
+// goes): only whole readings are passed on, with the angle the page shows at
+// (counter-clockwise from the device's natural orientation, in degrees).
+EM_JS(int, jsListenForMotion, (), {
+    if (typeof window == "undefined" || !("DeviceMotionEvent" in window))
+        return 0;
+    window.addEventListener("devicemotion", function(e) {
+        const g = e.accelerationIncludingGravity;
+        if (!g || typeof g.x != "number" || typeof g.y != "number" || typeof g.z != "number")
+            return;
+        let angle = 0;
+        if (screen.orientation && typeof screen.orientation.angle == "number")
+            angle = screen.orientation.angle;
+        else if (typeof window.orientation == "number")
+            angle = window.orientation;
+        _zorbelDeviceMotion(g.x, g.y, g.z, angle);
+    });
+    return 1;
 });
 
 // iOS hands out motion only after the user allows it, asked from a gesture.
@@ -38,34 +52,25 @@ EM_JS(void, jsAskForMotion, (), {
 });
 // clang-format on
 
-EM_BOOL onMotion(int, const EmscriptenDeviceMotionEvent* e, void* self)
-{
-    // An event without readings (Chromium sends one when its sensor goes) is
-    // not a reading.
-    if (!(e->supportedFields & EMSCRIPTEN_DEVICE_MOTION_EVENT_SUPPORTS_ACCELERATION_INCLUDING_GRAVITY))
-        return EM_FALSE;
-    const Reading r = readingFromDeviceMotion(e->accelerationIncludingGravityX, e->accelerationIncludingGravityY,
-                                              e->accelerationIncludingGravityZ, jsScreenAngle());
-    if (!std::isfinite(r.x) || !std::isfinite(r.y) || !std::isfinite(r.z))
-        return EM_FALSE;
-    static_cast<Accelerometer*>(self)->motionReading(r);
-    return EM_FALSE;
-}
-
 }  // namespace
 
 Accelerometer::~Accelerometer()
 {
-    if (started_)
-        emscripten_set_devicemotion_callback(nullptr, EM_FALSE, nullptr);
+    if (g_listening == this)
+        g_listening = nullptr;
 }
 
 void Accelerometer::start()
 {
     if (started_)
         return;
-    started_ = emscripten_set_devicemotion_callback(this, EM_FALSE, onMotion) == EMSCRIPTEN_RESULT_SUCCESS;
-    if (!started_)
+    started_ = true;
+    if (g_listening) {
+        logLine("accelerometer: the page's motion already goes to another accelerometer");
+        return;
+    }
+    g_listening = this;
+    if (!jsListenForMotion())
         logLine("accelerometer: this browser has no motion events; the keys move the board");
 }
 
@@ -103,3 +108,11 @@ bool Accelerometer::poll(double dtSeconds, double& x, double& y, double& z)
 }
 
 }  // namespace zorbel
+
+// One reading from the page's listener, in m/s^2 on the device's axes.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelDeviceMotion(double x, double y, double z, double screenAngleDeg)
+{
+    const zorbel::Reading r = zorbel::readingFromDeviceMotion(x, y, z, screenAngleDeg);
+    if (zorbel::g_listening && std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.z))
+        zorbel::g_listening->motionReading(r);
+}

@@ -1,0 +1,416 @@
+#include "chromium.h"
+
+#include "testHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zorbel::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+std::string base64Decode(const std::string& in)
+{
+    static const std::string chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    int bits = 0, value = 0;
+    for (char c : in) {
+        const size_t v = chars.find(c);
+        if (v == std::string::npos)
+            continue;
+        value = value << 6 | static_cast<int>(v);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out += static_cast<char>((value >> bits) & 0xff);
+        }
+    }
+    return out;
+}
+
+// Ends the child with the test process, even when the test crashes.
+void dieWithParent()
+{
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+}
+
+void stopProcess(pid_t& pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+}  // namespace
+
+std::string webBuild()
+{
+    return ZORBEL_WEB_BUILD;
+}
+
+SiteServer::SiteServer(const std::string& folder)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return;
+    pid_ = fork();
+    if (pid_ == 0) {
+        dieWithParent();
+        dup2(out[1], 1);
+        close(out[0]);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 2);  // one line a request
+        execlp("python3", "python3", "-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory", folder.c_str(),
+               "0", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    // "Serving HTTP on 127.0.0.1 port 41235 (http://127.0.0.1:41235/) ..."
+    std::string line;
+    char c;
+    pollfd p{out[0], POLLIN, 0};
+    while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0 && read(out[0], &c, 1) == 1)
+        line += c;
+    close(out[0]);
+    const size_t at = line.find("(http://");
+    const size_t end = line.find(')', at);
+    if (at != std::string::npos && end != std::string::npos)
+        url_ = line.substr(at + 1, end - at - 1);
+    EXPECT_FALSE(url_.empty()) << "the site server did not start: " << line;
+}
+
+SiteServer::~SiteServer()
+{
+    stop();
+}
+
+void SiteServer::stop()
+{
+    stopProcess(pid_);
+}
+
+Chromium::Chromium(const std::vector<std::string>& flags, const std::string& profile) : profile_(profile)
+{
+    if (profile_.empty())
+        profile_ = freshDir("chromium-profile");
+    int commands[2], answers[2];
+    if (pipe(commands) != 0 || pipe(answers) != 0)
+        return;
+    std::vector<std::string> args = {"chromium",
+                                     "--headless=new",
+                                     "--no-sandbox",
+                                     "--use-angle=swiftshader",
+                                     "--enable-unsafe-swiftshader",
+                                     "--remote-debugging-pipe",
+                                     "--user-data-dir=" + profile_,
+                                     "--no-first-run",
+                                     "--no-default-browser-check",
+                                     "--disable-background-networking",
+                                     "--disable-component-update",
+                                     "--disable-sync",
+                                     "--disable-default-apps",
+                                     "--disable-extensions",
+                                     "--mute-audio",
+                                     "--hide-scrollbars",
+                                     "--disable-features=Translate,MediaRouter,OptimizationHints",
+                                     "about:blank"};
+    args.insert(args.end() - 1, flags.begin(), flags.end());
+    pid_ = fork();
+    if (pid_ == 0) {
+        dieWithParent();
+        // The protocol runs on descriptors 3 (commands in) and 4 (answers out).
+        dup2(commands[0], 3);
+        dup2(answers[1], 4);
+        for (int fd : {commands[0], commands[1], answers[0], answers[1]})
+            if (fd > 4)
+                close(fd);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        execvp("chromium", argv.data());
+        _exit(127);
+    }
+    close(commands[0]);
+    close(answers[1]);
+    toBrowser_ = commands[1];
+    fromBrowser_ = answers[0];
+    fcntl(toBrowser_, F_SETFD, FD_CLOEXEC);
+    fcntl(fromBrowser_, F_SETFD, FD_CLOEXEC);
+}
+
+Chromium::~Chromium()
+{
+    if (toBrowser_ >= 0)
+        close(toBrowser_);
+    if (fromBrowser_ >= 0)
+        close(fromBrowser_);
+    stopProcess(pid_);  // a fresh profile goes with the test's home
+}
+
+bool Chromium::readMessage(int timeoutMs, json& message)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const size_t end = buffer_.find('\0');
+        if (end != std::string::npos) {
+            message = json::parse(buffer_.substr(0, end), nullptr, false);
+            buffer_.erase(0, end + 1);
+            return !message.is_discarded();
+        }
+        pollfd p{fromBrowser_, POLLIN, 0};
+        if (poll(&p, 1, msLeft(deadline)) <= 0)
+            return false;
+        char chunk[65536];
+        const ssize_t n = read(fromBrowser_, chunk, sizeof chunk);
+        if (n <= 0)
+            return false;
+        buffer_.append(chunk, static_cast<size_t>(n));
+    }
+}
+
+json Chromium::send(const std::string& method, const json& params, const std::string& session)
+{
+    const int id = nextId_++;
+    json command = {{"id", id}, {"method", method}, {"params", params}};
+    if (!session.empty())
+        command["sessionId"] = session;
+    const std::string text = command.dump() + '\0';
+    if (write(toBrowser_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+        ADD_FAILURE() << "Chromium does not take commands (" << method << ")";
+        return {{"error", "no browser"}};
+    }
+    json message;
+    while (readMessage(60000, message)) {
+        if (message.contains("id") && message["id"] == id) {
+            if (message.contains("error")) {
+                ADD_FAILURE() << method << ": " << message["error"].dump();
+                return {{"error", message["error"]}};
+            }
+            return message.value("result", json::object());
+        }
+        if (message.contains("method"))
+            events_.push_back(message);
+    }
+    ADD_FAILURE() << "no answer from Chromium to " << method;
+    return {{"error", "no answer"}};
+}
+
+bool Chromium::waitEvent(const std::string& method, const std::string& session, int timeoutMs, json* params)
+{
+    auto matches = [&](const json& e) { return e["method"] == method && e.value("sessionId", "") == session; };
+    for (auto it = events_.begin(); it != events_.end(); ++it) {
+        if (matches(*it)) {
+            if (params)
+                *params = (*it).value("params", json::object());
+            events_.erase(it);
+            return true;
+        }
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    json message;
+    while (msLeft(deadline) > 0 && readMessage(msLeft(deadline), message)) {
+        if (!message.contains("method"))
+            continue;
+        if (matches(message)) {
+            if (params)
+                *params = message.value("params", json::object());
+            return true;
+        }
+        events_.push_back(message);
+    }
+    return false;
+}
+
+std::vector<json> Chromium::takeEvents(const std::string& method, const std::string& session)
+{
+    // Whatever has arrived by now is read first.
+    json message;
+    while (readMessage(0, message))
+        if (message.contains("method"))
+            events_.push_back(message);
+    std::vector<json> taken;
+    for (auto it = events_.begin(); it != events_.end();) {
+        if ((*it)["method"] == method && (*it).value("sessionId", "") == session) {
+            taken.push_back((*it).value("params", json::object()));
+            it = events_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return taken;
+}
+
+Tab::Tab(Chromium& browser, const Viewport& viewport) : browser_(browser)
+{
+    target_ = browser_.send("Target.createTarget", {{"url", "about:blank"}}).value("targetId", "");
+    session_ =
+        browser_.send("Target.attachToTarget", {{"targetId", target_}, {"flatten", true}}).value("sessionId", "");
+    send("Page.enable");
+    send("Runtime.enable");
+    send("Emulation.setDeviceMetricsOverride", {{"width", viewport.width},
+                                                {"height", viewport.height},
+                                                {"deviceScaleFactor", viewport.deviceScaleFactor},
+                                                {"mobile", viewport.mobile}});
+    if (viewport.mobile)
+        send("Emulation.setTouchEmulationEnabled", {{"enabled", true}, {"maxTouchPoints", 10}});
+}
+
+json Tab::send(const std::string& method, const json& params)
+{
+    return browser_.send(method, params, session_);
+}
+
+void Tab::open(const std::string& url)
+{
+    browser_.takeEvents("Page.loadEventFired", session_);
+    send("Page.navigate", {{"url", url}});
+    EXPECT_TRUE(browser_.waitEvent("Page.loadEventFired", session_, 30000)) << "no load event from " << url;
+}
+
+void Tab::reload()
+{
+    browser_.takeEvents("Page.loadEventFired", session_);
+    send("Page.reload");
+    EXPECT_TRUE(browser_.waitEvent("Page.loadEventFired", session_, 30000)) << "no load event after a reload";
+}
+
+json Tab::eval(const std::string& expression)
+{
+    const json r =
+        send("Runtime.evaluate", {{"expression", expression}, {"returnByValue", true}, {"awaitPromise", true}});
+    if (r.contains("exceptionDetails"))
+        ADD_FAILURE() << expression << " threw " << r["exceptionDetails"].dump();
+    return r.contains("result") ? r["result"].value("value", json()) : json();
+}
+
+bool Tab::waitFor(const std::string& expression, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const json v = eval("!!(" + expression + ")");
+        if (v.is_boolean() && v.get<bool>())
+            return true;
+        if (msLeft(deadline) == 0)
+            return false;
+        usleep(50000);
+    }
+}
+
+void Tab::frames(int frames)
+{
+    eval("new Promise(done => { let n = " + std::to_string(frames) +
+         "; const next = () => (--n > 0 ? requestAnimationFrame(next) : done(true)); requestAnimationFrame(next); })");
+}
+
+RGBAImage Tab::screenshot()
+{
+    const json r = send("Page.captureScreenshot", {{"format", "png"}});
+    const std::string png = base64Decode(r.value("data", ""));
+    const std::string path = freshDir("screenshot") + "/page.png";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f) {
+        std::fwrite(png.data(), 1, png.size(), f);
+        std::fclose(f);
+    }
+    RGBAImage image;
+    EXPECT_TRUE(loadPNG(path, image, 16384)) << "the screenshot cannot be read";
+    return image;
+}
+
+std::vector<std::string> Tab::console()
+{
+    for (const json& e : browser_.takeEvents("Runtime.consoleAPICalled", session_)) {
+        std::string line;
+        for (const json& a : e.value("args", json::array()))
+            line += (line.empty() ? "" : " ") +
+                    (a.contains("value") ? (a["value"].is_string() ? a["value"].get<std::string>() : a["value"].dump())
+                                         : a.value("description", ""));
+        console_.push_back(line);
+    }
+    return console_;
+}
+
+void Tab::touch(const std::string& type, const std::vector<Finger>& fingers)
+{
+    json points = json::array();
+    for (const Finger& f : fingers)
+        points.push_back({{"x", f.x}, {"y", f.y}, {"id", f.id}, {"radiusX", 1}, {"radiusY", 1}, {"force", 1}});
+    send("Input.dispatchTouchEvent", {{"type", type}, {"touchPoints", points}});
+}
+
+void Tab::mouse(const std::string& type, double x, double y, const std::string& button, int modifiers)
+{
+    json p = {{"type", type}, {"x", x}, {"y", y}, {"button", button}, {"modifiers", modifiers}};
+    if (type == "mousePressed" || type == "mouseReleased")
+        p["clickCount"] = 1;
+    if (button == "left")
+        p["buttons"] = type == "mouseReleased" ? 0 : 1;
+    send("Input.dispatchMouseEvent", p);
+}
+
+namespace {
+
+json keyParams(const std::string& type, const std::string& key, int modifiers)
+{
+    json p = {{"type", type}, {"key", key}, {"modifiers", modifiers}};
+    if (key.size() == 1) {
+        p["code"] = std::isalpha(static_cast<unsigned char>(key[0]))
+                        ? "Key" + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(key[0]))))
+                        : "";
+        if (type == "keyDown")
+            p["text"] = key;
+    } else {
+        p["code"] = key;
+        static const std::pair<const char*, int> codes[] = {{"ArrowLeft", 37}, {"ArrowUp", 38}, {"ArrowRight", 39},
+                                                            {"ArrowDown", 40}, {"Escape", 27},  {"Enter", 13},
+                                                            {"Home", 36},      {"PageUp", 33},  {"PageDown", 34}};
+        for (const auto& c : codes)
+            if (key == c.first)
+                p["windowsVirtualKeyCode"] = c.second;
+    }
+    return p;
+}
+
+}  // namespace
+
+void Tab::keyDown(const std::string& key, int modifiers)
+{
+    send("Input.dispatchKeyEvent", keyParams(key.size() == 1 ? "keyDown" : "rawKeyDown", key, modifiers));
+}
+
+void Tab::keyUp(const std::string& key, int modifiers)
+{
+    send("Input.dispatchKeyEvent", keyParams("keyUp", key, modifiers));
+}
+
+void Tab::key(const std::string& key, int modifiers)
+{
+    keyDown(key, modifiers);
+    keyUp(key, modifiers);
+}
+
+}  // namespace zorbel::test

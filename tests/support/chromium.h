@@ -1,0 +1,113 @@
+// Headless Chromium (Debian's package) for the browser tests, driven over
+// the DevTools protocol through a pipe, and the site served to it.
+#pragma once
+
+#include "platform/imaging/image.h"
+
+#include <nlohmann/json.hpp>
+
+#include <deque>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace zorbel::test {
+
+using json = nlohmann::json;
+
+// build/web/site served over HTTP on a free port of 127.0.0.1 by Python's
+// http.server, until stopped or destroyed.
+class SiteServer {
+public:
+    explicit SiteServer(const std::string& folder);
+    ~SiteServer();
+    const std::string& url() const { return url_; }  // "http://127.0.0.1:PORT/"
+    void stop();
+
+private:
+    pid_t pid_ = -1;
+    std::string url_;
+};
+
+class Chromium {
+public:
+    // A fresh profile unless one is named (kept then, for a second start);
+    // extra flags after the usual headless ones.
+    explicit Chromium(const std::vector<std::string>& flags = {}, const std::string& profile = "");
+    ~Chromium();
+    Chromium(const Chromium&) = delete;
+    Chromium& operator=(const Chromium&) = delete;
+
+    // One command and its result; a protocol error fails the test and gives
+    // the error object under "error".
+    json send(const std::string& method, const json& params = json::object(), const std::string& session = "");
+    // Waits for an event of `method` on `session`; false after timeoutMs.
+    bool waitEvent(const std::string& method, const std::string& session, int timeoutMs, json* params = nullptr);
+    // Events seen so far and not yet waited for, of one method.
+    std::vector<json> takeEvents(const std::string& method, const std::string& session);
+
+private:
+    bool readMessage(int timeoutMs, json& message);
+
+    pid_t pid_ = -1;
+    int toBrowser_ = -1, fromBrowser_ = -1;
+    std::string buffer_;
+    std::deque<json> events_;
+    int nextId_ = 1;
+    std::string profile_;
+};
+
+// One tab with its own viewport.
+class Tab {
+public:
+    struct Viewport {
+        int width = 320, height = 480;
+        double deviceScaleFactor = 1;
+        bool mobile = true;  // touch, as a phone
+    };
+    Tab(Chromium& browser, const Viewport& viewport);
+    json send(const std::string& method, const json& params = json::object());
+
+    // Loads `url` and waits for the load event.
+    void open(const std::string& url);
+    void reload();
+    // The value of a JavaScript expression (a promise is awaited).
+    json eval(const std::string& expression);
+    // Waits until the expression is true; false after timeoutMs.
+    bool waitFor(const std::string& expression, int timeoutMs = 20000);
+    // Returns once the page has drawn `frames` more animation frames.
+    void frames(int frames);
+    // The page as it shows now, RGBA rows top first.
+    RGBAImage screenshot();
+    // What the page printed to the console so far.
+    std::vector<std::string> console();
+
+    struct Finger {
+        double x, y;
+        int id;
+    };
+    // Input.dispatchTouchEvent: "touchStart", "touchMove", "touchEnd" or
+    // "touchCancel", with the fingers touching after it.
+    void touch(const std::string& type, const std::vector<Finger>& fingers);
+    // Input.dispatchMouseEvent; buttons as in the protocol ("left", "right").
+    void mouse(const std::string& type, double x, double y, const std::string& button = "none", int modifiers = 0);
+    // A key pressed and released (DOM key name, e.g. "ArrowLeft", "t").
+    void key(const std::string& key, int modifiers = 0);
+    void keyDown(const std::string& key, int modifiers = 0);
+    void keyUp(const std::string& key, int modifiers = 0);
+
+    const std::string& session() const { return session_; }
+
+private:
+    Chromium& browser_;
+    std::string target_, session_;
+    std::vector<std::string> console_;
+};
+
+// The web build's folder (the site and the simulator), made by the build.
+std::string webBuild();
+
+// Modifier bits of the protocol's input events.
+constexpr int kAlt = 1, kCtrl = 2, kShift = 8;
+
+}  // namespace zorbel::test
