@@ -2,6 +2,8 @@
 # the hash of them all.
 file(GLOB_RECURSE files RELATIVE ${SITE} ${SITE}/*)
 list(REMOVE_ITEM files sw.js)
+# The large icons are for installing, which needs the network anyway.
+list(FILTER files EXCLUDE REGEX "icons/zorbel-(256x256|512x512)\\.png$")
 list(SORT files)
 set(list "\"./\"")
 set(all "")

@@ -381,5 +381,24 @@ TEST_F(PageTest, TheMouseAndTheKeysOnADesktopBrowser)
     EXPECT_TRUE(tab.waitFor("document.getElementById('screens').style.visibility == 'hidden'")) << "Escape";
 }
 
+// A browser without WebGL, or without WebAssembly, gets a sentence saying
+// so, not a blank page. (Chromium turns WebGL off with a flag; WebAssembly
+// is taken away before the page's script runs.)
+TEST_F(PageTest, WithoutWebGLOrWebAssemblyThePageSaysSo)
+{
+    for (const bool webgl : {false, true}) {
+        SCOPED_TRACE(webgl ? "no WebAssembly" : "no WebGL");
+        Chromium browser(webgl ? std::vector<std::string>{} : std::vector<std::string>{"--disable-webgl"});
+        Tab tab(browser, {});
+        if (webgl)
+            tab.send("Page.addScriptToEvaluateOnNewDocument", {{"source", "delete window.WebAssembly"}});
+        tab.open(server.url());
+        const json text = tab.eval("document.getElementById('message').textContent");
+        ASSERT_TRUE(text.is_string());
+        EXPECT_NE(text.get<std::string>().find(webgl ? "WebAssembly" : "WebGL"), std::string::npos) << text;
+        EXPECT_NE(tab.eval("getComputedStyle(document.getElementById('message')).display"), "none");
+    }
+}
+
 }  // namespace
 }  // namespace zorbel::test

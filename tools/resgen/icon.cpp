@@ -9,7 +9,7 @@
 
 namespace zorbel {
 
-const int kAppIconSizes[] = {16, 32, 48, 64, 128, 256, 0};
+const int kAppIconSizes[] = {16, 32, 48, 64, 128, 192, 256, 512, 0};
 
 namespace {
 
