@@ -1,8 +1,16 @@
 // Sine and cosine: the argument goes to double, is reduced to [-pi/4, pi/4]
-// around the nearest multiple of pi/2 (one multiply-subtract below 120, a
-// 4/pi table of 192 bits above), and a short polynomial in double gives the
-// result, rounded once to float. The multiply-adds are fused, as the C
-// library's FMA build fuses them: std::fma rounds once on every platform.
+// around the nearest multiple of pi/2 (below 120 by subtracting n pi/2, above
+// with a 4/pi table of 192 bits), and a short polynomial in double gives the
+// result, rounded once to float.
+//
+// The C library's FMA build fuses its multiply-adds. What a fused subtraction
+// gives in the reduction, x - n pi/2 rounded once, is had here without one:
+// pi/2 is split in two, the first part short enough that n times it is exact,
+// and the subtraction of that product exact as well (the two lie within a
+// factor of two), so only the last subtraction rounds. The polynomial's
+// fused and unfused evaluations round to the same float for every float
+// argument (checked one by one), so it is evaluated plainly: fused
+// multiply-adds cost much in WebAssembly, which has none.
 //
 // Arc tangent: all in float. |x| is brought near 0, 0.5, 1 or 1.5 (or
 // inverted above 2.4375), an 11-term odd polynomial gives the rest, and the
@@ -52,7 +60,8 @@ constexpr SinCosPoly kPoly[2] = {
 };
 constexpr double kQuadrantSign[4] = {1.0, -1.0, -1.0, 1.0};
 constexpr double kTwoOverPiScaled = 0x1.45F306DC9C883p+23;  // 2/pi * 2^24: the quadrant lands in bits 24 and up
-constexpr double kHalfPi = 0x1.921FB54442D18p0;
+constexpr double kHalfPiHigh = 0x1.921FB54442p0;            // 41 bits: times n < 2^12, exact
+constexpr double kHalfPiLow = 0x1.921FB54442D18p0 - 0x1.921FB54442p0;
 constexpr double kTwoPiOver2To64 = 0x1.921FB54442D18p-62;
 constexpr float kQuarterPi = 0x1.921FB6p-1f;
 
@@ -69,26 +78,27 @@ float evaluate(double x, double x2, const SinCosPoly& p, int quadrant)
 {
     if ((quadrant & 1) == 0) {
         const double x3 = x * x2;
-        const double tail = std::fma(x2, p.s3, p.s2);
+        const double tail = p.s2 + x2 * p.s3;
         const double x7 = x3 * x2;
-        const double head = std::fma(x3, p.s1, x);
-        return static_cast<float>(std::fma(x7, tail, head));
+        const double head = x + x3 * p.s1;
+        return static_cast<float>(head + x7 * tail);
     }
     const double x4 = x2 * x2;
-    const double tail = std::fma(x2, p.c4, p.c3);
-    const double head = std::fma(x2, p.c1, p.c0);
+    const double tail = p.c3 + x2 * p.c4;
+    const double head = p.c0 + x2 * p.c1;
     const double x6 = x4 * x2;
-    const double mid = std::fma(x4, p.c2, head);
-    return static_cast<float>(std::fma(x6, tail, mid));
+    const double mid = head + x4 * p.c2;
+    return static_cast<float>(mid + x6 * tail);
 }
 
-// |x| < 120: x minus the nearest multiple n of pi/2, in one fused step.
+// pi/4 <= |x| < 120: x minus the nearest multiple n of pi/2, rounded once.
 double reduceSmall(double x, int& quadrant)
 {
     const double r = x * kTwoOverPiScaled;
     const int n = (static_cast<int32_t>(r) + 0x800000) >> 24;
     quadrant = n;
-    return std::fma(-static_cast<double>(n), kHalfPi, x);
+    const double exact = x - n * kHalfPiHigh;
+    return exact - n * kHalfPiLow;
 }
 
 // |x| >= 120, finite: the fraction of x * 4/pi from a 32 x 96 bit product.

@@ -31,12 +31,24 @@ EM_JS(void, jsScriptDone, (const char* trace, int ok), {
 });
 // clang-format on
 
+// The app that runs the page's scene, for the frame count measurements read.
+const WebApp* g_app = nullptr;
+
 }  // namespace
 
-WebApp::WebApp() : input(screen) {}
+WebApp::WebApp() : input(screen)
+{
+    g_app = this;
+}
+
+uint64_t WebApp::framesDrawn() const
+{
+    return view ? view->layer().presentCount() : 0;
+}
 
 WebApp::~WebApp()
 {
+    g_app = nullptr;
     runLoop.invalidateTimer(accelerometerTimer);
     if (view) {
         EventScope scope;
@@ -209,3 +221,9 @@ void WebApp::handle(const InputEvent& e)
 }
 
 }  // namespace zorbel
+
+// Frames the scene has drawn since the page opened (benchmarks read it).
+extern "C" EMSCRIPTEN_KEEPALIVE double zorbelFramesDrawn()
+{
+    return zorbel::g_app ? static_cast<double>(zorbel::g_app->framesDrawn()) : 0;
+}

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace zorbel {
 
@@ -29,6 +30,7 @@ public:
     // frame stays on the board and the page gets the trace. False (logged)
     // on a bad script or without WebGL.
     bool runScript(const std::string& text);
+    uint64_t framesDrawn() const;
 
 private:
     void handle(const InputEvent& e);

@@ -45,6 +45,8 @@ public:
     bool waitEvent(const std::string& method, const std::string& session, int timeoutMs, json* params = nullptr);
     // Events seen so far and not yet waited for, of one method.
     std::vector<json> takeEvents(const std::string& method, const std::string& session);
+    // The browser's process; its helpers (renderers, GPU) are its descendants.
+    pid_t pid() const { return pid_; }
 
 private:
     bool readMessage(int timeoutMs, json& message);

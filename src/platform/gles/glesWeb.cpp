@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -195,10 +196,19 @@ struct GlesWebState {
     GLint scissorBox[4] = {0, 0, 0, 0};
     GLint packAlignment = 4, unpackAlignment = 4;
 
-    // The shader and its buffers, made when the context is first current.
+    // The shaders and their buffers, made when the context is first current:
+    // one program for each texture mode (colour alone, modulate, replace),
+    // and what was last handed to each, so that nothing is sent twice.
+    struct Program {
+        GLuint name = 0;
+        GLint uMatrix = -1, uColor = -1;
+        Matrix matrix{};
+        float color[4] = {-1, -1, -1, -1};
+    };
     bool ready = false;
-    GLuint program = 0, positionBuffer = 0, texCoordBuffer = 0;
-    GLint uMatrix = -1, uColor = -1, uMode = -1, uTexture = -1;
+    Program programs[3];
+    int program = -1;  // in use
+    GLuint positionBuffer = 0, texCoordBuffer = 0;
     std::vector<float> quads;  // wide lines as triangles: x, y, s, t per corner
 
     GlesWebState()
@@ -244,8 +254,8 @@ GLuint compile(GLenum type, const char* source)
     return shader;
 }
 
-// The fixed-function pipeline the program uses: a transformed position, a
-// colour, and a texture that the colour modulates or that replaces it.
+// The fixed-function pipeline the program uses: a transformed position, and
+// a colour, a texture the colour modulates, or a texture alone.
 void makeReady(GlesWebState& s)
 {
     if (s.ready || !s.live)
@@ -259,40 +269,41 @@ void makeReady(GlesWebState& s)
                                        "  gl_Position = matrix * vec4(position, 0.0, 1.0);\n"
                                        "  uv = texCoord;\n"
                                        "}\n";
-    static const char* const kFragment = "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
-                                         "precision highp float;\n"
-                                         "#else\n"
-                                         "precision mediump float;\n"
-                                         "#endif\n"
-                                         "uniform sampler2D picture;\n"
-                                         "uniform vec4 color;\n"
-                                         "uniform int mode;\n"  // 0 colour, 1 modulate, 2 replace
-                                         "varying vec2 uv;\n"
-                                         "void main() {\n"
-                                         "  if (mode == 0) { gl_FragColor = color; return; }\n"
-                                         "  vec4 t = texture2D(picture, uv);\n"
-                                         "  gl_FragColor = mode == 1 ? color * t : t;\n"
-                                         "}\n";
+    static const char* const kPrecision = "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
+                                          "precision highp float;\n"
+                                          "#else\n"
+                                          "precision mediump float;\n"
+                                          "#endif\n"
+                                          "uniform sampler2D picture;\n"
+                                          "uniform vec4 color;\n"
+                                          "varying vec2 uv;\n";
+    static const char* const kFragments[3] = {
+        "void main() { gl_FragColor = color; }\n",
+        "void main() { gl_FragColor = color * texture2D(picture, uv); }\n",
+        "void main() { gl_FragColor = texture2D(picture, uv); }\n",
+    };
     const GLuint vs = compile(kVertexShader, kVertex);
-    const GLuint fs = compile(kFragmentShader, kFragment);
-    s.program = emscripten_glCreateProgram();
-    emscripten_glAttachShader(s.program, vs);
-    emscripten_glAttachShader(s.program, fs);
-    emscripten_glBindAttribLocation(s.program, kPositionAttribute, "position");
-    emscripten_glBindAttribLocation(s.program, kTexCoordAttribute, "texCoord");
-    emscripten_glLinkProgram(s.program);
+    for (int mode = 0; mode < 3; ++mode) {
+        const GLuint fs = compile(kFragmentShader, (std::string(kPrecision) + kFragments[mode]).c_str());
+        GlesWebState::Program& p = s.programs[mode];
+        p.name = emscripten_glCreateProgram();
+        emscripten_glAttachShader(p.name, vs);
+        emscripten_glAttachShader(p.name, fs);
+        emscripten_glBindAttribLocation(p.name, kPositionAttribute, "position");
+        emscripten_glBindAttribLocation(p.name, kTexCoordAttribute, "texCoord");
+        emscripten_glLinkProgram(p.name);
+        emscripten_glDeleteShader(fs);
+        GLint linked = 0;
+        emscripten_glGetProgramiv(p.name, kLinkStatus, &linked);
+        if (!linked)
+            logLine("gles: the drawing program does not link");
+        p.uMatrix = emscripten_glGetUniformLocation(p.name, "matrix");
+        p.uColor = emscripten_glGetUniformLocation(p.name, "color");
+        emscripten_glUseProgram(p.name);
+        emscripten_glUniform1i(emscripten_glGetUniformLocation(p.name, "picture"), 0);
+    }
     emscripten_glDeleteShader(vs);
-    emscripten_glDeleteShader(fs);
-    GLint linked = 0;
-    emscripten_glGetProgramiv(s.program, kLinkStatus, &linked);
-    if (!linked)
-        logLine("gles: the drawing program does not link");
-    s.uMatrix = emscripten_glGetUniformLocation(s.program, "matrix");
-    s.uColor = emscripten_glGetUniformLocation(s.program, "color");
-    s.uMode = emscripten_glGetUniformLocation(s.program, "mode");
-    s.uTexture = emscripten_glGetUniformLocation(s.program, "picture");
-    emscripten_glUseProgram(s.program);
-    emscripten_glUniform1i(s.uTexture, 0);
+    s.program = -1;
     emscripten_glActiveTexture(GL_TEXTURE0);
     emscripten_glGenBuffers(1, &s.positionBuffer);
     emscripten_glGenBuffers(1, &s.texCoordBuffer);
@@ -331,12 +342,24 @@ int textureMode(const GlesWebState& s)
     return s.textureEnv == GL_REPLACE ? 2 : 1;
 }
 
+// The program of the texture mode in force, with the matrix and colour given
+// where they changed.
 void setUniforms(GlesWebState& s, const Matrix& matrix)
 {
-    emscripten_glUseProgram(s.program);
-    emscripten_glUniformMatrix4fv(s.uMatrix, 1, GL_FALSE, matrix.m);
-    emscripten_glUniform4f(s.uColor, s.color[0], s.color[1], s.color[2], s.color[3]);
-    emscripten_glUniform1i(s.uMode, textureMode(s));
+    const int mode = textureMode(s);
+    GlesWebState::Program& p = s.programs[mode];
+    if (s.program != mode) {
+        emscripten_glUseProgram(p.name);
+        s.program = mode;
+    }
+    if (std::memcmp(p.matrix.m, matrix.m, sizeof matrix.m) != 0) {
+        emscripten_glUniformMatrix4fv(p.uMatrix, 1, GL_FALSE, matrix.m);
+        p.matrix = matrix;
+    }
+    if (std::memcmp(p.color, s.color, sizeof s.color) != 0) {
+        emscripten_glUniform4f(p.uColor, s.color[0], s.color[1], s.color[2], s.color[3]);
+        std::memcpy(p.color, s.color, sizeof s.color);
+    }
 }
 
 // Copies a client array's first `count` vertices into `buffer` and points
@@ -417,8 +440,9 @@ void allocateRenderbuffer(GlesWebState& s, RenderbufferInfo& rb, GLenum format, 
     TextureInfo& t = s.textures[rb.texture];
     t.width = width;
     t.height = height;
+    // Shown and read back pixel for pixel: nearest is exact, and cheapest.
     t.wrapS = t.wrapT = GL_CLAMP_TO_EDGE;
-    t.minFilter = GL_LINEAR;
+    t.minFilter = GL_NEAREST;
     rb.width = width;
     rb.height = height;
     rb.format = format;
@@ -426,7 +450,7 @@ void allocateRenderbuffer(GlesWebState& s, RenderbufferInfo& rb, GLenum format, 
         return;
     emscripten_glBindTexture(GL_TEXTURE_2D, rb.texture);
     emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     applyParameters(t);
     emscripten_glBindTexture(GL_TEXTURE_2D, s.texture);
 }

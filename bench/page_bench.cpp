@@ -1,0 +1,199 @@
+// The page in headless Chromium (swiftshader: the GPU's work is the CPU's
+// here), against a bare WebGL page that draws one full-canvas textured quad
+// a frame:
+//   - CPU use of all Chromium's processes over 10 s at 640 x 960 device
+//     pixels, and the frames a second each draws;
+//   - the time from asking for the page to its first frame, on a first visit
+//     and on a visit served by the service worker;
+//   - the site's size, gzipped, as the first visit fetches it.
+// Usage: zorbel-page-bench [SECONDS] [ROUNDS]   (after the desktop build has
+// made the browser version in build/web)
+#include "chromium.h"
+#include "testHome.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace zorbel;
+using namespace zorbel::test;
+
+namespace {
+
+// Every process below `root`, and `root`.
+std::set<pid_t> family(pid_t root)
+{
+    std::map<pid_t, pid_t> parent;
+    DIR* proc = opendir("/proc");
+    while (dirent* e = proc ? readdir(proc) : nullptr) {
+        const pid_t pid = std::atoi(e->d_name);
+        if (pid <= 0)
+            continue;
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 2));
+        std::string state;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        parent[pid] = ppid;
+    }
+    if (proc)
+        closedir(proc);
+    std::set<pid_t> out = {root};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& [pid, ppid] : parent)
+            if (out.count(ppid) && out.insert(pid).second)
+                grew = true;
+    }
+    return out;
+}
+
+// CPU ticks (user and system) of a set of processes.
+long ticks(const std::set<pid_t>& pids)
+{
+    long total = 0;
+    for (pid_t pid : pids) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const size_t close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 2));
+        std::string field;
+        for (int i = 3; i <= 15; ++i) {
+            rest >> field;
+            if (i == 14 || i == 15)
+                total += std::atol(field.c_str());
+        }
+    }
+    return total;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+struct Load {
+    double cpuPercent;  // of one core
+    double framesPerSecond;
+};
+
+// A page at 320 x 480 CSS pixels, twice that in device pixels: CPU over the
+// window and the frames the page counts with `frames` (a JavaScript
+// expression).
+Load measure(const std::string& url, const std::string& frames, int seconds)
+{
+    Chromium browser;
+    Tab tab(browser, {320, 480, 2, true});
+    tab.open(url);
+    tab.waitFor("document.readyState == 'complete' && (!window.Module || Module.firstFrameAt)");
+    tab.waitFor(frames + " > 0");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const std::set<pid_t> pids = family(browser.pid());
+    std::map<pid_t, long> each0;
+    for (pid_t p : pids)
+        each0[p] = ticks({p});
+    const long t0 = ticks(pids);
+    const double f0 = tab.eval(frames).get<double>();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const long t1 = ticks(pids);
+    const double f1 = tab.eval(frames).get<double>();
+    // ZORBEL_BENCH_PROCESSES=1: each process's share (the GPU process
+    // renders with swiftshader, on the CPU).
+    if (std::getenv("ZORBEL_BENCH_PROCESSES")) {
+        for (pid_t p : pids) {
+            std::string type = commandOutput("tr '\\0' '\\n' < /proc/" + std::to_string(p) +
+                                             "/cmdline | sed -n 's/^--type=//p' | head -1");
+            if (!type.empty() && type.back() == '\n')
+                type.pop_back();
+            std::printf("    %-14s %5.1f%%\n", type.empty() ? "browser" : type.c_str(),
+                        100.0 * (ticks({p}) - each0[p]) / sysconf(_SC_CLK_TCK) / seconds);
+        }
+    }
+    return {100.0 * (t1 - t0) / sysconf(_SC_CLK_TCK) / seconds, (f1 - f0) / seconds};
+}
+
+long gzipped(const std::string& path)
+{
+    const std::string out = commandOutput("gzip -9c '" + path + "' | wc -c");
+    return std::atol(out.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    const std::string site = webBuild() + "/site";
+
+    // The bare page beside the site, served by the same server.
+    const std::string dir = freshDir("page-bench");
+    commandOutput("cp -r '" + site + "'/. '" + dir + "'");
+    commandOutput("cp '" + std::string(ZORBEL_BARE_PAGE) + "' '" + dir + "/bare.html'");
+    SiteServer server(dir);
+
+    std::vector<double> pageCpu, pageFps, bareCpu, bareFps;
+    for (int r = 0; r < rounds; ++r) {
+        const Load page = measure(server.url(), "_zorbelFramesDrawn()", seconds);
+        const Load bare = measure(server.url() + "bare.html", "window.framesDrawn", seconds);
+        std::printf("round %d: page %.1f%% at %.1f frames/s, bare %.1f%% at %.1f frames/s\n", r + 1, page.cpuPercent,
+                    page.framesPerSecond, bare.cpuPercent, bare.framesPerSecond);
+        pageCpu.push_back(page.cpuPercent);
+        pageFps.push_back(page.framesPerSecond);
+        bareCpu.push_back(bare.cpuPercent);
+        bareFps.push_back(bare.framesPerSecond);
+    }
+    std::printf("CPU of one core (median): page %.1f%%, bare WebGL page %.1f%%, ratio %.2f\n", median(pageCpu),
+                median(bareCpu), median(pageCpu) / median(bareCpu));
+    std::printf("frames a second (median): page %.1f, bare WebGL page %.1f\n", median(pageFps), median(bareFps));
+
+    // Asking for the page to its first frame: a first visit (empty cache,
+    // the service worker not yet there) and a visit it serves.
+    std::vector<double> first, again;
+    for (int r = 0; r < 5; ++r) {
+        Chromium browser;
+        Tab tab(browser, {320, 480, 2, true});
+        tab.open(server.url());
+        tab.waitFor("window.Module && Module.firstFrameAt");
+        first.push_back(tab.eval("Module.firstFrameAt").get<double>());
+        tab.waitFor("navigator.serviceWorker.controller != null");
+        tab.reload();
+        tab.waitFor("window.Module && Module.firstFrameAt");
+        again.push_back(tab.eval("Module.firstFrameAt").get<double>());
+    }
+    std::printf("navigation to the first frame (median of 5): first visit %.0f ms, from the service worker %.0f ms\n",
+                median(first), median(again));
+
+    // What the first visit fetches: every file but the two large icons.
+    long total = 0;
+    const std::string list = commandOutput("cd '" + site + "' && find . -type f | sort");
+    std::istringstream files(list);
+    for (std::string f; std::getline(files, f);) {
+        if (f.find("zorbel-256x256") != std::string::npos || f.find("zorbel-512x512") != std::string::npos)
+            continue;
+        const long size = gzipped(site + "/" + f);
+        total += size;
+        std::printf("  %8ld  %s\n", size, f.c_str());
+    }
+    std::printf("the site, gzipped: %ld bytes (%.2f MB)\n", total, total / 1e6);
+    return 0;
+}
