@@ -8,6 +8,7 @@
 #include "platform/imaging/image.h"
 #include "platform/files/files.h"
 #include "platform/imaging/resources.h"
+#include "ui/notice.h"
 #include "ui/screens.h"
 #include "platform/log/log.h"
 #include "platform/window/inputEvent.h"
@@ -31,7 +32,8 @@ DesktopApp::~DesktopApp()
     if (soundServerProbe.joinable())
         soundServerProbe.join();
     stopAudioInMeter(0);
-    for (int timer : {accelerometerTimer, soundServerTimer, noticeTimer})
+    setNoticeHost({});
+    for (int timer : {accelerometerTimer, soundServerTimer})
         runLoop.invalidateTimer(timer);
     if (screensTexture && EAGLContext::setCurrentContext(window.context()))
         glDeleteTextures(1, &screensTexture);
@@ -70,6 +72,7 @@ bool DesktopApp::start()
     };
     delegate.applicationDidFinishLaunching();
     installScreens(screen, view);
+    setNoticeHost(noticeHost(screen, runLoop));
     setMainThreadWakeUp(RunLoop::wakeUp);
 
     runLoop.setEventWindow(&window);

@@ -46,9 +46,8 @@ private:
     // The microphone and this computer's sound, and the sound server's
     // comings and goings (appSound.cpp).
     void startListening();
-    // The desktop menu and its notices (appMenu.cpp).
+    // The desktop menu (appMenu.cpp).
     void toggleMenu();
-    void showNotice(const std::string& text);
 
     AppWindow window;
     RunLoop runLoop;
@@ -70,8 +69,6 @@ private:
     bool probingSoundServer = false;
     // Work handed back to the main thread runs only while the app lives.
     std::shared_ptr<char> alive = std::make_shared<char>();
-    int noticeTimer = 0;  // takes the notice away
-    std::weak_ptr<View> notice;
 };
 
 }  // namespace zorbel

@@ -4,6 +4,7 @@
 #include "platform/kit/kit.h"
 #include "ui/InfoView.h"
 #include "ui/facePickerController.h"
+#include "ui/notice.h"
 #include "view/EAGLView.h"
 
 namespace zorbel {
@@ -25,13 +26,12 @@ void openSettings(const std::shared_ptr<EAGLView>& view)
         overlay->settingsAction();
 }
 
-ActionSheet::Item listenItem(const char* title, AudioSource source, const char* notice,
-                             const std::function<void(const std::string&)>& showNotice)
+ActionSheet::Item listenItem(const char* title, AudioSource source, const char* notice)
 {
     const bool listening = !listeningSwitchedOff();
     return {title,
-            [source, notice, showNotice] {
-                if (!listenToAudioSource(source) && showNotice)
+            [source, notice] {
+                if (!listenToAudioSource(source))
                     showNotice(notice);
             },
             listening && getAudioSource() == source};
@@ -51,11 +51,9 @@ void toggleDesktopMenu(Screen& screen, const std::shared_ptr<EAGLView>& view, De
         return;
     std::weak_ptr<EAGLView> weak = view;
     std::vector<ActionSheet::Item> items;
-    items.push_back(listenItem("Listen to the microphone", AudioSource::Microphone, "No microphone can be opened",
-                               actions.showNotice));
+    items.push_back(listenItem("Listen to the microphone", AudioSource::Microphone, "No microphone can be opened"));
     items.push_back(listenItem("Listen to this computer's sound", AudioSource::Computer,
-                               "This computer's sound cannot be heard: no sound server is running",
-                               actions.showNotice));
+                               "This computer's sound cannot be heard: no sound server is running"));
     items.push_back({actions.fullscreen ? "Leave full screen" : "Full screen", actions.toggleFullscreen});
     items.push_back({"Save a screenshot", actions.saveScreenshot});
     items.push_back({"Settings", [weak] {
@@ -64,21 +62,6 @@ void toggleDesktopMenu(Screen& screen, const std::shared_ptr<EAGLView>& view, De
                      }});
     items.push_back({"Quit", actions.quit, false, true});
     screen.root().addSubview(ActionSheet::create(std::move(items), "Cancel"));
-}
-
-std::shared_ptr<View> makeNotice(const std::string& text)
-{
-    auto box = std::make_shared<View>(Rect{20, 40, 280, 64});
-    box->setBackgroundColor({0, 0, 0, 0.75f});
-    box->setUserInteractionEnabled(false);
-    auto label = std::make_shared<Label>(Rect{12, 6, 256, 52});
-    label->setText(text);
-    label->setFont(Font::system(15));
-    label->setTextColor(Color::white());
-    label->setTextAlignment(TextAlignment::Center);
-    label->setNumberOfLines(0);
-    box->addSubview(label);
-    return box;
 }
 
 }  // namespace zorbel

@@ -34,10 +34,15 @@ struct DispatchScope {
     }
 };
 
-// The top-most view of a tree: the last subview, depth first.
+// The top-most view of a tree that takes input: the last such subview,
+// depth first. A notice over everything lets the keys through too.
 View* topMost(View& v)
 {
-    return v.subviews().empty() ? &v : topMost(*v.subviews().back());
+    const auto& subviews = v.subviews();
+    for (auto it = subviews.rbegin(); it != subviews.rend(); ++it)
+        if ((*it)->isUserInteractionEnabled())
+            return topMost(**it);
+    return &v;
 }
 
 bool isInTree(const View* view, const View* root)
