@@ -8,6 +8,7 @@
 #include "ui/albumPicker.h"
 #include "ui/cameraPicker.h"
 #include "ui/cropView.h"
+#include "ui/notice.h"
 #include "ui/screenRootView.h"
 #include "view/EAGLView.h"
 #include "view/faceTexture.h"
@@ -143,6 +144,23 @@ bool facePickerController::pickPhoto(unsigned sourceType)
     }
     if (sourceType != 0)
         return false;
+    if (systemPhotoPickerExists()) {
+        // The browser's picker; its answer comes later, when this screen may be gone.
+        std::weak_ptr<ViewController> weak = weak_from_this();
+        pickSystemPhoto(kMaxPhotoSide, [weak](RGBAImage* photo, const std::string& message) {
+            std::shared_ptr<RGBAImage> picked = photo ? std::make_shared<RGBAImage>(std::move(*photo)) : nullptr;
+            runOnMainThread([weak, picked, message] {
+                auto self = std::static_pointer_cast<facePickerController>(weak.lock());
+                if (!self || !self->isViewLoaded() || !self->view()->superview())
+                    return;
+                if (picked)
+                    self->imagePickerControllerDidFinishPickingImage(*picked);
+                else
+                    showNotice(message);
+            });
+        });
+        return true;
+    }
     auto album = AlbumPicker::create(albumFolder.empty() ? picturesDir() : albumFolder);
     album->didFinishPicking = [this](const RGBAImage& photo) { imagePickerControllerDidFinishPickingImage(photo); };
     album->didCancel = [this] { imagePickerControllerDidCancel(); };

@@ -1,6 +1,7 @@
 // Zorbel in the browser: the page calls main once its files are loaded.
 // Given "--script TEXT" (the page's ?script= address), it runs that
 // zorbel-sim script on the scene instead of the toy's frames.
+#include "platform/files/files.h"
 #include "web/webApp.h"
 
 #include <cstring>
@@ -12,5 +13,7 @@ int main(int argc, char** argv)
     static zorbel::WebApp app;
     if (argc == 3 && std::strcmp(argv[1], "--script") == 0)
         return app.runScript(argv[2]) ? 0 : 1;
-    return app.start() ? 0 : 1;
+    // The face made on an earlier visit is back before the scene looks for it.
+    zorbel::restoreAppData([] { app.start(); });
+    return 0;
 }

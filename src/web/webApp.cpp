@@ -1,8 +1,13 @@
 #include "web/webApp.h"
 
+#include "audio/audioInMeter.h"
+#include "platform/audio/webAudioInput.h"
+#include "platform/camera/camera.h"
+#include "platform/files/files.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/log/log.h"
 #include "runner.h"
+#include "ui/notice.h"
 #include "ui/screens.h"
 #include "view/EAGLView.h"
 
@@ -49,6 +54,7 @@ uint64_t WebApp::framesDrawn() const
 WebApp::~WebApp()
 {
     g_app = nullptr;
+    setNoticeHost({});
     runLoop.invalidateTimer(accelerometerTimer);
     if (view) {
         EventScope scope;
@@ -68,6 +74,7 @@ bool WebApp::start()
         return false;
     }
     accelerometer.start();
+    cameraAvailable();  // the browser starts listing its cameras
     delegate.glView = view.get();
     input.setView(view.get());
     delegate.startAccelerometer = [this](double interval) {
@@ -79,6 +86,13 @@ bool WebApp::start()
     };
     delegate.applicationDidFinishLaunching();
     installScreens(screen, view);
+    setNoticeHost(noticeHost(screen, runLoop));
+    onFileNotKept([](bool full) {
+        const char* text = full ? "Zorbel's face cannot be kept for your next visit: this browser's storage is full"
+                                : "Zorbel's face cannot be kept for your next visit";
+        logLine("%s", text);
+        showNotice(text);
+    });
     setMainThreadWakeUp(RunLoop::wakeUp);
     runLoop.setEventHandler([this](const InputEvent& e) { handle(e); });
     runLoop.setRefreshHandler([this] {
@@ -158,13 +172,26 @@ void WebApp::layout()
     screen.root().setNeedsDisplay();
 }
 
-// Browsers hand out motion (iOS) only from inside a touch or a click.
+// Browsers hand out motion (iOS) and let sound run only from inside a
+// touch, a click or a key press: the first one asks for both.
 void WebApp::firstGesture()
 {
     if (gestured)
         return;
     gestured = true;
     accelerometer.requestPermission();
+    setAudioQueueOpener([] {
+        return openWebAudioInput([](MicrophoneTrouble trouble) {
+            const char* text = trouble == MicrophoneTrouble::Refused
+                                   ? "The microphone is not allowed here, so Zorbel cannot hear the music"
+                               : trouble == MicrophoneTrouble::Disconnected ? "The microphone was disconnected"
+                                                                            : "No microphone can be opened";
+            logLine("microphone: %s", text);
+            showNotice(text);
+        });
+    });
+    if (!listeningSwitchedOff() && !audioInMeterIsRunning())
+        startAudioInMeter(0);
 }
 
 // A hidden tab gets no frames at all; showing again, the wake lock is asked
@@ -189,6 +216,7 @@ void WebApp::handle(const InputEvent& e)
         firstGesture();
         break;
     case InputEvent::KeyDown:
+        firstGesture();
         if (e.key == Key::F11) {
             if (!e.repeat)
                 window.toggleFullscreen();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace zorbel {
@@ -18,6 +19,16 @@ std::string picturesDir();
 // fsync, rename over the old one. The folder is made when missing. On
 // failure returns false and says why in `error`.
 bool writeFileAtomically(const std::string& path, const void* data, size_t size, std::string& error);
+
+// Brings back the files the app wrote on earlier visits before anything
+// reads them, then calls `ready`. The browser keeps them in its own storage;
+// on the desktop they are simply there, and `ready` runs at once.
+void restoreAppData(std::function<void()> ready);
+
+// Called when the browser would not keep a file that was written (full is
+// true when its storage is full). This visit still has the new file; the
+// next one finds the file as it was before. Never called on the desktop.
+void onFileNotKept(std::function<void(bool full)> handler);
 
 // Removes what a writer killed mid-write left next to `path`: its temporary
 // files, named `path` + "." + six letters or digits. Nothing else is touched.

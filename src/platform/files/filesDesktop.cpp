@@ -42,4 +42,11 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
     return true;
 }
 
+void restoreAppData(std::function<void()> ready)
+{
+    ready();
+}
+
+void onFileNotKept(std::function<void(bool)>) {}
+
 }  // namespace zorbel

@@ -1,8 +1,10 @@
 // The app's folders and safe writes in the browser build. The data folder
 // follows the same rule as on the desktop ($XDG_DATA_HOME/zorbel, else
-// ~/.local/share/zorbel); in a page it lies in the in-memory file system,
-// where the page keeps it in the browser's IndexedDB across visits, and under
-// node it is the real one.
+// ~/.local/share/zorbel). In a page it lies in the in-memory file system and
+// each file written there is kept in the browser's IndexedDB, one record a
+// file, put in one transaction: the browser holds the new file or, when it
+// refuses (its storage full), still the one before. Under node the folder is
+// the real one.
 #include "platform/files/files.h"
 
 #include "platform/log/log.h"
@@ -15,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace zorbel {
 
@@ -36,12 +39,89 @@ void makeFolders(const std::string& dir)
     }
 }
 
+std::function<void(bool full)>& notKeptHandler()
+{
+    static std::function<void(bool)> handler;
+    return handler;
+}
+
+std::function<void()>& readyHandler()
+{
+    static std::function<void()> ready;
+    return ready;
+}
+
 // clang-format off
-// A page copies the data folder to IndexedDB after each write (the page's
-// script mounted it there); elsewhere there is nothing to do.
-EM_JS(void, jsPersistData, (), {
-    if (typeof Module.persistData == "function")
-        Module.persistData();
+// The kept files, back into the data folder before anything reads it.
+// Without IndexedDB (node, or a browser refusing it) the folder starts empty.
+EM_JS(void, jsRestoreAppData, (const char* folder), {
+    var dir = UTF8ToString(folder);
+    var finish = function (db, why) {
+        if (why)
+            console.log("Saved files cannot be read: " + why);
+        Module.zorbelFiles = db ? { db: db, dir: dir } : null;
+        _zorbelAppDataRestored();
+    };
+    var open;
+    try {
+        open = typeof indexedDB == "undefined" ? null : indexedDB.open("zorbel", 1);
+    } catch (e) {
+        return setTimeout(function () { finish(null, e.message); }, 0);
+    }
+    if (!open)
+        return setTimeout(function () { finish(null, ""); }, 0);
+    open.onupgradeneeded = function () { open.result.createObjectStore("files"); };
+    open.onerror = function (e) {
+        e.preventDefault();
+        finish(null, open.error ? open.error.name : "no database");
+    };
+    open.onsuccess = function () {
+        var db = open.result, files = [];
+        var t = db.transaction("files", "readonly");
+        t.objectStore("files").openCursor().onsuccess = function (e) {
+            var cursor = e.target.result;
+            if (cursor) {
+                files.push([cursor.key, cursor.value]);
+                cursor.continue();
+            }
+        };
+        t.oncomplete = function () {
+            files.forEach(function (f) {
+                try {
+                    FS.mkdirTree(f[0].substring(0, f[0].lastIndexOf("/")));
+                    FS.writeFile(f[0], f[1]);
+                } catch (e) {
+                    console.log("Saved file " + f[0] + " cannot be restored: " + e);
+                }
+            });
+            finish(db, "");
+        };
+        t.onabort = function () { finish(db, t.error ? t.error.name : "aborted"); };
+    };
+});
+
+// Keeps one written file; tells the app when the browser refused it.
+EM_JS(void, jsKeepFile, (const char* file), {
+    var kept = Module.zorbelFiles, path = UTF8ToString(file);
+    if (!kept || path.indexOf(kept.dir + "/") != 0)
+        return;
+    var t;
+    try {
+        t = kept.db.transaction("files", "readwrite");
+        t.objectStore("files").put(FS.readFile(path), path);
+    } catch (e) {
+        console.log("The file " + path + " cannot be kept: " + e);
+        return _zorbelFileNotKept(e && e.name == "QuotaExceededError" ? 1 : 0);
+    }
+    var failed = function (e) {
+        if (e)
+            e.preventDefault();
+        var why = t.error ? t.error.name : "aborted";
+        console.log("The file " + path + " cannot be kept: " + why);
+        _zorbelFileNotKept(why == "QuotaExceededError" ? 1 : 0);
+        failed = function () {};
+    };
+    t.onabort = function (e) { failed(e); };
 });
 // clang-format on
 
@@ -88,8 +168,32 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
         unlink(temp.c_str());
         return false;
     }
-    jsPersistData();
+    jsKeepFile(path.c_str());
     return true;
 }
 
+void restoreAppData(std::function<void()> ready)
+{
+    readyHandler() = std::move(ready);
+    jsRestoreAppData(appDataDir().c_str());
+}
+
+void onFileNotKept(std::function<void(bool full)> handler)
+{
+    notKeptHandler() = std::move(handler);
+}
+
 }  // namespace zorbel
+
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelAppDataRestored()
+{
+    if (auto ready = std::move(zorbel::readyHandler()))
+        ready();
+}
+
+// 1 when the browser's storage is full.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelFileNotKept(int full)
+{
+    if (auto& handler = zorbel::notKeptHandler())
+        handler(full != 0);
+}

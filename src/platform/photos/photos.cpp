@@ -241,4 +241,11 @@ bool loadThumbnail(const std::string& path, int size, RGBAImage& out)
     return decode(path, size, size, out);
 }
 
+bool systemPhotoPickerExists()
+{
+    return false;
+}
+
+void pickSystemPhoto(int, PickedPhoto) {}
+
 }  // namespace zorbel

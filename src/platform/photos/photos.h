@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,20 @@ bool loadPhoto(const std::string& path, RGBAImage& out, int maxSide = kMaxPhotoS
 
 // A picture fitting in size x size, for the picker's grid; false as above.
 bool loadThumbnail(const std::string& path, int size, RGBAImage& out);
+
+// The system's own photo picker: the browser's file picker, which on a phone
+// is its photo library. The desktop has none; its album screen lists the
+// Pictures folder instead.
+bool systemPhotoPickerExists();
+
+// What the system picker hands back: the photo decoded upright with its
+// longer side at most maxSide (the callee may take its pixels), or no photo
+// and what to tell the user.
+using PickedPhoto = std::function<void(RGBAImage* photo, const std::string& message)>;
+
+// Opens the system picker (from inside a touch or a click). `done` runs on
+// the main thread once a file is chosen and decoded or refused; never when
+// the user closes the picker without choosing.
+void pickSystemPhoto(int maxSide, PickedPhoto done);
 
 }  // namespace zorbel
