@@ -5,7 +5,8 @@
 //     pixels, and the frames a second each draws;
 //   - the time from asking for the page to its first frame, on a first visit
 //     and on a visit served by the service worker;
-//   - the site's size, gzipped, as the first visit fetches it.
+//   - the site's size, gzipped, as the first visit fetches it;
+//   - one overlay render in Canvas 2D (bench/overlay_bench.cpp in a page).
 // Usage: zorbel-page-bench [SECONDS] [ROUNDS]   (after the desktop build has
 // made the browser version in build/web)
 #include "chromium.h"
@@ -195,5 +196,13 @@ int main(int argc, char** argv)
         std::printf("  %8ld  %s\n", size, f.c_str());
     }
     std::printf("the site, gzipped: %ld bytes (%.2f MB)\n", total, total / 1e6);
+
+    // The overlay drawn by the kit in Canvas 2D.
+    SiteServer benches(webBuild() + "/bench");
+    Chromium browser;
+    Tab tab(browser, {320, 480, 2, true});
+    tab.open(benches.url() + "overlay.html");
+    if (tab.waitFor("window.result !== undefined", 120000))
+        std::printf("Canvas 2D: %s\n", tab.eval("window.result").get<std::string>().c_str());
     return 0;
 }

@@ -16,4 +16,7 @@ echo "WebAssembly under node:"
 node "$build/web/bench/zorbel-core-bench.js" "${scripts[@]}" | tee "$build/core-web.txt"
 paste "$build/core-native.txt" "$build/core-web.txt" | awk 'NR > 1 { printf "%-24s %.2f times native\n", $1, $7 / $3 }'
 echo
+echo "One overlay render, cairo and pango:"
+"$build/bench/zorbel-overlay-bench"
+echo
 "$build/bench/zorbel-page-bench" "${2:-10}" "${3:-3}"

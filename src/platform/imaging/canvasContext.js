@@ -34,11 +34,14 @@ mergeInto(LibraryManager.library, {
     }
   },
 
+  // A bitmap is read back (the crop editor's face): its pixels stay on the
+  // CPU, where reading them costs no trip to the GPU.
   zcBitmap__deps: ["$ZC"],
   zcBitmap: function (w, h) {
     const canvas = ZC.make(w, h);
-    const ctx = canvas ? canvas.getContext("2d") : null;
-    return ctx ? ZC.add({ canvas: canvas, ctx: ctx, layers: [] }) : 0;
+    const options = { willReadFrequently: true };
+    const ctx = canvas ? canvas.getContext("2d", options) : null;
+    return ctx ? ZC.add({ canvas: canvas, ctx: ctx, layers: [], options: options }) : 0;
   },
 
   zcPageCanvas__deps: ["$ZC"],
@@ -121,11 +124,23 @@ mergeInto(LibraryManager.library, {
       c.beginPath();
   },
 
+  // A layer is a canvas the size of the one below, kept for the next layer
+  // at the same depth: making one is far dearer than clearing it.
   zcBeginLayer__deps: ["$ZC"],
   zcBeginLayer: function (h) {
     const item = ZC.items[h];
     const below = ZC.cx(h);
-    const layer = ZC.make(item.canvas.width, item.canvas.height).getContext("2d");
+    item.spare = item.spare || [];
+    let layer = item.spare[item.layers.length];
+    if (!layer || layer.canvas.width != item.canvas.width || layer.canvas.height != item.canvas.height) {
+      layer = ZC.make(item.canvas.width, item.canvas.height).getContext("2d", item.options);
+      item.spare[item.layers.length] = layer;
+    } else if (layer.reset) {
+      layer.reset();  // cleared, and its state (a clip left over) as new
+    } else {
+      layer.setTransform(1, 0, 0, 1, 0, 0);
+      layer.clearRect(0, 0, layer.canvas.width, layer.canvas.height);
+    }
     layer.setTransform(below.getTransform());
     item.layers.push(layer);
   },
@@ -151,7 +166,9 @@ mergeInto(LibraryManager.library, {
       const canvas = ZC.make(w, h);
       if (!canvas)
         return 0;
-      item = { canvas: canvas, ctx: canvas.getContext("2d"), layers: [] };
+      // Kept on the CPU: it is drawn into bitmaps as often as on the page.
+      const options = { willReadFrequently: true };
+      item = { canvas: canvas, ctx: canvas.getContext("2d", options), layers: [], options: options };
       if (p)
         ZC.items[p] = item;
       else
@@ -178,8 +195,17 @@ mergeInto(LibraryManager.library, {
   // picture mask, stretched the same way, covers.
   zcDrawMasked__deps: ["$ZC"],
   zcDrawMasked: function (h, p, mask, x, y, w, ht) {
-    const c = ZC.cx(h);
-    const scratch = ZC.make(c.canvas.width, c.canvas.height).getContext("2d");
+    const c = ZC.cx(h), item = ZC.items[h];
+    let scratch = item.scratch;
+    if (!scratch || scratch.canvas.width != c.canvas.width || scratch.canvas.height != c.canvas.height)
+      scratch = item.scratch = ZC.make(c.canvas.width, c.canvas.height).getContext("2d", item.options);
+    else if (scratch.reset)
+      scratch.reset();
+    else {
+      scratch.setTransform(1, 0, 0, 1, 0, 0);
+      scratch.globalCompositeOperation = "source-over";
+      scratch.clearRect(0, 0, scratch.canvas.width, scratch.canvas.height);
+    }
     scratch.setTransform(c.getTransform());
     scratch.imageSmoothingQuality = "high";
     scratch.drawImage(ZC.items[p].canvas, x, y, w, ht);
