@@ -33,21 +33,6 @@ std::string convert(const std::string& dir, const std::string& recipe, const cha
     return readFile(path);
 }
 
-// The JPEG with its frame header (SOF0) claiming width x height: what a
-// gigantic camera picture looks like to the decoder, in a few kilobytes.
-std::string claimJpegSize(std::string jpeg, unsigned width, unsigned height)
-{
-    size_t at = 2;
-    while (at + 4 < jpeg.size() && static_cast<uint8_t>(jpeg[at]) == 0xff) {
-        const size_t length = static_cast<uint8_t>(jpeg[at + 2]) << 8 | static_cast<uint8_t>(jpeg[at + 3]);
-        if (static_cast<uint8_t>(jpeg[at + 1]) == 0xc0)
-            return jpeg.replace(at + 5, 4, std::string{char(height >> 8), char(height), char(width >> 8), char(width)});
-        at += 2 + length;
-    }
-    ADD_FAILURE() << "no baseline frame header";
-    return jpeg;
-}
-
 struct BadPhoto {
     const char* name;  // file name, its ending as the album would see it
     std::string bytes;

@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zorbel::test {
@@ -109,7 +110,8 @@ void SiteServer::stop()
     stopProcess(pid_);
 }
 
-Chromium::Chromium(const std::vector<std::string>& flags, const std::string& profile) : profile_(profile)
+Chromium::Chromium(const std::vector<std::string>& flags, const std::string& profile)
+    : profile_(profile), keepsProfile_(!profile.empty())
 {
     if (profile_.empty())
         profile_ = freshDir("chromium-profile");
@@ -164,6 +166,18 @@ Chromium::Chromium(const std::vector<std::string>& flags, const std::string& pro
 
 Chromium::~Chromium()
 {
+    // A profile kept for a second start is closed as a user closes the
+    // browser, so that it writes down what it holds in memory (local storage).
+    if (keepsProfile_ && toBrowser_ >= 0 && pid_ > 0) {
+        const std::string close = json{{"id", nextId_++}, {"method", "Browser.close"}}.dump() + '\0';
+        if (write(toBrowser_, close.data(), close.size()) == static_cast<ssize_t>(close.size())) {
+            const auto deadline = Clock::now() + std::chrono::seconds(10);
+            while (waitpid(pid_, nullptr, WNOHANG) == 0 && Clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (Clock::now() < deadline)
+                pid_ = -1;
+        }
+    }
     if (toBrowser_ >= 0)
         close(toBrowser_);
     if (fromBrowser_ >= 0)

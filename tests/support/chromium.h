@@ -31,8 +31,9 @@ private:
 
 class Chromium {
 public:
-    // A fresh profile unless one is named (kept then, for a second start);
-    // extra flags after the usual headless ones.
+    // A fresh profile unless one is named (kept then, for a second start,
+    // and the browser is closed as a user closes it); extra flags after the
+    // usual headless ones.
     explicit Chromium(const std::vector<std::string>& flags = {}, const std::string& profile = "");
     ~Chromium();
     Chromium(const Chromium&) = delete;
@@ -57,6 +58,7 @@ private:
     std::deque<json> events_;
     int nextId_ = 1;
     std::string profile_;
+    bool keepsProfile_ = false;
 };
 
 // One tab with its own viewport.

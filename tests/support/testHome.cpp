@@ -84,6 +84,30 @@ std::vector<std::string> listDir(const std::string& dir)
     return names;
 }
 
+void tagJpegOrientation(const std::string& path, unsigned char orientation)
+{
+    std::string jpeg = readFile(path);
+    const char exif[] = {'\xff', '\xe1', 0, 34, 'E', 'x', 'i', 'f', 0, 0,  // APP1, length 34
+                         'M',    'M',    0, 42, 0,   0,   0,   8,          // big-endian TIFF
+                         0,      1,                                        // one entry:
+                         0x01,   0x12,   0, 3,  0,   0,   0,   1,   0, static_cast<char>(orientation),
+                         0,      0,      0, 0,  0,   0};  // no next IFD
+    jpeg.insert(2, exif, sizeof exif);
+    writeFile(path, jpeg);
+}
+
+std::string claimJpegSize(std::string jpeg, unsigned width, unsigned height)
+{
+    size_t at = 2;
+    while (at + 4 < jpeg.size() && static_cast<unsigned char>(jpeg[at]) == 0xff) {
+        const size_t length = static_cast<unsigned char>(jpeg[at + 2]) << 8 | static_cast<unsigned char>(jpeg[at + 3]);
+        if (static_cast<unsigned char>(jpeg[at + 1]) == 0xc0)
+            return jpeg.replace(at + 5, 4, std::string{char(height >> 8), char(height), char(width >> 8), char(width)});
+        at += 2 + length;
+    }
+    return jpeg;  // no baseline frame header: as it was
+}
+
 std::string commandOutput(const std::string& cmd)
 {
     std::string out;

@@ -23,6 +23,14 @@ void makeDirs(const std::string& dir);
 // Names in `dir`, sorted, without "." and "..".
 std::vector<std::string> listDir(const std::string& dir);
 
+// Adds an EXIF block with the given orientation right after a JPEG file's
+// start (6: the picture is to be turned a quarter clockwise).
+void tagJpegOrientation(const std::string& path, unsigned char orientation);
+
+// The JPEG with its frame header (SOF0) claiming width x height: what a
+// gigantic camera picture looks like to a decoder, in a few kilobytes.
+std::string claimJpegSize(std::string jpeg, unsigned width, unsigned height);
+
 // The output of a shell command.
 std::string commandOutput(const std::string& cmd);
 

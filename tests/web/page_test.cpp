@@ -2,118 +2,13 @@
 // fingers, mouse and keys sent as the browser's own input events, the phone
 // turned through Chromium's sensor override, the preferences in local
 // storage, and the site opening again once its server has gone.
-#include "chromium.h"
+#include "page.h"
 #include "testHome.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <thread>
-
 namespace zorbel::test {
 namespace {
-
-struct Pixel {
-    int r, g, b;
-};
-
-Pixel at(const RGBAImage& img, int x, int y)
-{
-    const uint8_t* p = &img.pixels[(static_cast<size_t>(y) * img.width + x) * 4];
-    return {p[0], p[1], p[2]};
-}
-
-bool chalk(Pixel p)
-{
-    return p.r > 170 && p.g > 170 && p.b > 170;
-}
-
-bool tackYellow(Pixel p)
-{
-    return p.r > 150 && p.g > 130 && p.b < 90;
-}
-
-// The blackboard: dark, a little green or grey, never black.
-bool board(Pixel p)
-{
-    return p.r < 110 && p.g < 110 && p.b < 110 && p.r + p.g + p.b > 30;
-}
-
-// Where pixels of a kind lie on the page, in its pixels.
-struct Extent {
-    int count = 0, left = 1 << 30, right = -1, top = 1 << 30, bottom = -1;
-};
-
-Extent extent(const RGBAImage& img, bool (*kind)(Pixel), int y0 = 0, int y1 = -1)
-{
-    Extent e;
-    for (int y = y0; y < (y1 < 0 ? img.height : y1); ++y)
-        for (int x = 0; x < img.width; ++x)
-            if (kind(at(img, x, y))) {
-                ++e.count;
-                e.left = std::min(e.left, x);
-                e.right = std::max(e.right, x);
-                e.top = std::min(e.top, y);
-                e.bottom = std::max(e.bottom, y);
-            }
-    return e;
-}
-
-// Screenshots until `condition` holds of one; the last one.
-RGBAImage until(Tab& tab, const std::function<bool(const RGBAImage&)>& condition, int seconds = 30)
-{
-    RGBAImage shot;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    do {
-        shot = tab.screenshot();
-        if (shot.width > 0 && condition(shot))
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return shot;
-}
-
-// He stands: tall chalk resting on the floor, the head well above the feet.
-bool standing(const RGBAImage& img)
-{
-    const Extent c = extent(img, chalk, 0, img.height - 60 * img.height / 480);  // not the corner icons
-    const int floor = img.height - 60 * img.height / 480;
-    return c.count > 300 && c.bottom > floor - 30 * img.height / 480 && c.bottom - c.top > 110 * img.height / 480 &&
-           c.right - c.left < 140 * img.width / 320;
-}
-
-// He stands still: standing in two shots half a second apart, his chalk in
-// the same place. The last shot; empty when he never settles.
-RGBAImage standingStill(Tab& tab, int bandTop = 0, int bandLeft = 0, int width = 0, int height = 0)
-{
-    auto crop = [&](const RGBAImage& page) {
-        if (width == 0)
-            return page;
-        RGBAImage out;
-        out.width = width;
-        out.height = height;
-        out.pixels.resize(static_cast<size_t>(width) * height * 4);
-        for (int row = 0; row < height; ++row)
-            std::copy_n(&page.pixels[(static_cast<size_t>(row + bandTop) * page.width + bandLeft) * 4], width * 4,
-                        &out.pixels[static_cast<size_t>(row) * width * 4]);
-        return out;
-    };
-    RGBAImage before;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
-    while (std::chrono::steady_clock::now() < deadline) {
-        const RGBAImage now = crop(tab.screenshot());
-        if (standing(now) && before.width) {
-            const Extent a = extent(before, chalk, 0, now.height * 7 / 8),
-                         b = extent(now, chalk, 0, now.height * 7 / 8);
-            if (std::abs(a.left - b.left) + std::abs(a.right - b.right) + std::abs(a.top - b.top) < 4)
-                return now;
-        }
-        before = standing(now) ? now : RGBAImage();
-        tab.frames(30);
-    }
-    return {};
-}
 
 class PageTest : public ::testing::Test {
 protected:
@@ -146,7 +41,7 @@ TEST_F(PageTest, TwoFingersLiftHimByTheHeadAndTackHimUp)
     Chromium browser;
     Tab tab(browser, {});
     tab.open(server.url());
-    ASSERT_TRUE(tab.waitFor("document.getElementById('board').style.visibility == 'visible'"));
+    ASSERT_TRUE(boardShown(tab));
     const RGBAImage shot = standingStill(tab);
     ASSERT_TRUE(shot.width > 0 && standing(shot)) << "he does not stand still";
     const Extent c = extent(shot, chalk, 0, 420);
@@ -206,7 +101,7 @@ TEST_F(PageTest, LayingThePhoneOnItsSideSlidesHimThatWay)
     };
     reading(0, 9.8);  // upright
     tab.open(server.url());
-    ASSERT_TRUE(tab.waitFor("document.getElementById('board').style.visibility == 'visible'"));
+    ASSERT_TRUE(boardShown(tab));
     ASSERT_TRUE(standing(until(tab, standing))) << "upright, he stands";
 
     // Right edge down: the floor is the right wall, and he stands on it.
@@ -224,22 +119,6 @@ TEST_F(PageTest, LayingThePhoneOnItsSideSlidesHimThatWay)
     EXPECT_TRUE(onLeftWall(until(tab, onLeftWall))) << "he does not slide to the left";
 }
 
-// Taps a point of the page with one finger.
-void tap(Tab& tab, double x, double y)
-{
-    tab.touch("touchStart", {{x, y, 1}});
-    tab.touch("touchEnd", {});
-}
-
-// The overlay's settings page: the info corner, then Settings.
-void openSettings(Tab& tab)
-{
-    tap(tab, 312, 472);
-    ASSERT_TRUE(tab.waitFor("document.getElementById('screens').style.visibility == 'visible'"));
-    tap(tab, 50, 462);
-    tab.frames(3);
-}
-
 // The spring stiffness slider's track left of x is blue, right of it grey.
 bool stiffnessBlueAt(const RGBAImage& img, int x)
 {
@@ -255,7 +134,7 @@ TEST_F(PageTest, StoredSettingsSurviveAReloadAndABadOneGivesTheDefault)
     Chromium browser;
     Tab tab(browser, {});
     tab.open(server.url());
-    ASSERT_TRUE(tab.waitFor("document.getElementById('board').style.visibility == 'visible'"));
+    ASSERT_TRUE(boardShown(tab));
     openSettings(tab);
     ASSERT_TRUE(stiffnessBlueAt(tab.screenshot(), 150)) << "the default stiffness is past the middle";
     // The knob (at 1.0 of 0.4 to 1.1) dragged to the left end; Dismiss stores it.
@@ -267,7 +146,7 @@ TEST_F(PageTest, StoredSettingsSurviveAReloadAndABadOneGivesTheDefault)
     EXPECT_EQ(tab.eval("localStorage.getItem('SPR_COEFF_MULT')"), "0.40000000596046448");
 
     tab.reload();
-    ASSERT_TRUE(tab.waitFor("document.getElementById('board').style.visibility == 'visible'"));
+    ASSERT_TRUE(boardShown(tab));
     openSettings(tab);
     EXPECT_FALSE(stiffnessBlueAt(tab.screenshot(), 150)) << "the stored stiffness is gone after a reload";
 
@@ -290,7 +169,7 @@ TEST_F(PageTest, ThePageOpensAgainAfterItsServerHasStopped)
     Chromium browser;
     Tab tab(browser, {});
     tab.open(server.url());
-    ASSERT_TRUE(tab.waitFor("document.getElementById('board').style.visibility == 'visible'"));
+    ASSERT_TRUE(boardShown(tab));
     ASSERT_TRUE(tab.waitFor("navigator.serviceWorker.controller != null", 30000)) << "no service worker took the page";
     ASSERT_TRUE(tab.waitFor("caches.keys().then(k => k.length == 1 && caches.open(k[0]))"
                             ".then(c => c && c.keys()).then(r => r && r.length >= 10)"))
@@ -303,19 +182,6 @@ TEST_F(PageTest, ThePageOpensAgainAfterItsServerHasStopped)
     EXPECT_TRUE(standing(until(tab, standing))) << "the toy does not run offline";
 }
 
-// The board of a desktop browser's window, where it sits letterboxed.
-RGBAImage boardOf(const RGBAImage& page, int x, int y, int w, int h)
-{
-    RGBAImage out;
-    out.width = w;
-    out.height = h;
-    out.pixels.resize(static_cast<size_t>(w) * h * 4);
-    for (int row = 0; row < h; ++row)
-        std::copy_n(&page.pixels[(static_cast<size_t>(row + y) * page.width + x) * 4], w * 4,
-                    &out.pixels[static_cast<size_t>(row) * w * 4]);
-    return out;
-}
-
 // A desktop browser: no touches, no motion. The mouse is a finger and the
 // right button tacks what it holds; the arrow keys turn the virtual phone;
 // Escape closes the screen on top.
@@ -324,11 +190,11 @@ TEST_F(PageTest, TheMouseAndTheKeysOnADesktopBrowser)
     Chromium browser;
     Tab tab(browser, {1280, 800, 1, false});
     tab.open(server.url());
-    ASSERT_TRUE(tab.waitFor("document.getElementById('board').style.visibility == 'visible'"));
+    ASSERT_TRUE(boardShown(tab));
     // 320 x 480 points at 5/3 pixels each, in the middle: black bars left and right.
     const int bx = (1280 - 533) / 2, bw = 533, bh = 800;
     const double scale = 800.0 / 480;
-    auto boardShot = [&](const RGBAImage& page) { return boardOf(page, bx, 0, bw, bh); };
+    auto boardShot = [&](const RGBAImage& page) { return cropOf(page, bx, 0, bw, bh); };
     RGBAImage page = until(tab, [&](const RGBAImage& img) { return standing(boardShot(img)); });
     ASSERT_TRUE(standing(boardShot(page)));
     const Pixel bar = at(page, 100, 400);

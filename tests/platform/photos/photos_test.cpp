@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -53,20 +52,6 @@ TEST(Album, ListsPicturesOneFolderDeepNewestFirst)
     EXPECT_TRUE(listAlbum(dir + "/missing").empty());
 }
 
-// Adds an EXIF block with the given orientation right after the JPEG's start.
-void tagOrientation(const std::string& path, uint8_t orientation)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const char exif[] = {'\xff', '\xe1', 0, 34, 'E', 'x', 'i', 'f', 0, 0,  // APP1, length 34
-                         'M',    'M',    0, 42, 0,   0,   0,   8,          // big-endian TIFF
-                         0,      1,                                        // one entry:
-                         0x01,   0x12,   0, 3,  0,   0,   0,   1,   0, static_cast<char>(orientation),
-                         0,      0,      0, 0,  0,   0};  // no next IFD
-    jpeg.insert(2, exif, sizeof exif);
-    std::ofstream(path, std::ios::binary) << jpeg;
-}
-
 // Decoded upright by the orientation tag, scaled to fit, premultiplied: each
 // picture's size and its colour near the top and near the bottom.
 TEST(Photos, DecodeUprightScaledAndPremultiplied)
@@ -88,7 +73,7 @@ TEST(Photos, DecodeUprightScaledAndPremultiplied)
         SCOPED_TRACE(c.name);
         const std::string path = makePicture(dir + "/" + c.name, c.recipe);
         if (c.orientation)
-            tagOrientation(path, uint8_t(c.orientation));
+            test::tagJpegOrientation(path, uint8_t(c.orientation));
         RGBAImage img;
         ASSERT_TRUE(loadPhoto(path, img));
         ASSERT_EQ(img.width, c.w);
