@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace zorbel::test {
 namespace {
 
@@ -245,6 +248,44 @@ TEST_F(PageTest, TheMouseAndTheKeysOnADesktopBrowser)
     ASSERT_TRUE(tab.waitFor("document.getElementById('screens').style.visibility == 'visible'"));
     tab.key("Escape");
     EXPECT_TRUE(tab.waitFor("document.getElementById('screens').style.visibility == 'hidden'")) << "Escape";
+}
+
+// Another tab in front hides the page: it draws no frames, and when it
+// shows again he goes on from where he stood, without a jump.
+TEST_F(PageTest, AHiddenTabDrawsNothingAndGoesOnWithoutAJump)
+{
+    Chromium browser;
+    Tab tab(browser, {});
+    tab.open(server.url());
+    ASSERT_TRUE(boardShown(tab));
+    const RGBAImage before = standingStill(tab);
+    ASSERT_TRUE(before.width > 0) << "he does not stand still";
+    auto activate = [&](Tab& t) {
+        const json info = t.send("Target.getTargetInfo");
+        browser.send("Target.activateTarget", {{"targetId", info["targetInfo"]["targetId"]}});
+    };
+    Tab other(browser, {});
+    other.open("about:blank");
+    activate(other);
+    ASSERT_TRUE(tab.waitFor("document.visibilityState == 'hidden'", 5000));
+    const double frames = tab.eval("_zorbelFramesDrawn()").get<double>();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_EQ(tab.eval("_zorbelFramesDrawn()").get<double>(), frames) << "a hidden tab draws";
+
+    activate(tab);
+    ASSERT_TRUE(tab.waitFor("document.visibilityState == 'visible'", 5000));
+    tab.frames(10);
+    const RGBAImage after = tab.screenshot();
+    EXPECT_GT(tab.eval("_zorbelFramesDrawn()").get<double>(), frames) << "no frames after coming back";
+    // His head and his feet where they were (his arms sway as he stands).
+    EXPECT_TRUE(standing(after)) << "he fell";
+    const Extent headBefore = extent(before, chalk, 0, 420), headAfter = extent(after, chalk, 0, 420);
+    const Extent feetBefore = extent(cropOf(before, 0, 440, 280, 40), chalk),
+                 feetAfter = extent(cropOf(after, 0, 440, 280, 40), chalk);
+    EXPECT_LT(std::abs(headBefore.top - headAfter.top) + std::abs(feetBefore.left - feetAfter.left) +
+                  std::abs(feetBefore.right - feetAfter.right),
+              6)
+        << "he jumped while the tab was hidden";
 }
 
 // A browser without WebGL, or without WebAssembly, gets a sentence saying
