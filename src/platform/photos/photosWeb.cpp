@@ -72,27 +72,29 @@ EM_JS(void, jsPickPhoto, (int request, int maxSide, double maxPixels), {
             refuse(0, "not a picture this browser can read");
         };
         img.onload = function () {
-            URL.revokeObjectURL(url);
             var w = img.naturalWidth, h = img.naturalHeight;
-            if (!(w > 0 && h > 0))
-                return refuse(0, "no pixels");
-            if (w * h > maxPixels)
-                return refuse(1, w + " x " + h + " pixels");
+            if (!(w > 0 && h > 0) || w * h > maxPixels) {
+                URL.revokeObjectURL(url);
+                return w > 0 && h > 0 ? refuse(1, w + " x " + h + " pixels") : refuse(0, "no pixels");
+            }
+            // A browser without createImageBitmap's options draws the image
+            // element, which it shows upright too.
             var decoded = window.createImageBitmap
-                ? createImageBitmap(file, { imageOrientation: "from-image" })
+                ? createImageBitmap(file, { imageOrientation: "from-image" }).catch(function () { return img; })
                 : Promise.resolve(img);
             decoded.then(function (picture) {
-                var pw = picture.width, ph = picture.height;
+                var pw = picture.width || picture.naturalWidth, ph = picture.height || picture.naturalHeight;
                 var scale = Math.min(1, maxSide / Math.max(pw, ph));
                 var cw = Math.max(1, Math.round(pw * scale)), ch = Math.max(1, Math.round(ph * scale));
                 var canvas = document.createElement("canvas");
                 canvas.width = cw;
                 canvas.height = ch;
-                var cx = canvas.getContext("2d");
+                var cx = canvas.getContext("2d", { willReadFrequently: true });
                 cx.imageSmoothingQuality = "high";
                 cx.drawImage(picture, 0, 0, cw, ch);
                 if (picture.close)
                     picture.close();
+                URL.revokeObjectURL(url);
                 var data = cx.getImageData(0, 0, cw, ch).data;
                 var at = _zorbelPhotoBuffer(request, cw, ch);
                 if (!at)
@@ -100,6 +102,7 @@ EM_JS(void, jsPickPhoto, (int request, int maxSide, double maxPixels), {
                 HEAPU8.set(data, at);
                 _zorbelPhotoPicked(request);
             }).catch(function (e) {
+                URL.revokeObjectURL(url);
                 refuse(0, e && e.message ? e.message : String(e));
             });
         };
