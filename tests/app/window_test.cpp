@@ -1,6 +1,6 @@
 // The real app in a real window (run under Xvfb): a mouse drag through the X
 // server moves the figure, F12 saves a screenshot, the window's place is
-// kept, and it quits cleanly.
+// kept, with a window manager too, and it quits cleanly.
 #include "pixels.h"
 #include "platform/imaging/image.h"
 #include "testHome.h"
@@ -138,6 +138,35 @@ TEST(Window, AMouseDragMovesHimF12SavesAPictureAndTheWindowKeepsItsPlace)
     EXPECT_NE(geometry.find("Position: 100,150"), std::string::npos) << geometry;
     EXPECT_NE(geometry.find("Geometry: 400x600"), std::string::npos) << geometry;
     EXPECT_EQ(again.stop(), 0);
+}
+
+// Under a window manager (openbox) the window's frame has a title bar: the
+// window opens where it was left, start after start.
+TEST(Window, StaysWhereItWasLeftUnderAWindowManager)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    freshDir("window-manager");
+    const pid_t manager = fork();
+    if (manager == 0) {
+        execlp("openbox", "openbox", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    std::vector<std::string> positions;
+    for (int start = 0; start < 3; ++start) {
+        RunningApp app;
+        ASSERT_FALSE(app.window().empty()) << "no window appeared";
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const std::string geometry = commandOutput("xdotool getwindowgeometry " + app.window());
+        const size_t at = geometry.find("Position:");
+        positions.push_back(at == std::string::npos ? geometry : geometry.substr(at, geometry.find('\n', at) - at));
+        EXPECT_EQ(app.stop(), 0);
+    }
+    kill(manager, SIGTERM);
+    waitpid(manager, nullptr, 0);
+    EXPECT_EQ(positions[1], positions[0]);
+    EXPECT_EQ(positions[2], positions[0]);
 }
 
 }  // namespace

@@ -150,6 +150,13 @@ WindowPlacement AppWindow::placement() const
     }
     SDL_GetWindowPosition(window_, &p.x, &p.y);
     SDL_GetWindowSize(window_, &p.width, &p.height);
+    // The frame's corner, where a new window is put: the window manager
+    // places the frame, title bar included, where the window is asked for.
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0) {
+        p.x -= left;
+        p.y -= top;
+    }
     p.valid = p.width > 0 && p.height > 0;
     return p;
 }

@@ -9,7 +9,7 @@ namespace zorbel {
 
 struct WindowPlacement {
     bool valid = false;
-    int x = 0, y = 0;           // top-left corner, desktop coordinates
+    int x = 0, y = 0;           // the frame's top-left corner (title bar included), desktop coordinates
     int width = 0, height = 0;  // window units
 };
 
