@@ -169,5 +169,17 @@ TEST(Window, StaysWhereItWasLeftUnderAWindowManager)
     EXPECT_EQ(positions[2], positions[0]);
 }
 
+// With no display to reach, the app says so and stops with an error, rather
+// than running on unseen.
+TEST(Window, WithoutADisplayItSaysSoAndStops)
+{
+    for (const std::string env : {"env -u DISPLAY -u WAYLAND_DISPLAY", "env -u WAYLAND_DISPLAY DISPLAY=:77"}) {
+        SCOPED_TRACE(env);
+        const std::string out = commandOutput(env + " timeout 20 " ZORBEL_APP " 2>&1; echo status $?");
+        EXPECT_NE(out.find("cannot open a display: "), std::string::npos) << out;
+        EXPECT_NE(out.find("status 1"), std::string::npos) << out;
+    }
+}
+
 }  // namespace
 }  // namespace zorbel::test

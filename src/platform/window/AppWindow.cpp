@@ -23,13 +23,8 @@ AppWindow::~AppWindow()
 
 bool AppWindow::open(const char* title)
 {
-    if (!isOpen() && !videoInitialised_) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            logLine("window: cannot start SDL video: %s", SDL_GetError());
-            return false;
-        }
-        videoInitialised_ = true;
-    }
+    if (!isOpen() && !startVideo())
+        return false;
     SDL_Rect usable{0, 0, 0, 0};
     if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
         logLine("window: display size unknown (%s), opening at scale 1", SDL_GetError());
@@ -37,6 +32,36 @@ bool AppWindow::open(const char* title)
     const float scale = initialWindowScale(usable.w, usable.h);
     return open(title, static_cast<int>(std::lround(kScreenWidth * scale)),
                 static_cast<int>(std::lround(kScreenHeight * scale)));
+}
+
+// SDL falls back on a video driver without a screen (offscreen, dummy)
+// when no display can be reached; a window there is never seen, so that
+// counts as no display, unless SDL_VIDEODRIVER asked for that driver.
+bool AppWindow::startVideo()
+{
+    if (videoInitialised_)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        logLine("cannot open a display: %s", SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const bool screenless = driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy"));
+    if (screenless && !(asked && !SDL_strcasecmp(asked, driver))) {
+        const char* x = SDL_getenv("DISPLAY");
+        const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+        if (x && *x)
+            logLine("cannot open a display: the X display \"%s\" cannot be reached", x);
+        else if (wayland && *wayland)
+            logLine("cannot open a display: the Wayland display \"%s\" cannot be reached", wayland);
+        else
+            logLine("cannot open a display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    videoInitialised_ = true;
+    return true;
 }
 
 bool AppWindow::open(const char* title, int width, int height)
@@ -55,13 +80,8 @@ bool AppWindow::openAt(const char* title, int x, int y, int width, int height)
         width = static_cast<int>(kScreenWidth);
         height = static_cast<int>(kScreenHeight);
     }
-    if (!videoInitialised_) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            logLine("window: cannot start SDL video: %s", SDL_GetError());
-            return false;
-        }
-        videoInitialised_ = true;
-    }
+    if (!startVideo())
+        return false;
     EAGLContext::prepareWindowAttributes();
     window_ = SDL_CreateWindow(title ? title : "", x, y, width, height,
                                SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
@@ -120,13 +140,8 @@ bool AppWindow::open(const char* title, const WindowPlacement& last)
 {
     if (!last.valid)
         return open(title);
-    if (!videoInitialised_) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            logLine("window: cannot start SDL video: %s", SDL_GetError());
-            return false;
-        }
-        videoInitialised_ = true;
-    }
+    if (!startVideo())
+        return false;
     // Only where the window's middle still lies on a display: screens change.
     const SDL_Point middle{last.x + last.width / 2, last.y + last.height / 2};
     bool onDisplay = false;

@@ -91,6 +91,7 @@ public:
 private:
     bool makeCurrent();
     bool openAt(const char* title, int x, int y, int width, int height);
+    bool startVideo();
 
     SDL_Window* window_ = nullptr;
     std::shared_ptr<EAGLContext> context_;
