@@ -22,7 +22,7 @@ namespace zorbel {
 namespace {
 
 const char kUsage[] =
-    "usage: zorbel-sim [--strips] [--png DIR [--every N]] [--audio FILE] [SCRIPT]\n"
+    "usage: zorbel-sim [--strips] [--png DIR] [--ui-png DIR] [--every N] [--audio FILE] [SCRIPT]\n"
     "Runs the frame loop headless from a script (a file, or standard input when SCRIPT is absent or -),\n"
     "trace on standard output. The scene is built as the app builds it, in a 320 x 480 point view.\n"
     "\n"
@@ -45,7 +45,7 @@ const char kUsage[] =
     "Options:\n"
     "  --strips        print the strips after every frame\n"
     "  --png DIR       also write rendered frames as DIR/frame-000123.png\n"
-    "  --every N       with --png, every Nth frame only (default 1)\n"
+    "  --every N       with --png or --ui-png, every Nth frame only (default 1)\n"
     "  --ui-png DIR    also write those frames with the screens over the scene (the overlay)\n"
     "  --audio FILE    the microphone hears this recording: raw 8000 Hz mono signed 16-bit\n"
     "                  little-endian samples, through the app's level meter, in step with the\n"
@@ -60,8 +60,21 @@ struct Options {
     std::string script = "-";
 };
 
+// What an option that takes a value needs, for the message when it is missing.
+const char* valueOf(const std::string& option)
+{
+    if (option == "--png" || option == "--ui-png")
+        return "a folder";
+    if (option == "--audio")
+        return "a recording file";
+    if (option == "--every")
+        return "a whole number of at least 1";
+    return nullptr;
+}
+
 int parseArguments(int argc, char** argv, Options& o)
 {
+    bool scriptNamed = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -70,24 +83,38 @@ int parseArguments(int argc, char** argv, Options& o)
         }
         if (a == "--strips") {
             o.strips = true;
-        } else if (a == "--png" && i + 1 < argc) {
-            o.pngDir = argv[++i];
-        } else if (a == "--ui-png" && i + 1 < argc) {
-            o.uiPngDir = argv[++i];
-        } else if (a == "--audio" && i + 1 < argc) {
-            o.audio = argv[++i];
-        } else if (a == "--every" && i + 1 < argc) {
-            char* end = nullptr;
-            o.every = std::strtol(argv[++i], &end, 10);
-            if (*end || o.every < 1) {
-                std::fprintf(stderr, "zorbel-sim: --every needs a whole number of at least 1\n");
+            continue;
+        }
+        if (const char* needs = valueOf(a)) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "zorbel-sim: %s needs %s (see zorbel-sim --help)\n", a.c_str(), needs);
                 return 2;
             }
+            const std::string value = argv[++i];
+            if (a == "--png") {
+                o.pngDir = value;
+            } else if (a == "--ui-png") {
+                o.uiPngDir = value;
+            } else if (a == "--audio") {
+                o.audio = value;
+            } else {
+                char* end = nullptr;
+                o.every = std::strtol(value.c_str(), &end, 10);
+                if (value.empty() || *end || o.every < 1) {
+                    std::fprintf(stderr, "zorbel-sim: --every needs %s\n", needs);
+                    return 2;
+                }
+            }
         } else if (a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "zorbel-sim: unknown option %s\n%s", a.c_str(), kUsage);
+            std::fprintf(stderr, "zorbel-sim: unknown option %s (see zorbel-sim --help)\n", a.c_str());
+            return 2;
+        } else if (scriptNamed) {
+            std::fprintf(stderr, "zorbel-sim: unexpected argument %s: one script at most (see zorbel-sim --help)\n",
+                         a.c_str());
             return 2;
         } else {
             o.script = a;
+            scriptNamed = true;
         }
     }
     return -1;
@@ -109,19 +136,24 @@ bool readScript(const std::string& name, std::string& text)
 }
 
 // Frame n as rendered (and, for --ui-png, with the screens drawn over it).
-void writePngs(const Options& o, EAGLView& view, Screen& screen, long n)
+// False, with one message, when a picture cannot be written.
+bool writePngs(const Options& o, EAGLView& view, Screen& screen, long n)
 {
     RGBAImage image;
-    if (!view.layer().readPresentedPixels(image.pixels, image.width, image.height))
-        return;
+    if (!view.layer().readPresentedPixels(image.pixels, image.width, image.height)) {
+        std::fprintf(stderr, "zorbel-sim: frame %ld cannot be read back\n", n);
+        return false;
+    }
     for (size_t i = 3; i < image.pixels.size(); i += 4)
         image.pixels[i] = 255;  // alpha forced opaque
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06ld.png", n);
-    if (!o.pngDir.empty() && !savePNG(o.pngDir + name, image))
-        std::fprintf(stderr, "zorbel-sim: cannot write %s%s\n", o.pngDir.c_str(), name);
+    if (!o.pngDir.empty() && !savePNG(o.pngDir + name, image)) {
+        std::fprintf(stderr, "zorbel-sim: cannot write %s%s; stopped\n", o.pngDir.c_str(), name);
+        return false;
+    }
     if (o.uiPngDir.empty())
-        return;
+        return true;
     RGBAImage ui;
     screen.render(image.width, image.height, ui);
     for (size_t i = 0; i < image.pixels.size(); i += 4) {
@@ -129,8 +161,11 @@ void writePngs(const Options& o, EAGLView& view, Screen& screen, long n)
         for (int c = 0; c < 3; ++c)
             image.pixels[i + c] = static_cast<uint8_t>(ui.pixels[i + c] + (image.pixels[i + c] * keep + 127) / 255);
     }
-    if (!savePNG(o.uiPngDir + name, image))
-        std::fprintf(stderr, "zorbel-sim: cannot write %s%s\n", o.uiPngDir.c_str(), name);
+    if (!savePNG(o.uiPngDir + name, image)) {
+        std::fprintf(stderr, "zorbel-sim: cannot write %s%s; stopped\n", o.uiPngDir.c_str(), name);
+        return false;
+    }
+    return true;
 }
 
 int run(const Options& o, const std::vector<ScriptCommand>& script)
@@ -157,11 +192,11 @@ int run(const Options& o, const std::vector<ScriptCommand>& script)
     Screen screen;  // a touch on the info corner opens the overlay, as in the app
     installScreens(screen, view);
 
-    runScript(script, {*view, delegate, stdout, o.strips, [&](long frame) {
-                           if ((!o.pngDir.empty() || !o.uiPngDir.empty()) && frame % o.every == 0)
-                               writePngs(o, *view, screen, frame);
-                       }});
-    return 0;
+    const bool whole = runScript(script, {*view, delegate, stdout, o.strips, [&](long frame) {
+                                              return (o.pngDir.empty() && o.uiPngDir.empty()) || frame % o.every != 0 ||
+                                                     writePngs(o, *view, screen, frame);
+                                          }});
+    return whole ? 0 : 1;
 }
 
 }  // namespace

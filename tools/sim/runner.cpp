@@ -112,7 +112,7 @@ bool scriptFacesReadable(const std::vector<ScriptCommand>& script, std::string& 
     return true;
 }
 
-void runScript(const std::vector<ScriptCommand>& script, const ScriptRun& run)
+bool runScript(const std::vector<ScriptCommand>& script, const ScriptRun& run)
 {
     EAGLView& view = run.view;
     std::FILE* out = run.trace;
@@ -150,8 +150,10 @@ void runScript(const std::vector<ScriptCommand>& script, const ScriptRun& run)
                 printFrameLine(out, frame, runs ? view.lastBeat() : 0.0f, guy, noMusicCountDown, view.infoIconAngle());
                 if (run.strips)
                     printStrips(out, guy);
-                if (run.afterFrame)
-                    run.afterFrame(frame);
+                if (run.afterFrame && !run.afterFrame(frame)) {
+                    std::fflush(out);
+                    return false;
+                }
             }
             break;
         case ScriptCommand::Multipliers:
@@ -200,6 +202,7 @@ void runScript(const std::vector<ScriptCommand>& script, const ScriptRun& run)
         }
     }
     std::fflush(out);
+    return true;
 }
 
 }  // namespace zorbel

@@ -26,14 +26,16 @@ struct ScriptRun {
     EAGLView& view;
     iZorbelAppDelegate& delegate;
     std::FILE* trace;
-    bool strips = false;                         // the strips after every frame
-    std::function<void(long frame)> afterFrame;  // after each frame and its trace
+    bool strips = false;  // the strips after every frame
+    // After each frame and its trace; false stops the script there.
+    std::function<bool(long frame)> afterFrame;
 };
 
 // False, with "line N: ..." in `error`, when a face the script installs is
 // not a readable PNG file: checked before any frame runs.
 bool scriptFacesReadable(const std::vector<ScriptCommand>& script, std::string& error);
 
-void runScript(const std::vector<ScriptCommand>& script, const ScriptRun& run);
+// False when afterFrame stopped it.
+bool runScript(const std::vector<ScriptCommand>& script, const ScriptRun& run);
 
 }  // namespace zorbel

@@ -60,7 +60,7 @@ bool floats(const std::vector<std::string>& words, size_t first, int n, std::vec
 {
     const size_t have = words.size() - first;
     if (n >= 0 && have != static_cast<size_t>(n)) {
-        why = "expects " + std::to_string(n) + " numbers";
+        why = "expects " + std::to_string(n) + (n == 1 ? " number" : " numbers");
         return false;
     }
     if (n < 0 && (have < 2 || have % 2 != 0)) {

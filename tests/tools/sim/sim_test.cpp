@@ -16,17 +16,18 @@ namespace {
 
 struct Result {
     int status;
-    std::string out;
+    std::string out, err;
 };
 
-Result runSim(const std::string& args, const std::string& script)
+// zorbel-sim with `args`, then the script's file unless `script` is null.
+Result runSim(const std::string& args, const char* script)
 {
     const std::string dir = test::freshDir("sim");
-    {
+    if (script)
         std::ofstream(dir + "/script") << script;
-    }
-    const std::string cmd = std::string(ZORBEL_SIM) + " " + args + " " + dir + "/script 2>" + dir + "/err";
-    Result r{0, ""};
+    const std::string cmd =
+        std::string(ZORBEL_SIM) + " " + args + (script ? " " + dir + "/script" : "") + " 2>" + dir + "/err";
+    Result r{0, "", ""};
     FILE* p = popen(cmd.c_str(), "r");
     char buf[4096];
     size_t n;
@@ -34,7 +35,42 @@ Result runSim(const std::string& args, const std::string& script)
         r.out.append(buf, n);
     const int status = pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = test::readFile(dir + "/err");
     return r;
+}
+
+Result runSim(const std::string& args, const std::string& script)
+{
+    return runSim(args, script.c_str());
+}
+
+// A mistake on the command line is one line naming it, and status 2; a
+// picture that cannot be written stops the run with one line, status 1.
+TEST(Sim, CommandLineMistakesAndPicturesThatCannotBeWrittenFail)
+{
+    const struct {
+        const char* args;
+        const char* says;
+    } mistakes[] = {
+        {"--png", "zorbel-sim: --png needs a folder (see zorbel-sim --help)\n"},
+        {"--every 0 -", "zorbel-sim: --every needs a whole number of at least 1\n"},
+        {"--frobnicate", "zorbel-sim: unknown option --frobnicate (see zorbel-sim --help)\n"},
+        {"one.script two.script", "zorbel-sim: unexpected argument two.script: one script at most (see zorbel-sim "
+                                  "--help)\n"},
+    };
+    for (const auto& m : mistakes) {
+        const Result r = runSim(m.args, nullptr);
+        EXPECT_EQ(r.status, 2) << m.args;
+        EXPECT_EQ(r.err, m.says) << m.args;
+    }
+    const std::string missing = test::freshDir("pictures") + "/missing";
+    for (const char* option : {"--png", "--ui-png"}) {
+        const Result r = runSim(std::string(option) + " " + missing, "frames 5\n");
+        EXPECT_EQ(r.status, 1) << option;
+        EXPECT_EQ(r.out.rfind("F 1 ", 0), 0u) << option;
+        EXPECT_EQ(r.out.find("F 2 "), std::string::npos) << option << ": it went on";
+        EXPECT_EQ(r.err, "zorbel-sim: cannot write " + missing + "/frame-000001.png; stopped\n") << option;
+    }
 }
 
 TEST(Sim, ABadLineStopsTheScriptBeforeAnyFrame)
