@@ -72,8 +72,10 @@ int main(int argc, char** argv)
             std::printf("zorbel %s\n", ZORBEL_VERSION);
             return 0;
         }
-        std::fprintf(stderr, "zorbel: unknown option %s\n", argv[i]);
-        zorbel::printHelp(stderr);
+        if (argv[i][0] == '-')
+            std::fprintf(stderr, "zorbel: unknown option %s (see zorbel --help)\n", argv[i]);
+        else
+            std::fprintf(stderr, "zorbel: unexpected argument %s (see zorbel --help)\n", argv[i]);
         return 2;
     }
     zorbel::DesktopApp app;

@@ -74,6 +74,11 @@ check_programs() {
   local out
   out=$(run_headless "$work/home" "$prefix/$bindir/zorbel" --version) || fail "zorbel --version failed"
   [ "$out" = "zorbel $version" ] || fail "zorbel --version printed '$out', not 'zorbel $version'"
+  # A mistake on the command line is one line and status 2, the whole help only on --help.
+  local status=0
+  out=$("$prefix/$bindir/zorbel" --frobnicate 2>&1) || status=$?
+  [ "$status" = 2 ] && [ "$out" = "zorbel: unknown option --frobnicate (see zorbel --help)" ] ||
+    fail "zorbel --frobnicate printed '$out' with status $status"
 
   out=$(printf 'frames 2\n' | run_headless "$work/home" "$prefix/$bindir/zorbel-sim") || fail "zorbel-sim failed"
   [ "$(grep -c '^F ' <<< "$out")" = 2 ] || fail "zorbel-sim printed $(grep -c '^F ' <<< "$out") F lines, not 2"
