@@ -41,6 +41,22 @@ TEST(BeatDetector, SensitivitySetsWhatCountsAsAnOnset)
     EXPECT_LT(onsetsPerFrame(0.15f), 0.001f);
 }
 
+// An onset is a rise above the smoothed level of more than 0.15 of the
+// level's range: on a steady level with the range at its least (0.1), a
+// bump of 0.018 (0.16 of the range once smoothed) counts, one of 0.015
+// (0.135) does not.
+TEST(BeatDetector, AnOnsetIsARiseOfMoreThanFifteenHundredthsOfTheRange)
+{
+    auto onsetsPerFrame = [](float bump) {
+        BeatDetector d;
+        for (int i = 0; i < 900; ++i)
+            beatDetectorStep(d, i % 30 == 29 ? 0.1f + bump : 0.1f, 0.1f);
+        return d.avgCandidatePerFrame;
+    };
+    EXPECT_GT(onsetsPerFrame(0.018f), 0.03f);
+    EXPECT_EQ(onsetsPerFrame(0.015f), 0.0f);
+}
+
 TEST(MicSensitivity, TheSliderMapsOntoTheLeastLevelRangeAndBack)
 {
     struct Case {
