@@ -47,14 +47,20 @@ bool BoardInput::handle(const InputEvent& e)
     TouchPoint points[2];
     switch (e.type) {
     case InputEvent::PointerDown:
-        if (e.onScreen)
-            touches(TouchPhase::Began, points, pointer_.down(e.x, e.y, e.alt, points), kMouseTouch);
+        // Window managers take Alt + drag for themselves: Ctrl and the
+        // middle button mirror too.
+        if (e.onScreen && !pointer_.isDown()) {
+            middle_ = e.middle;
+            touches(TouchPhase::Began, points, pointer_.down(e.x, e.y, e.alt || e.ctrl || e.middle, points),
+                    kMouseTouch);
+        }
         return true;
     case InputEvent::PointerMove:
         touches(TouchPhase::Moved, points, pointer_.move(e.x, e.y, points), kMouseTouch);
         return true;
     case InputEvent::PointerUp:
-        touches(TouchPhase::Ended, points, pointer_.up(e.x, e.y, points), kMouseTouch);
+        if (e.middle == middle_)  // the button that began it
+            touches(TouchPhase::Ended, points, pointer_.up(e.x, e.y, points), kMouseTouch);
         return true;
     case InputEvent::SecondaryDown:
         if (!holdsHim())

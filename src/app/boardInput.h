@@ -1,6 +1,7 @@
 // What the pointer, fingers, the wheel and the keys do to the board and the
 // screens over it, the same in every shell. The left button is one finger
-// (two with Alt, mirrored); real fingers keep their own ids; the right button
+// (two, mirrored, with Alt or Ctrl held, or from the middle button); real
+// fingers keep their own ids; the right button
 // or T, while the left button holds him, taps the tack corner with a second
 // finger; the wheel goes to the view under the pointer, keys to the screen on
 // top. Every touch goes through the screen's dispatch.
@@ -34,6 +35,7 @@ private:
     Screen& screen_;
     EAGLView* view_ = nullptr;
     PointerTouches pointer_;
+    bool middle_ = false;  // the pointer's touch began with the middle button
 };
 
 }  // namespace zorbel

@@ -11,12 +11,12 @@ int PointerTouches::fill(float px, float py, TouchPoint out[2]) const
     return 2;
 }
 
-int PointerTouches::down(float px, float py, bool alt, TouchPoint out[2])
+int PointerTouches::down(float px, float py, bool mirrored, TouchPoint out[2])
 {
     if (down_)
         return 0;
     down_ = true;
-    mirrored_ = alt;
+    mirrored_ = mirrored;
     return fill(px, py, out);
 }
 

@@ -1,6 +1,6 @@
-// The mouse as a finger: the left button is one touch; holding Alt when it
-// goes down adds a second touch mirrored about the view's centre, as phone
-// simulators do, until the button is released.
+// The mouse as a finger: a button is one touch; a mirrored press (Alt or
+// Ctrl held, or the middle button) adds a second touch mirrored about the
+// view's centre, as phone simulators do, until the button is released.
 #pragma once
 
 #include "platform/screenSize.h"
@@ -11,7 +11,7 @@ namespace zorbel {
 class PointerTouches {
 public:
     // Each returns the number of touches written to out (0, 1 or 2).
-    int down(float px, float py, bool alt, TouchPoint out[2]);
+    int down(float px, float py, bool mirrored, TouchPoint out[2]);
     int move(float px, float py, TouchPoint out[2]) const;
     int up(float px, float py, TouchPoint out[2]);
     bool isDown() const { return down_; }

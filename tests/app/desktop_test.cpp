@@ -168,7 +168,7 @@ public:
     DesktopApp app;
 };
 
-TEST_F(Desktop, EveryFingerAndAltsMirrorReachTheBoard)
+TEST_F(Desktop, EveryFingerAndTheMirroredSecondFingerReachTheBoard)
 {
     // Two touchscreen fingers take his head and a foot and bring them to
     // points mirrored about the board's centre.
@@ -185,22 +185,36 @@ TEST_F(Desktop, EveryFingerAndAltsMirrorReachTheBoard)
         finger(SDL_FINGERMOTION, 2, {foot.x + (mirrored.x - foot.x) * i / 10, foot.y + (mirrored.y - foot.y) * i / 10});
         run(0.02);
     }
-    // The fingers lift, and at once the mouse with Alt comes down on what they held.
+    // The fingers lift, and at once the mouse comes down on what they held
+    // with a mirrored second finger: Alt, or Ctrl (which window managers
+    // leave alone), or the middle button.
     finger(SDL_FINGERUP, 1, q);
     finger(SDL_FINGERUP, 2, mirrored);
-    SDL_SetModState(KMOD_LALT);
-    mouse(SDL_MOUSEBUTTONDOWN, q);
-    run(0.05);
-    SDL_SetModState(KMOD_NONE);
-    EXPECT_EQ(guy().grabCount, 2);
-    EXPECT_EQ(massesHeld(), 2);
-    mouse(SDL_MOUSEMOTION, {150, 190});  // the mirrored finger goes the other way
-    run(0.05);
-    EXPECT_NEAR((guy().grabX[1] + 1.0f) * 160.0f, 170, 1.5f);
-    EXPECT_NEAR(240.0f - guy().grabY[1] * 160.0f, 290, 1.5f);
-    mouse(SDL_MOUSEBUTTONUP, {150, 190});  // both lift
-    run(0.05);
-    EXPECT_EQ(guy().grabCount, 0);
+    const struct {
+        const char* way;
+        SDL_Keymod mod;
+        Uint8 button;
+    } ways[] = {{"Alt", KMOD_LALT, SDL_BUTTON_LEFT},
+                {"Ctrl", KMOD_LCTRL, SDL_BUTTON_LEFT},
+                {"middle button", KMOD_NONE, SDL_BUTTON_MIDDLE}};
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        SDL_SetModState(w.mod);
+        mouse(SDL_MOUSEBUTTONDOWN, q, w.button);
+        run(0.05);
+        SDL_SetModState(KMOD_NONE);
+        EXPECT_EQ(guy().grabCount, 2);
+        if (w.mod == KMOD_LALT) {
+            EXPECT_EQ(massesHeld(), 2);
+        }
+        mouse(SDL_MOUSEMOTION, {150, 190});  // the mirrored finger goes the other way
+        run(0.05);
+        EXPECT_NEAR((guy().grabX[1] + 1.0f) * 160.0f, 170, 1.5f);
+        EXPECT_NEAR(240.0f - guy().grabY[1] * 160.0f, 290, 1.5f);
+        mouse(SDL_MOUSEBUTTONUP, {150, 190}, w.button);  // both lift
+        run(0.05);
+        EXPECT_EQ(guy().grabCount, 0);
+    }
 }
 
 // While the left button holds his head, a right click or T is a second

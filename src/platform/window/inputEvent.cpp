@@ -114,10 +114,12 @@ InputEvent translateEvent(const SDL_Event& ev, const AppWindow* window)
             atWindowPosition(window, static_cast<float>(ev.button.x), static_cast<float>(ev.button.y), e);
             break;
         }
-        if (ev.button.button != SDL_BUTTON_LEFT)
+        if (ev.button.button != SDL_BUTTON_LEFT && ev.button.button != SDL_BUTTON_MIDDLE)
             break;
         e.type = ev.type == SDL_MOUSEBUTTONDOWN ? InputEvent::PointerDown : InputEvent::PointerUp;
+        e.middle = ev.button.button == SDL_BUTTON_MIDDLE;
         e.alt = (SDL_GetModState() & KMOD_ALT) != 0;
+        e.ctrl = (SDL_GetModState() & KMOD_CTRL) != 0;
         atWindowPosition(window, static_cast<float>(ev.button.x), static_cast<float>(ev.button.y), e);
         break;
     case SDL_MOUSEMOTION:

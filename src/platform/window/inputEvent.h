@@ -16,7 +16,7 @@ class AppWindow;
 struct InputEvent {
     enum Type {
         None,
-        PointerDown,  // left mouse button: x, y in screen points, alt
+        PointerDown,  // left or middle mouse button: x, y in screen points; alt, ctrl, middle
         PointerMove,  // while any button is held or not: x, y
         PointerUp,
         SecondaryDown,  // right mouse button: x, y
@@ -44,6 +44,7 @@ struct InputEvent {
     float y = 0.0f;
     bool onScreen = false;  // x, y lie on the 320 x 480 screen, not the bars
     bool alt = false;
+    bool middle = false;  // PointerDown, PointerUp: the middle button, not the left
     bool shift = false;
     bool ctrl = false;
     bool repeat = false;

@@ -157,14 +157,16 @@ EM_BOOL onMouse(int type, const EmscriptenMouseEvent* e, void* self)
     ev.ctrl = e->ctrlKey;
     switch (type) {
     case EMSCRIPTEN_EVENT_MOUSEDOWN:
-        if (e->button == 0)
+        if (e->button == 0 || e->button == 1)
             ev.type = InputEvent::PointerDown;
         else if (e->button == 2)
             ev.type = InputEvent::SecondaryDown;
+        ev.middle = e->button == 1;
         break;
     case EMSCRIPTEN_EVENT_MOUSEUP:
-        if (e->button == 0)
+        if (e->button == 0 || e->button == 1)
             ev.type = InputEvent::PointerUp;
+        ev.middle = e->button == 1;
         break;
     case EMSCRIPTEN_EVENT_MOUSEMOVE:
         ev.type = InputEvent::PointerMove;
