@@ -7,12 +7,22 @@
 #include "audio/audioInMeter.h"
 #include "platform/audio/pulseAudioInput.h"
 #include "platform/audio/sdlAudioInput.h"
+#include "ui/desktopMenu.h"
+#include "ui/notice.h"
 
 namespace zorbel {
 
 namespace {
 const double kSoundServerCheck = 2.0;  // seconds between checks while it is away
 }  // namespace
+
+// This computer's sound chosen and listening on, but nothing heard at the
+// start: the server is not running. The board says so, as the menu would.
+void DesktopApp::sayWhyNothingIsHeard()
+{
+    if (getAudioSource() == AudioSource::Computer && !listeningSwitchedOff() && !audioInMeterIsRunning())
+        showNotice(kNoSoundServerNotice);
+}
 
 void DesktopApp::startListening()
 {
@@ -21,8 +31,11 @@ void DesktopApp::startListening()
     setAudioQueueOpener(AudioSource::Computer, [this, app] {
         return openPulseAudioInput([this, app](uint32_t capture) {  // on libpulse's thread
             runOnMainThread([this, app, capture] {
-                if (!app.expired())
-                    interruptions.soundServerGone(capture, runningSoundServerCapture());
+                if (app.expired())
+                    return;
+                if (capture != 0 && capture == runningSoundServerCapture())
+                    showNotice(kNoSoundServerNotice);
+                interruptions.soundServerGone(capture, runningSoundServerCapture());
             });
         });
     });

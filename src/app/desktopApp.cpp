@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <unistd.h>
 
@@ -73,6 +75,7 @@ bool DesktopApp::start()
     delegate.applicationDidFinishLaunching();
     installScreens(screen, view);
     setNoticeHost(noticeHost(screen, runLoop));
+    sayWhyNothingIsHeard();
     setMainThreadWakeUp(RunLoop::wakeUp);
 
     runLoop.setEventWindow(&window);
@@ -164,13 +167,26 @@ void DesktopApp::saveScreenshot()
     for (int n = 2; access(path.c_str(), F_OK) == 0; ++n)
         path = picturesDir() + "/" + name + "-" + std::to_string(n) + ".png";
 
-    screenshotWriters.emplace_back([shot = std::move(shot), path] {
+    const std::weak_ptr<char> app = alive;
+    screenshotWriters.emplace_back([shot = std::move(shot), path, app] {
         std::vector<uint8_t> png;
         std::string error = "cannot encode the picture";
-        if (encodePNG(shot, png) && writeFileAtomically(path, png.data(), png.size(), error))
+        const bool saved = encodePNG(shot, png) && writeFileAtomically(path, png.data(), png.size(), error);
+        if (saved)
             logLine("Screenshot saved: %s", path.c_str());
         else
             logLine("Cannot save the screenshot %s: %s", path.c_str(), error.c_str());
+        // The board says so too, naming the file from the home folder.
+        const char* home = std::getenv("HOME");
+        std::string shown = path;
+        if (home && *home && shown.rfind(std::string(home) + "/", 0) == 0)
+            shown = "~" + shown.substr(std::strlen(home));
+        const std::string text =
+            saved ? "Screenshot saved: " + shown : "The screenshot cannot be saved in " + shown + ": " + error;
+        runOnMainThread([app, text] {
+            if (!app.expired())
+                showNotice(text);
+        });
     });
 }
 

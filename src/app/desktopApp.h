@@ -46,6 +46,7 @@ private:
     // The microphone and this computer's sound, and the sound server's
     // comings and goings (appSound.cpp).
     void startListening();
+    void sayWhyNothingIsHeard();
     // The desktop menu (appMenu.cpp).
     void toggleMenu();
 

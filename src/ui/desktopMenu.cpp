@@ -9,6 +9,8 @@
 
 namespace zorbel {
 
+const char kNoSoundServerNotice[] = "This computer's sound cannot be heard: no sound server is running";
+
 namespace {
 
 // The overlay on its settings page: the one that is open, or a new one.
@@ -52,8 +54,7 @@ void toggleDesktopMenu(Screen& screen, const std::shared_ptr<EAGLView>& view, De
     std::weak_ptr<EAGLView> weak = view;
     std::vector<ActionSheet::Item> items;
     items.push_back(listenItem("Listen to the microphone", AudioSource::Microphone, "No microphone can be opened"));
-    items.push_back(listenItem("Listen to this computer's sound", AudioSource::Computer,
-                               "This computer's sound cannot be heard: no sound server is running"));
+    items.push_back(listenItem("Listen to this computer's sound", AudioSource::Computer, kNoSoundServerNotice));
     items.push_back({actions.fullscreen ? "Leave full screen" : "Full screen", actions.toggleFullscreen});
     items.push_back({"Save a screenshot", actions.saveScreenshot});
     items.push_back({"Settings", [weak] {

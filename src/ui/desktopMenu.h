@@ -12,6 +12,9 @@ namespace zorbel {
 class EAGLView;
 class Screen;
 
+// What the board says when this computer's sound cannot be heard.
+extern const char kNoSoundServerNotice[];
+
 // What only the desktop shell can do.
 struct DesktopMenuActions {
     bool fullscreen = false;

@@ -6,11 +6,15 @@
 #include "figure/myGuy.h"
 #include "pixels.h"
 #include "platform/gles/EAGLLayer.h"
+#include "platform/files/files.h"
 #include "platform/imaging/image.h"
+#include "platform/prefs/prefs.h"
 #include "pulseServer.h"
 #include "recordings.h"
 #include "ui/InfoView.h"
 #include "ui/cropView.h"
+#include "ui/desktopMenu.h"
+#include "ui/notice.h"
 #include "ui/screens.h"
 #include "view/EAGLView.h"
 #include "viewTree.h"
@@ -389,7 +393,7 @@ TEST_F(Desktop, TheMenuListensToThisComputersSoundOrSaysWhyItCannot)
     for (SDL_Keycode k : {SDLK_DOWN, SDLK_DOWN, SDLK_RETURN})
         key(k);
     run(0.1);
-    const char notice[] = "This computer's sound cannot be heard: no sound server is running";
+    const char* notice = kNoSoundServerNotice;
     EXPECT_NE(findLabel(app.screens().root(), notice), nullptr);
     EXPECT_EQ(audioInMeterIsRunning(), listening);
     EXPECT_EQ(preferences(), before);
@@ -409,7 +413,9 @@ TEST_F(Desktop, TheMenuListensToThisComputersSoundOrSaysWhyItCannot)
     server.play(musicTrack(3));
     EXPECT_TRUE(iconTurnsRed(10)) << "no dance";
     server.stop();
-    run(3);  // the detector lets go of the music
+    run(1);
+    EXPECT_EQ(shownNotice(), kNoSoundServerNotice) << "the server went away unsaid";
+    run(2);  // the detector lets go of the music
     EXPECT_EQ(audioInMeterIsRunning(), 0);
     const uint64_t frames = app.glView().layer().presentCount();
     EXPECT_FALSE(iconTurnsRed(1));
@@ -424,6 +430,43 @@ TEST_F(Desktop, TheMenuListensToThisComputersSoundOrSaysWhyItCannot)
     const InfoView* overlay = findView<InfoView>(app.screens().root());
     ASSERT_NE(overlay, nullptr);
     EXPECT_EQ(overlay->mode(), 1);
+}
+
+// F12: the screenshot is written off the main thread, and the board says
+// where it went.
+TEST_F(Desktop, AScreenshotSaysWhereItWent)
+{
+    // The Pictures folder of the test's home (read once per process, here first).
+    const std::string pictures = freshDir("Pictures");
+    makeDirs(testHome() + "/config");
+    writeFile(testHome() + "/config/user-dirs.dirs", "XDG_PICTURES_DIR=\"" + pictures + "\"\n");
+    ASSERT_EQ(picturesDir(), pictures);
+    key(SDLK_F12);
+    for (int i = 0; i < 50 && shownNotice().empty(); ++i)
+        run(0.1);
+    const std::vector<std::string> shots = listDir(picturesDir());
+    ASSERT_EQ(shots.size(), 1u);
+    const std::string said = shownNotice();
+    EXPECT_EQ(said.rfind("Screenshot saved: ", 0), 0u) << said;
+    EXPECT_NE(said.find(shots[0]), std::string::npos) << said;
+}
+
+// Started with this computer's sound chosen and no sound server: the board
+// says why he hears nothing, as the menu does.
+TEST(DesktopStart, ThisComputersSoundWithoutAServerIsSaidAtTheStart)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("PULSE_SERVER", "unix:/nonexistent/zorbel-test/native", 1);
+    Prefs::standardUserDefaults()->setString("computer", "LISTEN_TO");
+    Prefs::standardUserDefaults()->setBool(false, "DISABLE_MIC");
+    {
+        DesktopApp app;
+        ASSERT_TRUE(app.start());
+        EXPECT_EQ(shownNotice(), kNoSoundServerNotice);
+    }
+    Prefs::standardUserDefaults()->setString("microphone", "LISTEN_TO");
+    unsetenv("PULSE_SERVER");
 }
 
 }  // namespace
