@@ -76,7 +76,10 @@ void InfoView::build()
     addSubview(viewPage);
 
     lblInfo = label({40, 30, 240, 400}, Font::system(14), kInfoText, 0);
-    lblCopyright = label({200, 420, 100, 20}, Font::system(10), kCopyright);
+    // Our notice is longer than the corner first laid out for it, which ran
+    // 10 points past the page: it ends 5 points inside the page's edge.
+    lblCopyright = label({185, 420, 100, 20}, Font::system(10), kCopyright);
+    lblCopyright->setTextAlignment(TextAlignment::Right);
     lblCopyright->setMinimumFontSize(6);  // the notice fits its corner
     lblVersion = label({40, 420, 100, 20}, Font::system(10), "v1.2");
 
@@ -88,17 +91,19 @@ void InfoView::build()
     switchMic = std::make_shared<Switch>(Rect{181, 143, 94, 27});
     switchMic->addAction([this] { switchAction(); });
     switchMic->setOn(audioInMeterIsRunning() != 0);
-    lblMicSensitivity = label({45, 180, 230, 30}, Font::system(12), "Microphone sensitivity");
+    // Each slider's label sits 10 points higher than first laid out: centred
+    // in its frame, its words ran into the slider's knob.
+    lblMicSensitivity = label({45, 170, 230, 30}, Font::system(12), "Microphone sensitivity");
     sliderMicSensitivity =
         slider({45, 200, 230, 7}, 0, 100, getMicSensitivity(), [this] { sliderMicSensitivityAction(); });
-    lblPhySettingsSubtitle = label({35, 230, 250, 30}, Font::italicSystem(14), "Physics");
-    lblCoefFactor = label({45, 250, 230, 30}, Font::system(12), "Spring constants");
+    lblPhySettingsSubtitle = label({35, 226, 250, 30}, Font::italicSystem(14), "Physics");
+    lblCoefFactor = label({45, 240, 230, 30}, Font::system(12), "Spring constants");
     sliderCoefFactor = slider({45, 270, 230, 7}, kSpringCoefRange.min, kSpringCoefRange.max, g_springCoefMultipler,
                               [this] { sliderCoefFactorAction(); });
-    lblDampFactor = label({45, 300, 230, 30}, Font::system(12), "Spring damping");
+    lblDampFactor = label({45, 290, 230, 30}, Font::system(12), "Spring damping");
     sliderDampFactor = slider({45, 320, 230, 7}, kSpringDamperRange.min, kSpringDamperRange.max,
                               g_springDampersMultipler, [this] { sliderDampFactorAction(); });
-    lblFricFactor = label({45, 350, 230, 30}, Font::system(12), "Floor/Wall friction");
+    lblFricFactor = label({45, 340, 230, 30}, Font::system(12), "Floor/Wall friction");
     sliderFricFactor = slider({45, 370, 230, 7}, kStickynessRange.min, kStickynessRange.max, g_stickynessMultiplier,
                               [this] { sliderFricFactorAction(); });
     butPhyReset = button({155, 403, 120, 20}, "Reset physics", [this] { resetPhyAction(); });

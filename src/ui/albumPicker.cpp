@@ -1,5 +1,7 @@
 #include "ui/albumPicker.h"
 
+#include "ui/notice.h"
+
 #include "platform/log/log.h"
 #include "platform/photos/photos.h"
 
@@ -180,10 +182,9 @@ void AlbumPicker::pick(const std::string& path)
     RGBAImage photo;
     if (!loadPhoto(path, photo)) {
         logLine("This photo cannot be read: %s", path.c_str());
-        showMessage("This photo cannot be read");
+        showNotice("This photo cannot be read");  // over the thumbnails, for a few seconds
         return;
     }
-    lblMessage_->removeFromSuperview();
     if (didFinishPicking)
         didFinishPicking(photo);
 }

@@ -26,11 +26,12 @@ public:
     std::function<void()> didCancel;
 
     // Picks the photo at `path` as if its thumbnail had been tapped (a file
-    // dropped on the window). A photo that cannot be read shows a message.
+    // dropped on the window). A photo that cannot be read says so in a notice.
     void pick(const std::string& path);
 
     size_t photoCount() const { return paths_.size(); }
     size_t thumbnailsLoaded() const { return loaded_; }
+    // What the album says in place of its photos (an empty folder), if anything.
     const std::string& message() const;
 
     // A decoded thumbnail arriving on the main thread (null: unreadable).

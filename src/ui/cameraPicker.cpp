@@ -59,9 +59,8 @@ void CameraPicker::loadView()
     butCancel_->setTitle("Cancel");
     butCancel_->addAction([this] { cancelAction(); });
     root->addSubview(butCancel_);
-    butShutter_ = std::make_shared<Button>(Rect{105, 440, 110, 40});
+    butShutter_ = std::make_shared<Button>(Rect{105, 445, 110, 35});  // Cancel's height and font
     butShutter_->setTitle("Take Photo");
-    butShutter_->setFont(Font::system(14));
     butShutter_->setEnabled(false);  // until the first picture
     butShutter_->addAction([this] { shutterAction(); });
     root->addSubview(butShutter_);

@@ -4,6 +4,7 @@
 #include "platform/imaging/image.h"
 #include "platform/photos/photos.h"
 #include "ui/albumPicker.h"
+#include "ui/notice.h"
 
 #include <gtest/gtest.h>
 
@@ -86,16 +87,19 @@ TEST(BadPhotos, AreRefusedUndecodedAndTheAlbumSaysSo)
             RGBAImage img;
             EXPECT_FALSE(loadThumbnail(path, 152, img));
             EXPECT_EQ(img.width, 0);
+            Screen screen;  // the notices' place, with a clock that never ticks
+            setNoticeHost({&screen, [](double, std::function<void()>) { return 1; }, [](int) {}});
             auto album = AlbumPicker::create(emptyAlbum);
+            screen.root().addSubview(album);
             int picked = 0;
             album->didFinishPicking = [&picked](const RGBAImage&) { ++picked; };
             album->pick(path);
-            EXPECT_EQ(album->message(), "This photo cannot be read");
+            EXPECT_EQ(shownNotice(), "This photo cannot be read");
             EXPECT_EQ(picked, 0);
             EXPECT_TRUE(loadThumbnail(good, 152, img));
-            album->pick(good);  // a good one afterwards goes through, and the message goes
+            album->pick(good);  // a good one afterwards goes through
             EXPECT_EQ(picked, 1);
-            EXPECT_EQ(album->message(), "");
+            setNoticeHost({});
         });
         EXPECT_TRUE(run.exited) << run.out << run.err;
         EXPECT_NE(run.err.find("This photo cannot be read: " + path), std::string::npos) << run.err;

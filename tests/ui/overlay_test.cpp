@@ -48,13 +48,31 @@ TEST_F(UiTest, OpensOnTheInfoPageTogglesPagesAndEscapeClosesIt)
     EXPECT_EQ(pixelAt(pic, 2 * 20, 2 * 200).a, 0);        // clear around it
     EXPECT_GT(inkIn({40, 30, 240, 400}), 2000);           // the info text
     EXPECT_GT(inkIn({40, 420, 100, 20}), 20);             // the version
+    EXPECT_GT(inkIn({185, 420, 100, 20}), 20);            // the copyright notice,
+    EXPECT_EQ(inkIn({287, 415, 33, 30}), 0);              // clear of the page's edge (290)
 
     tapButton("Settings");
     EXPECT_EQ(overlay->mode(), 1);
     EXPECT_EQ(overlay->subviews().size(), 18u);  // page, two buttons, fifteen settings controls
     screen.render(640, 960, pic);
-    for (Rect r : {Rect{35, 25, 250, 30}, Rect{35, 110, 250, 30}, Rect{45, 250, 230, 20}, Rect{45, 350, 230, 20}})
+    for (Rect r : {Rect{35, 25, 250, 30}, Rect{35, 110, 250, 30}, Rect{45, 245, 230, 20}, Rect{45, 345, 230, 20}})
         EXPECT_GT(inkIn(r), 40) << r.x << ", " << r.y;
+    // No label's words reach down into the rows of a slider's knob (above its
+    // track, away from the knob itself).
+    for (Slider* s : sliders(*overlay)) {
+        const Rect f = s->frame();
+        const float centre = f.y + f.height / 2, knob = 11.5f;
+        const float knobX =
+            f.x + knob +
+            (s->value() - s->minimumValue()) / (s->maximumValue() - s->minimumValue()) * (f.width - 2 * knob);
+        auto words = [&](float x0, float x1) {
+            return countPixels(pic, static_cast<int>(2 * x0), static_cast<int>(2 * (centre - knob)),
+                               static_cast<int>(2 * x1), static_cast<int>(2 * (centre - 5)),
+                               [](Pixel p) { return p.a > 200 && p.r < 100 && p.g < 100 && p.b < 100; });
+        };
+        EXPECT_EQ(words(f.x, knobX - knob - 2) + words(knobX + knob + 2, f.x + f.width), 0)
+            << "a label runs into the slider at y " << f.y;
+    }
     tapButton("Info");
     EXPECT_EQ(overlay->mode(), 0);
     EXPECT_EQ(overlay->subviews().size(), 6u);

@@ -199,6 +199,7 @@ public:
         return cairo_.paintPictureMapped(picture, pictureToUser, exactAt);
     }
     void drawText(const std::string& text, const TextStyle& style, Rect r) override { cairo_.drawText(text, style, r); }
+    float textWidth(const std::string& text, const TextStyle& style) override { return cairo_.textWidth(text, style); }
 
 private:
     class Context : public CairoContext {
@@ -469,6 +470,11 @@ bool CairoContext::paintPictureMapped(const Picture& picture, const Affine& pict
 void CairoContext::drawText(const std::string& text, const TextStyle& style, Rect r)
 {
     drawCairoText(cr_, text, style, r);
+}
+
+float CairoContext::textWidth(const std::string& text, const TextStyle& style)
+{
+    return cairoTextWidth(cr_, text, style);
 }
 
 }  // namespace zorbel

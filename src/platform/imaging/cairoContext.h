@@ -33,6 +33,7 @@ public:
     void paintPicture(const Picture& picture, Rect r) override;
     bool paintPictureMapped(const Picture& picture, const Affine& pictureToUser, Point exactAt) override;
     void drawText(const std::string& text, const TextStyle& style, Rect r) override;
+    float textWidth(const std::string& text, const TextStyle& style) override;
 
 protected:
     cairo_t* cr_;
@@ -40,5 +41,6 @@ protected:
 
 // Text laid out with pango in cairo's current user space (points).
 void drawCairoText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect r);
+float cairoTextWidth(cairo_t* cr, const std::string& text, const TextStyle& style);
 
 }  // namespace zorbel

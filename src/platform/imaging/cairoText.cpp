@@ -71,10 +71,11 @@ PangoAlignment pangoAlignment(TextAlignment a)
 
 }  // namespace
 
-void drawCairoText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect r)
+namespace {
+
+// One layout of `text` (made valid UTF-8) in style's font and weight.
+PangoLayout* layoutOf(cairo_t* cr, const std::string& text, const TextStyle& style)
 {
-    if (text.empty() || r.width <= 0 || r.height <= 0)
-        return;
     PangoLayout* layout = pango_cairo_create_layout(cr);
     setFontOptions(layout);
 
@@ -93,6 +94,25 @@ void drawCairoText(cairo_t* cr, const std::string& text, const TextStyle& style,
         pango_layout_set_text(layout, valid, -1);
         g_free(valid);
     }
+    return layout;
+}
+
+}  // namespace
+
+float cairoTextWidth(cairo_t* cr, const std::string& text, const TextStyle& style)
+{
+    PangoLayout* layout = layoutOf(cr, text, style);
+    PangoRectangle natural;
+    pango_layout_get_extents(layout, nullptr, &natural);
+    g_object_unref(layout);
+    return static_cast<float>(double(natural.width) / PANGO_SCALE);
+}
+
+void drawCairoText(cairo_t* cr, const std::string& text, const TextStyle& style, Rect r)
+{
+    if (text.empty() || r.width <= 0 || r.height <= 0)
+        return;
+    PangoLayout* layout = layoutOf(cr, text, style);
     if (style.minimumSize > 0 && style.lines == 1) {
         // A line too wide for its frame is set smaller, down to the minimum
         // size. Text does not scale quite linearly: measure again.

@@ -260,6 +260,12 @@ bool CanvasContext::paintPictureMapped(const Picture& picture, const Affine& m, 
     return true;
 }
 
+float CanvasContext::textWidth(const std::string& text, const TextStyle& style)
+{
+    zcFont(handle_, style.font.size, style.bold, style.font.italic);
+    return static_cast<float>(zcMeasure(handle_, text.c_str()));
+}
+
 void CanvasContext::drawText(const std::string& text, const TextStyle& style, Rect r)
 {
     if (text.empty() || r.width <= 0 || r.height <= 0)
@@ -379,6 +385,10 @@ public:
     void drawText(const std::string& text, const TextStyle& style, Rect r) override
     {
         context_.drawText(text, style, r);
+    }
+    float textWidth(const std::string& text, const TextStyle& style) override
+    {
+        return context_.textWidth(text, style);
     }
 
 private:

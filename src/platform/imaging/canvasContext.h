@@ -37,6 +37,7 @@ public:
     void paintPicture(const Picture& picture, Rect r) override;
     bool paintPictureMapped(const Picture& picture, const Affine& pictureToUser, Point exactAt) override;
     void drawText(const std::string& text, const TextStyle& style, Rect r) override;
+    float textWidth(const std::string& text, const TextStyle& style) override;
 
 private:
     int handle_;

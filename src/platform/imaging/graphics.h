@@ -180,6 +180,8 @@ public:
     // `text` (UTF-8) in r, vertically centred: wrapped at word boundaries,
     // and a line too long for r ends in an ellipsis.
     virtual void drawText(const std::string& text, const TextStyle& style, Rect r) = 0;
+    // The width of `text` on one line in style's font, in user units.
+    virtual float textWidth(const std::string& text, const TextStyle& style) = 0;
 };
 
 // A transparent picture of its own to draw on; user space starts as its

@@ -5,6 +5,7 @@
 #include "platform/kit/kit.h"
 #include "platform/kit/style.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zorbel {
@@ -13,6 +14,8 @@ namespace {
 
 constexpr float kButtonHeight = 44, kSpacing = 8, kMargin = 20;  // points
 constexpr float kCornerRadius = 9;
+constexpr float kTitleSize = 19, kSmallestTitle = 13;  // points
+constexpr float kTitleInset = 36;                      // each side: room for the check mark
 
 enum class Kind { Plain, Destructive, Cancel };
 
@@ -28,6 +31,7 @@ public:
 
     void setFocused(bool on) { setHighlighted(on); }
     const std::function<void()> fire;
+    float titleSize = kTitleSize;  // the sheet's one size for every title
 
     void drawRect(GraphicsContext& gc, Rect) override
     {
@@ -54,8 +58,8 @@ public:
             gc.lineTo(32, b.height / 2 - 8);
             gc.stroke(pressed ? ink : style::kTitleBlue, 3, LineCap::Round, LineJoin::Round);
         }
-        gc.drawText(title(), {Font::system(19), true, ink, TextAlignment::Center, 1, 13},
-                    {36, 0, b.width - 72, b.height});
+        gc.drawText(title(), {Font::system(titleSize), true, ink, TextAlignment::Center, 1, kSmallestTitle},
+                    {kTitleInset, 0, b.width - 2 * kTitleInset, b.height});
     }
 
 private:
@@ -129,6 +133,21 @@ bool ActionSheet::keyDown(Key key, bool shift)
 
 void ActionSheet::drawRect(GraphicsContext& gc, Rect)
 {
+    // One title size for every button: the largest at which the longest fits.
+    float size = kTitleSize;
+    for (View* b : buttons_) {
+        const auto* button = static_cast<SheetButton*>(b);
+        const float room = button->bounds().width - 2 * kTitleInset;
+        for (int tries = 0; tries < 4 && size > kSmallestTitle; ++tries) {
+            const float width = gc.textWidth(button->title(), {Font::system(size), true});
+            if (width <= room)
+                break;
+            size = std::max(kSmallestTitle, 0.98f * size * room / width);
+        }
+    }
+    for (View* b : buttons_)
+        static_cast<SheetButton*>(b)->titleSize = size;
+
     gc.fillRect({0, 0, kScreenWidth, panelTop_}, rgb(0x000000, 0.25f));
     gc.rect({0, panelTop_, kScreenWidth, kScreenHeight - panelTop_});
     gc.fill(Paint::vertical(rgb(0x2A2D33, 0.88f), rgb(0x0C0D10, 0.92f), panelTop_, kScreenHeight));

@@ -231,5 +231,29 @@ TEST(KitRender, ControlsShowTheirState)
     EXPECT_GT(countPixels(normal, 2 * 150, 2 * 203, 2 * 230, 2 * 204, [](Pixel p) { return p.a > 200; }), 100);
 }
 
+// An action sheet sets every title at one size: the one a long title needs
+// to fit is the size of the short ones too (the same letters top out on the
+// same row of their buttons).
+TEST(KitRender, AnActionSheetsTitlesShareOneSize)
+{
+    Screen screen;
+    screen.root().addSubview(ActionSheet::create(
+        {{"Short", nullptr}, {"Short at first, then long enough to be set smaller", nullptr}}, "Cancel"));
+    const RGBAImage sheet = render(screen, 2);
+    const auto& buttons = screen.root().subviews().back()->subviews();
+    ASSERT_EQ(buttons.size(), 3u);
+    auto inkTop = [&](const View& b) {  // rows from the button's top to its title's first ink, off its corners
+        const Rect f = b.frame();
+        for (int y = static_cast<int>(2 * f.y) + 4; y < static_cast<int>(2 * (f.y + f.height)); ++y)
+            if (countPixels(sheet, static_cast<int>(2 * (f.x + 20)), y, static_cast<int>(2 * (f.x + f.width - 20)),
+                            y + 1, [](Pixel p) { return p.a > 200 && p.r < 60 && p.g < 60 && p.b < 60; }) > 0)
+                return y - static_cast<int>(2 * f.y);
+        return -1;
+    };
+    const int shortTop = inkTop(*buttons[0]), longTop = inkTop(*buttons[1]);
+    ASSERT_GT(shortTop, 0);
+    EXPECT_NEAR(shortTop, longTop, 1) << "the titles differ in size";
+}
+
 }  // namespace
 }  // namespace zorbel
