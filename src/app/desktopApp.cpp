@@ -10,6 +10,7 @@
 #include "platform/imaging/resources.h"
 #include "ui/notice.h"
 #include "ui/screens.h"
+#include "ui/wording.h"
 #include "platform/log/log.h"
 #include "platform/window/inputEvent.h"
 #include "view/EAGLView.h"
@@ -73,6 +74,7 @@ bool DesktopApp::start()
         });
     };
     delegate.applicationDidFinishLaunching();
+    setWording(Wording::Desktop);
     installScreens(screen, view);
     setNoticeHost(noticeHost(screen, runLoop));
     sayWhyNothingIsHeard();

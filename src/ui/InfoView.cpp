@@ -2,20 +2,11 @@
 
 #include "audio/audioInMeter.h"
 #include "figure/myGuy.h"
+#include "ui/wording.h"
 
 namespace zorbel {
 
 namespace {
-
-const char kInfoText[] =
-    "Zorbel's behavior results from the mechanical constraints that define him. He consists of a set masses "
-    "connected to one another through damped springs. Gravity and instantaneous acceleration are estimated from "
-    "your iPhone's X and Y accelerometers and transferred onto his virtual world. \n"
-    "Friction and simple heuristics were added to help him maintain his balance as you rotate your phone or take "
-    "him with you on the bus. You can also grab and stretch him with your multi-touch screen to abuse him "
-    "further. \n"
-    "Zorbel also thinks he can dance and he'll start busting his moves if he detects music though your phone's "
-    "microphone... so crank up the tunes!";
 
 const char kCopyright[] = "\xc2\xa9 2026 Zorbel contributors";
 
@@ -75,19 +66,19 @@ void InfoView::build()
     viewPage->setAlpha(0.65f);
     addSubview(viewPage);
 
-    lblInfo = label({40, 30, 240, 400}, Font::system(14), kInfoText, 0);
+    lblInfo = label({40, 30, 240, 400}, Font::system(14), infoText(), 0);
     // Our notice is longer than the corner first laid out for it, which ran
     // 10 points past the page: it ends 5 points inside the page's edge.
     lblCopyright = label({185, 420, 100, 20}, Font::system(10), kCopyright);
     lblCopyright->setTextAlignment(TextAlignment::Right);
     lblCopyright->setMinimumFontSize(6);  // the notice fits its corner
-    lblVersion = label({40, 420, 100, 20}, Font::system(10), "v1.2");
+    lblVersion = label({40, 420, 100, 20}, Font::system(10), versionText().c_str());
 
     lblSettingsTitle = label({35, 25, 250, 30}, Font::system(26), "A few tweaks...");
     butFace = button({45, 70, 230, 30}, "Change Zorbel's face", [this] { pickFaceAction(); });
     butFace->setFont(Font::system(14));
     lblMicSettingsSubtitle = label({35, 110, 250, 30}, Font::italicSystem(14), "Microphone input");
-    lblMicSwitch = label({45, 140, 136, 30}, Font::system(12), "Dance to Microphone input (for iPhones only)", 0);
+    lblMicSwitch = label({45, 140, 136, 30}, Font::system(12), listeningSwitchText().c_str(), 0);
     switchMic = std::make_shared<Switch>(Rect{181, 143, 94, 27});
     switchMic->addAction([this] { switchAction(); });
     switchMic->setOn(audioInMeterIsRunning() != 0);
@@ -128,6 +119,7 @@ void InfoView::showInfo()
 
 void InfoView::showSettings()
 {
+    lblMicSwitch->setText(listeningSwitchText());  // the source may have changed
     for (const std::shared_ptr<View>& v : std::initializer_list<std::shared_ptr<View>>{
              lblSettingsTitle, butFace, lblMicSettingsSubtitle, switchMic, lblMicSwitch, sliderMicSensitivity,
              lblMicSensitivity, lblPhySettingsSubtitle, lblCoefFactor, sliderCoefFactor, lblDampFactor,

@@ -1,5 +1,7 @@
 #include "ui/cropView.h"
 
+#include "ui/wording.h"
+
 #include "platform/imaging/image.h"
 #include "platform/log/log.h"
 #include "view/EAGLView.h"
@@ -32,7 +34,7 @@ void cropView::build()
     lblInstructions->setFont(Font::italicSystem(16));
     lblInstructions->setTextColor(Color::black());
     lblInstructions->setNumberOfLines(0);
-    lblInstructions->setText("Use two fingers to move, rotate and scale the picture in order to fit the head outline.");
+    lblInstructions->setText(cropInstructions());
     viewPage->addSubview(lblInstructions);
 
     butCancel = std::make_shared<Button>(Rect{0, 445, 100, 35});

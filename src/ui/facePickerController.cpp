@@ -10,6 +10,7 @@
 #include "ui/cropView.h"
 #include "ui/notice.h"
 #include "ui/screenRootView.h"
+#include "ui/wording.h"
 #include "view/EAGLView.h"
 #include "view/faceTexture.h"
 
@@ -84,7 +85,7 @@ void facePickerController::loadView()
     lblCustomFace = label({35, 255, 250, 30}, "Create a custom face", Font::italicSystem(14));
     butPickPhoto = button({45, 295, 230, 35}, "Use a photo in your album", [this] { pickPhotoAction(); });
     butTakePhoto = button({45, 350, 230, 35}, "Take a picture with your camera", [this] { takePhotoAction(); });
-    lblWarning = label({45, 380, 230, 30}, "(for iPhones only)", Font::system(12));
+    lblWarning = label({45, 380, 230, 30}, cameraNote(), Font::system(12));
     lblWarning->setTextAlignment(TextAlignment::Center);
     butDismiss = std::make_shared<Button>(Rect{220, 445, 100, 35});
     butDismiss->setTitle("Dismiss");

@@ -9,6 +9,7 @@
 #include "runner.h"
 #include "ui/notice.h"
 #include "ui/screens.h"
+#include "ui/wording.h"
 #include "view/EAGLView.h"
 
 #include <cstdio>
@@ -85,6 +86,7 @@ bool WebApp::start()
         });
     };
     delegate.applicationDidFinishLaunching();
+    setWording(Wording::Browser);
     installScreens(screen, view);
     setNoticeHost(noticeHost(screen, runLoop));
     onFileNotKept([](bool full) {

@@ -432,6 +432,40 @@ TEST_F(Desktop, TheMenuListensToThisComputersSoundOrSaysWhyItCannot)
     EXPECT_EQ(overlay->mode(), 1);
 }
 
+// The screens speak of this computer: no iPhone, the program's version, the
+// source he dances to, a webcam, the mouse and the wheel.
+TEST_F(Desktop, TheScreensSpeakOfThisComputer)
+{
+    auto saysIPhone = [](Label& l) { return l.text().find("iPhone") != std::string::npos; };
+    click({312, 472});  // the info corner
+    EXPECT_EQ(findView<Label>(app.screens().root(), saysIPhone), nullptr);
+    EXPECT_NE(findLabel(app.screens().root(), "v" ZORBEL_VERSION), nullptr);
+    const Label* info =
+        findView<Label>(app.screens().root(), [](Label& l) { return l.text().rfind("Zorbel's behavior", 0) == 0; });
+    ASSERT_NE(info, nullptr);
+    EXPECT_NE(info->text().find("a set of masses"), std::string::npos);
+    EXPECT_NE(info->text().find("music through the microphone"), std::string::npos);
+    click(centreOfButton("Settings"));
+    EXPECT_NE(findLabel(app.screens().root(), "Dance to what the microphone hears"), nullptr);
+    EXPECT_EQ(findView<Label>(app.screens().root(), saysIPhone), nullptr);
+    click(centreOfButton("Change Zorbel's face"));
+    EXPECT_NE(findLabel(app.screens().root(), "(with a webcam)"), nullptr);
+    EXPECT_EQ(findView<Label>(app.screens().root(), saysIPhone), nullptr);
+    key(SDLK_ESCAPE);
+    key(SDLK_ESCAPE);
+    run(0.05);
+
+    // Listening to this computer's sound, the switch says so.
+    PulseServer server;
+    ASSERT_TRUE(server.start());
+    key(SDLK_F10);
+    run(0.05);
+    click(centreOfButton("Listen to this computer's sound"));
+    click({312, 472});
+    click(centreOfButton("Settings"));
+    EXPECT_NE(findLabel(app.screens().root(), "Dance to what this computer plays"), nullptr);
+}
+
 // F12: the screenshot is written off the main thread, and the board says
 // where it went.
 TEST_F(Desktop, AScreenshotSaysWhereItWent)
