@@ -1,6 +1,6 @@
 // The real app in a real window (run under Xvfb): a mouse drag through the X
 // server moves the figure, F12 saves a screenshot, the window's place is
-// kept, with a window manager too, and it quits cleanly.
+// kept, with a window manager too, and it quits cleanly; what it prints.
 #include "pixels.h"
 #include "platform/imaging/image.h"
 #include "testHome.h"
@@ -179,6 +179,25 @@ TEST(Window, WithoutADisplayItSaysSoAndStops)
         EXPECT_NE(out.find("cannot open a display: "), std::string::npos) << out;
         EXPECT_NE(out.find("status 1"), std::string::npos) << out;
     }
+}
+
+// On a computer with neither a sound server nor a sound card, the missing
+// microphone is one line of ours, with ALSA's reason in it, and nothing more.
+TEST(Window, NoSoundCardIsOneQuietLine)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    freshDir("no-sound");
+    const std::string out = commandOutput(
+        "env -u SDL_AUDIODRIVER PULSE_SERVER=unix:/nonexistent PIPEWIRE_REMOTE=zorbel-none ALSA_CARD=ZorbelNoCard "
+        "timeout -s TERM 4 " ZORBEL_APP " 2>&1");
+    EXPECT_EQ(out.find("ALSA lib"), std::string::npos) << out;
+    const size_t line = out.find("microphone: ");
+    ASSERT_NE(line, std::string::npos) << out;
+    EXPECT_EQ(out.find("microphone: ", line + 1), std::string::npos) << out;
+    EXPECT_NE(out.find("cannot find card 'ZorbelNoCard'"), std::string::npos) << out;
+    for (const char c : out)
+        EXPECT_LT(static_cast<unsigned char>(c), 128u) << out;
 }
 
 }  // namespace
