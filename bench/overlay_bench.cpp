@@ -26,8 +26,8 @@ double medianMicroseconds(Screen& screen, BitmapContext& bitmap, int runs)
     RGBAImage pixel;
     for (int i = 0; i < runs + 5; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        bitmap.clear();
-        screen.draw(bitmap);
+        bitmap.context().clear();
+        screen.draw(bitmap.context());
         bitmap.readPixels(0, 0, 1, 1, pixel);
         const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
         if (i >= 5)  // the first ones warm the font and glyph caches
@@ -50,7 +50,7 @@ int main()
         std::printf("overlay: no bitmap context\n");
         return 1;
     }
-    bitmap->scale(2, 2);
+    bitmap->context().scale(2, 2);
     const double info = medianMicroseconds(screen, *bitmap, kRuns);
     overlay->settingsAction();
     const double settings = medianMicroseconds(screen, *bitmap, kRuns);

@@ -159,6 +159,8 @@ public:
         cairo_destroy(cairo_.cr());
         cairo_surface_destroy(surface_);
     }
+    // Its cairo_t is replaced when cairo has put it into an error state.
+    GraphicsContext& context() override { return cairo_; }
     int width() const override { return cairo_image_surface_get_width(surface_); }
     int height() const override { return cairo_image_surface_get_height(surface_); }
     void readPixels(int x, int y, int w, int h, RGBAImage& out) override
@@ -166,40 +168,6 @@ public:
         recoverFromError();
         imageFromSurface(surface_, out, x, y, w, h);
     }
-
-    // Drawing goes to the context below; it is replaced should cairo put it
-    // into an error state.
-    void save() override { cairo_.save(); }
-    void restore() override { cairo_.restore(); }
-    void translate(double dx, double dy) override { cairo_.translate(dx, dy); }
-    void scale(double sx, double sy) override { cairo_.scale(sx, sy); }
-    void beginPath() override { cairo_.beginPath(); }
-    void moveTo(float x, float y) override { cairo_.moveTo(x, y); }
-    void lineTo(float x, float y) override { cairo_.lineTo(x, y); }
-    void arc(float cx, float cy, float radius, double a0, double a1) override { cairo_.arc(cx, cy, radius, a0, a1); }
-    void rect(Rect r) override { cairo_.rect(r); }
-    void roundedRect(Rect r, float radius) override { cairo_.roundedRect(r, radius); }
-    void fill(const Paint& paint, bool keepPath) override { cairo_.fill(paint, keepPath); }
-    void stroke(const Paint& paint, float width, LineCap cap, LineJoin join, bool keepPath) override
-    {
-        cairo_.stroke(paint, width, cap, join, keepPath);
-    }
-    void clip() override { cairo_.clip(); }
-    void beginLayer() override { cairo_.beginLayer(); }
-    void endLayer(float alpha) override { cairo_.endLayer(alpha); }
-    void clear() override { cairo_.clear(); }
-    void drawImage(const Image& image, Rect r) override { cairo_.drawImage(image, r); }
-    void drawImageMasked(const Image& image, const Image& mask, Rect r) override
-    {
-        cairo_.drawImageMasked(image, mask, r);
-    }
-    void paintPicture(const Picture& picture, Rect r) override { cairo_.paintPicture(picture, r); }
-    bool paintPictureMapped(const Picture& picture, const Affine& pictureToUser, Point exactAt) override
-    {
-        return cairo_.paintPictureMapped(picture, pictureToUser, exactAt);
-    }
-    void drawText(const std::string& text, const TextStyle& style, Rect r) override { cairo_.drawText(text, style, r); }
-    float textWidth(const std::string& text, const TextStyle& style) override { return cairo_.textWidth(text, style); }
 
 private:
     class Context : public CairoContext {

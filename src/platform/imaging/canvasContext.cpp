@@ -334,6 +334,7 @@ class CanvasBitmap final : public BitmapContext {
 public:
     CanvasBitmap(int handle, int width, int height) : context_(handle), width_(width), height_(height) {}
     ~CanvasBitmap() override { zcRelease(context_.handle()); }
+    GraphicsContext& context() override { return context_; }
     int width() const override { return width_; }
     int height() const override { return height_; }
     void readPixels(int x, int y, int w, int h, RGBAImage& out) override
@@ -351,44 +352,6 @@ public:
                 out.pixels[i + c] = static_cast<uint8_t>((t + (t >> 8)) >> 8);
             }
         }
-    }
-
-    void save() override { context_.save(); }
-    void restore() override { context_.restore(); }
-    void translate(double dx, double dy) override { context_.translate(dx, dy); }
-    void scale(double sx, double sy) override { context_.scale(sx, sy); }
-    void beginPath() override { context_.beginPath(); }
-    void moveTo(float x, float y) override { context_.moveTo(x, y); }
-    void lineTo(float x, float y) override { context_.lineTo(x, y); }
-    void arc(float cx, float cy, float radius, double a0, double a1) override { context_.arc(cx, cy, radius, a0, a1); }
-    void rect(Rect r) override { context_.rect(r); }
-    void roundedRect(Rect r, float radius) override { context_.roundedRect(r, radius); }
-    void fill(const Paint& paint, bool keepPath) override { context_.fill(paint, keepPath); }
-    void stroke(const Paint& paint, float width, LineCap cap, LineJoin join, bool keepPath) override
-    {
-        context_.stroke(paint, width, cap, join, keepPath);
-    }
-    void clip() override { context_.clip(); }
-    void beginLayer() override { context_.beginLayer(); }
-    void endLayer(float alpha) override { context_.endLayer(alpha); }
-    void clear() override { context_.clear(); }
-    void drawImage(const Image& image, Rect r) override { context_.drawImage(image, r); }
-    void drawImageMasked(const Image& image, const Image& mask, Rect r) override
-    {
-        context_.drawImageMasked(image, mask, r);
-    }
-    void paintPicture(const Picture& picture, Rect r) override { context_.paintPicture(picture, r); }
-    bool paintPictureMapped(const Picture& picture, const Affine& pictureToUser, Point exactAt) override
-    {
-        return context_.paintPictureMapped(picture, pictureToUser, exactAt);
-    }
-    void drawText(const std::string& text, const TextStyle& style, Rect r) override
-    {
-        context_.drawText(text, style, r);
-    }
-    float textWidth(const std::string& text, const TextStyle& style) override
-    {
-        return context_.textWidth(text, style);
     }
 
 private:

@@ -58,7 +58,7 @@ bool CropRenderer::render(const FaceTransform& p, RGBAImage& out256, bool clipTo
     Impl& d = *impl_;
     if (!d.bitmap)
         return false;
-    BitmapContext& gc = *d.bitmap;
+    GraphicsContext& gc = d.bitmap->context();
 
     gc.save();
     if (clipToSquare) {
@@ -91,7 +91,7 @@ bool CropRenderer::render(const FaceTransform& p, RGBAImage& out256, bool clipTo
     gc.restore();
 
     // The bitmap's bottom-left square.
-    gc.readPixels(0, d.ctxtH - kFaceSquare, kFaceSquare, kFaceSquare, out256);
+    d.bitmap->readPixels(0, d.ctxtH - kFaceSquare, kFaceSquare, kFaceSquare, out256);
     return true;
 }
 

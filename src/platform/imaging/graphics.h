@@ -186,10 +186,13 @@ public:
 
 // A transparent picture of its own to draw on; user space starts as its
 // pixels (origin top left).
-class BitmapContext : public GraphicsContext {
+class BitmapContext {
 public:
+    virtual ~BitmapContext() = default;
     // Null (logged) when the size is unusable or the memory cannot be had.
     static std::unique_ptr<BitmapContext> create(int width, int height);
+    // What draws on the picture.
+    virtual GraphicsContext& context() = 0;
     virtual int width() const = 0;
     virtual int height() const = 0;
     // The width x height pixels at (x, y), premultiplied RGBA, rows top first.

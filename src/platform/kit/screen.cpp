@@ -78,9 +78,10 @@ void Screen::render(int pixelWidth, int pixelHeight, RGBAImage& out)
         return;
     // Points to pixels: one uniform scale, centred should the aspect differ.
     const double scale = std::min(pixelWidth / double(kScreenWidth), pixelHeight / double(kScreenHeight));
-    bitmap->translate((pixelWidth - kScreenWidth * scale) / 2, (pixelHeight - kScreenHeight * scale) / 2);
-    bitmap->scale(scale, scale);
-    draw(*bitmap);
+    GraphicsContext& gc = bitmap->context();
+    gc.translate((pixelWidth - kScreenWidth * scale) / 2, (pixelHeight - kScreenHeight * scale) / 2);
+    gc.scale(scale, scale);
+    draw(gc);
     bitmap->readPixels(0, 0, pixelWidth, pixelHeight, out);
 }
 
