@@ -331,6 +331,51 @@ GLuint newName(GlesWebState& s, void (*gen)(GLsizei, GLuint*))
     return name;
 }
 
+// glGen* for textures and framebuffers: WebGL's names where there is WebGL.
+template <class Objects>
+void genNames(GlesWebState& s, GLsizei n, GLuint* names, Objects& objects, void (*gen)(GLsizei, GLuint*))
+{
+    for (GLsizei i = 0; i < n; ++i)
+        objects[names[i] = newName(s, gen)];
+}
+
+// glDelete* for textures and framebuffers; a deleted object bound is unbound.
+template <class Objects>
+void deleteNames(GlesWebState& s, GLsizei n, const GLuint* names, Objects& objects, GLuint& bound,
+                 void (*del)(GLsizei, const GLuint*))
+{
+    for (GLsizei i = 0; i < n; ++i) {
+        const GLuint name = names[i];
+        if (name == 0 || !objects.erase(name))
+            continue;
+        if (bound == name)
+            bound = 0;
+        if (s.live)
+            del(1, &name);
+    }
+}
+
+// glEnable and glDisable. WebGL has no switch for texturing: the layer's own
+// shader follows it.
+void setCapability(GlesWebState& s, GLenum cap, bool on)
+{
+    switch (cap) {
+    case GL_TEXTURE_2D:
+        s.texturing = on;
+        return;
+    case GL_BLEND:
+        s.blending = on;
+        break;
+    case GL_SCISSOR_TEST:
+        s.scissoring = on;
+        break;
+    default:
+        break;
+    }
+    if (s.live)
+        (on ? emscripten_glEnable : emscripten_glDisable)(cap);
+}
+
 // Texturing applies when enabled and the bound texture has a picture.
 int textureMode(const GlesWebState& s)
 {
@@ -492,42 +537,12 @@ extern "C" {
 
 GL_API void GL_APIENTRY glEnable(GLenum cap)
 {
-    GlesWebState& s = state();
-    switch (cap) {
-    case GL_TEXTURE_2D:
-        s.texturing = true;
-        return;
-    case GL_BLEND:
-        s.blending = true;
-        break;
-    case GL_SCISSOR_TEST:
-        s.scissoring = true;
-        break;
-    default:
-        break;
-    }
-    if (s.live)
-        emscripten_glEnable(cap);
+    zorbel::setCapability(state(), cap, true);
 }
 
 GL_API void GL_APIENTRY glDisable(GLenum cap)
 {
-    GlesWebState& s = state();
-    switch (cap) {
-    case GL_TEXTURE_2D:
-        s.texturing = false;
-        return;
-    case GL_BLEND:
-        s.blending = false;
-        break;
-    case GL_SCISSOR_TEST:
-        s.scissoring = false;
-        break;
-    default:
-        break;
-    }
-    if (s.live)
-        emscripten_glDisable(cap);
+    zorbel::setCapability(state(), cap, false);
 }
 
 GL_API GLboolean GL_APIENTRY glIsEnabled(GLenum cap)
@@ -780,25 +795,13 @@ GL_API void GL_APIENTRY glDrawArrays(GLenum mode, GLint first, GLsizei count)
 GL_API void GL_APIENTRY glGenTextures(GLsizei n, GLuint* textures)
 {
     GlesWebState& s = state();
-    for (GLsizei i = 0; i < n; ++i) {
-        textures[i] = zorbel::newName(s, emscripten_glGenTextures);
-        s.textures[textures[i]];
-    }
+    zorbel::genNames(s, n, textures, s.textures, emscripten_glGenTextures);
 }
 
 GL_API void GL_APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures)
 {
     GlesWebState& s = state();
-    for (GLsizei i = 0; i < n; ++i) {
-        const GLuint name = textures[i];
-        if (name == 0 || !s.textures.count(name))
-            continue;
-        s.textures.erase(name);
-        if (s.texture == name)
-            s.texture = 0;
-        if (s.live)
-            emscripten_glDeleteTextures(1, &name);
-    }
+    zorbel::deleteNames(s, n, textures, s.textures, s.texture, emscripten_glDeleteTextures);
 }
 
 GL_API void GL_APIENTRY glBindTexture(GLenum target, GLuint texture)
@@ -1002,25 +1005,13 @@ GL_API const GLubyte* GL_APIENTRY glGetString(GLenum name)
 GL_API void GL_APIENTRY glGenFramebuffersOES(GLsizei n, GLuint* framebuffers)
 {
     GlesWebState& s = state();
-    for (GLsizei i = 0; i < n; ++i) {
-        framebuffers[i] = zorbel::newName(s, emscripten_glGenFramebuffers);
-        s.framebuffers[framebuffers[i]];
-    }
+    zorbel::genNames(s, n, framebuffers, s.framebuffers, emscripten_glGenFramebuffers);
 }
 
 GL_API void GL_APIENTRY glDeleteFramebuffersOES(GLsizei n, const GLuint* framebuffers)
 {
     GlesWebState& s = state();
-    for (GLsizei i = 0; i < n; ++i) {
-        const GLuint name = framebuffers[i];
-        if (name == 0 || !s.framebuffers.count(name))
-            continue;
-        s.framebuffers.erase(name);
-        if (s.framebuffer == name)
-            s.framebuffer = 0;
-        if (s.live)
-            emscripten_glDeleteFramebuffers(1, &name);
-    }
+    zorbel::deleteNames(s, n, framebuffers, s.framebuffers, s.framebuffer, emscripten_glDeleteFramebuffers);
 }
 
 GL_API GLboolean GL_APIENTRY glIsFramebufferOES(GLuint framebuffer)
