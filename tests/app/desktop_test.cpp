@@ -208,7 +208,7 @@ TEST_F(Desktop, EveryFingerAndTheMirroredSecondFingerReachTheBoard)
         run(0.05);
         SDL_SetModState(KMOD_NONE);
         EXPECT_EQ(guy().grabCount, 2);
-        if (w.mod == KMOD_LALT) {
+        if (w.mod == KMOD_LALT) {  // by the next way he has fallen away from these points
             EXPECT_EQ(massesHeld(), 2);
         }
         mouse(SDL_MOUSEMOTION, {150, 190});  // the mirrored finger goes the other way
