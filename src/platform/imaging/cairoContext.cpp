@@ -196,23 +196,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Picture> Picture::create(const uint8_t* rgba, int width, int height, int stride, bool opaque)
-{
-    std::unique_ptr<Picture> picture;
-    update(picture, rgba, width, height, stride, opaque);
-    return picture;
-}
-
-std::unique_ptr<Picture> Picture::create(const RGBAImage& image)
-{
-    if (image.pixels.size() != size_t(std::max(image.width, 0)) * std::max(image.height, 0) * 4) {
-        logLine("imaging: ignoring a malformed image (%d x %d, %zu bytes)", image.width, image.height,
-                image.pixels.size());
-        return nullptr;
-    }
-    return create(image.pixels.data(), image.width, image.height, image.width * 4, false);
-}
-
 bool Picture::update(std::unique_ptr<Picture>& picture, const uint8_t* rgba, int width, int height, int stride,
                      bool opaque)
 {
