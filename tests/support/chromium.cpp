@@ -1,6 +1,7 @@
 #include "chromium.h"
 
 #include "testHome.h"
+#include "wire.h"
 
 #include <gtest/gtest.h>
 
@@ -28,25 +29,6 @@ int msLeft(Clock::time_point deadline)
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-std::string base64Decode(const std::string& in)
-{
-    static const std::string chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    int bits = 0, value = 0;
-    for (char c : in) {
-        const size_t v = chars.find(c);
-        if (v == std::string::npos)
-            continue;
-        value = value << 6 | static_cast<int>(v);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out += static_cast<char>((value >> bits) & 0xff);
-        }
-    }
-    return out;
-}
-
 // Ends the child with the test process, even when the test crashes.
 void dieWithParent()
 {
@@ -63,52 +45,6 @@ void stopProcess(pid_t& pid)
 }
 
 }  // namespace
-
-std::string webBuild()
-{
-    return ZORBEL_WEB_BUILD;
-}
-
-SiteServer::SiteServer(const std::string& folder)
-{
-    int out[2];
-    if (pipe(out) != 0)
-        return;
-    pid_ = fork();
-    if (pid_ == 0) {
-        dieWithParent();
-        dup2(out[1], 1);
-        close(out[0]);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, 2);  // one line a request
-        execlp("python3", "python3", "-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory", folder.c_str(),
-               "0", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    // "Serving HTTP on 127.0.0.1 port 41235 (http://127.0.0.1:41235/) ..."
-    std::string line;
-    char c;
-    pollfd p{out[0], POLLIN, 0};
-    while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0 && read(out[0], &c, 1) == 1)
-        line += c;
-    close(out[0]);
-    const size_t at = line.find("(http://");
-    const size_t end = line.find(')', at);
-    if (at != std::string::npos && end != std::string::npos)
-        url_ = line.substr(at + 1, end - at - 1);
-    EXPECT_FALSE(url_.empty()) << "the site server did not start: " << line;
-}
-
-SiteServer::~SiteServer()
-{
-    stop();
-}
-
-void SiteServer::stop()
-{
-    stopProcess(pid_);
-}
 
 Chromium::Chromium(const std::vector<std::string>& flags, const std::string& profile)
     : profile_(profile), keepsProfile_(!profile.empty())
@@ -425,6 +361,82 @@ void Tab::key(const std::string& key, int modifiers)
 {
     keyDown(key, modifiers);
     keyUp(key, modifiers);
+}
+
+std::vector<std::string> fakeMediaFlags(const BrowserOptions& options)
+{
+    std::vector<std::string> flags;
+    if (!options.fakeMedia)
+        return flags;
+    flags = {"--use-fake-ui-for-media-stream", "--use-fake-device-for-media-stream",
+             "--autoplay-policy=no-user-gesture-required"};
+    if (!options.microphoneFile.empty())
+        flags.push_back("--use-file-for-fake-audio-capture=" + options.microphoneFile);
+    if (!options.cameraFile.empty())
+        flags.push_back("--use-file-for-fake-video-capture=" + options.cameraFile);
+    return flags;
+}
+
+ChromiumPage::ChromiumPage(const std::vector<std::string>& flags, const BrowserOptions& options,
+                           const std::string& profile)
+    : browser_(flags, profile),
+      tab_(browser_, {options.width, options.height, options.deviceScaleFactor, options.mobile})
+{
+}
+
+void ChromiumPage::addPreloadScript(const std::string& source)
+{
+    tab_.send("Page.addScriptToEvaluateOnNewDocument", {{"source", source}});
+}
+
+void ChromiumPage::open(const std::string& url)
+{
+    forgetBoard();
+    tab_.open(url);
+}
+
+void ChromiumPage::reload()
+{
+    forgetBoard();
+    tab_.reload();
+}
+
+json ChromiumPage::eval(const std::string& expression)
+{
+    return tab_.eval(expression);
+}
+
+void ChromiumPage::touch(const std::string& type, const std::vector<Finger>& fingers)
+{
+    std::vector<Finger> inViewport = fingers;
+    for (Finger& f : inViewport)
+        toViewport(f.x, f.y, f.x, f.y);
+    tab_.touch(type, inViewport);
+}
+
+void ChromiumPage::mouse(const std::string& type, double x, double y, const std::string& button, int modifiers)
+{
+    double vx, vy;
+    toViewport(x, y, vx, vy);
+    tab_.mouse(type, vx, vy, button, modifiers);
+}
+
+void ChromiumPage::chooseFile(double x, double y, const std::string& path)
+{
+    if (!intercepting_)
+        tab_.send("Page.setInterceptFileChooserDialog", {{"enabled", true}});
+    intercepting_ = true;
+    browser_.takeEvents("Page.fileChooserOpened", tab_.session());
+    touch("touchStart", {{x, y, 1}});
+    touch("touchEnd", {});
+    json opened;
+    ASSERT_TRUE(browser_.waitEvent("Page.fileChooserOpened", tab_.session(), 10000, &opened)) << "no file picker";
+    tab_.send("DOM.setFileInputFiles", {{"files", {path}}, {"backendNodeId", opened["backendNodeId"]}});
+}
+
+std::unique_ptr<Page> openChromium(const BrowserOptions& options)
+{
+    return std::make_unique<ChromiumPage>(fakeMediaFlags(options), options);
 }
 
 }  // namespace zorbel::test

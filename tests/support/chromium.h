@@ -2,9 +2,7 @@
 // the DevTools protocol through a pipe, and the site served to it.
 #pragma once
 
-#include "platform/imaging/image.h"
-
-#include <nlohmann/json.hpp>
+#include "browser.h"
 
 #include <deque>
 #include <string>
@@ -12,22 +10,6 @@
 #include <vector>
 
 namespace zorbel::test {
-
-using json = nlohmann::json;
-
-// build/web/site served over HTTP on a free port of 127.0.0.1 by Python's
-// http.server, until stopped or destroyed.
-class SiteServer {
-public:
-    explicit SiteServer(const std::string& folder);
-    ~SiteServer();
-    const std::string& url() const { return url_; }  // "http://127.0.0.1:PORT/"
-    void stop();
-
-private:
-    pid_t pid_ = -1;
-    std::string url_;
-};
 
 class Chromium {
 public:
@@ -86,10 +68,6 @@ public:
     // What the page printed to the console so far.
     std::vector<std::string> console();
 
-    struct Finger {
-        double x, y;
-        int id;
-    };
     // Input.dispatchTouchEvent: "touchStart", "touchMove", "touchEnd" or
     // "touchCancel", with the fingers touching after it.
     void touch(const std::string& type, const std::vector<Finger>& fingers);
@@ -108,10 +86,36 @@ private:
     std::vector<std::string> console_;
 };
 
-// The web build's folder (the site and the simulator), made by the build.
-std::string webBuild();
+// The Page of the browser tests on Chromium, with its browser and tab at
+// hand for what only the DevTools protocol offers (sensor overrides,
+// permissions, storage quotas, a second tab).
+class ChromiumPage : public Page {
+public:
+    ChromiumPage(const std::vector<std::string>& flags, const BrowserOptions& options, const std::string& profile = "");
+    Chromium& browser() { return browser_; }
+    Tab& tab() { return tab_; }
 
-// Modifier bits of the protocol's input events.
-constexpr int kAlt = 1, kCtrl = 2, kShift = 8;
+    Engine engine() const override { return Engine::Chromium; }
+    void addPreloadScript(const std::string& source) override;
+    void open(const std::string& url) override;
+    void reload() override;
+    json eval(const std::string& expression) override;
+    std::vector<std::string> console() override { return tab_.console(); }
+    void touch(const std::string& type, const std::vector<Finger>& fingers) override;
+    void mouse(const std::string& type, double x, double y, const std::string& button, int modifiers) override;
+    void keyDown(const std::string& key) override { tab_.keyDown(key); }
+    void keyUp(const std::string& key) override { tab_.keyUp(key); }
+    void chooseFile(double x, double y, const std::string& path) override;
+    RGBAImage viewportShot() override { return tab_.screenshot(); }
+
+private:
+    Chromium browser_;
+    Tab tab_;
+    bool intercepting_ = false;
+};
+
+// The flags of a Chromium whose camera and microphone are fake ones, allowed
+// without asking, playing and showing the given files where named.
+std::vector<std::string> fakeMediaFlags(const BrowserOptions& options);
 
 }  // namespace zorbel::test

@@ -95,6 +95,13 @@ void PulseServer::play(const std::string& file)
     player_ = spawn(argv, dir_ + "/paplay.log");
 }
 
+void PulseServer::playFile(const std::string& file)
+{
+    end(player_);
+    const char* const argv[] = {PAPLAY, file.c_str(), nullptr};
+    player_ = spawn(argv, dir_ + "/paplay.log");
+}
+
 bool PulseServer::pactl(const std::string& args)
 {
     return std::system(("pactl " + args + " >/dev/null 2>&1").c_str()) == 0;

@@ -23,6 +23,8 @@ public:
     // Plays a raw file (8000 Hz mono signed 16-bit little-endian) into the
     // default output with paplay, in the background.
     void play(const std::string& file);
+    // Plays a sound file in a format it names (WAV), in the background.
+    void playFile(const std::string& file);
     // Runs pactl with these arguments; true on success.
     bool pactl(const std::string& args);
 

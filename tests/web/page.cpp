@@ -1,6 +1,11 @@
 #include "page.h"
 
+#include "testHome.h"
+#include "wire.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <chrono>
 #include <thread>
@@ -26,6 +31,86 @@ bool tackYellow(Pixel p)
 bool board(Pixel p)
 {
     return p.r < 110 && p.g < 110 && p.b < 110 && p.r + p.g + p.b > 30;
+}
+
+bool red(Pixel p)
+{
+    return p.r > 120 && p.r > p.g + 60 && p.r > p.b + 60;
+}
+
+bool blue(Pixel p)
+{
+    return p.b > 120 && p.b > p.r + 60 && p.b > p.g + 40;
+}
+
+bool green(Pixel p)
+{
+    return p.g > 100 && p.g > p.r + 50 && p.g > p.b + 50;
+}
+
+// The info icon, in the lower right corner, drawn red: it flashes on a beat.
+bool iconRed(const RGBAImage& img)
+{
+    for (int y = 446; y < 480; ++y)
+        for (int x = 282; x < 320; ++x)
+            if (red(at(img, x, y)))
+                return true;
+    return false;
+}
+
+// Whether the icon flashes red within `seconds`.
+bool iconTurnsRed(Page& page, int seconds)
+{
+    return iconRed(until(page, iconRed, seconds));
+}
+
+// A notice: the dark box near the top with white words in it.
+bool noticeShown(const RGBAImage& img)
+{
+    int words = 0;
+    for (int y = 48; y < 98; ++y)
+        for (int x = 34; x < 286; ++x) {
+            const Pixel p = at(img, x, y);
+            words += p.r > 200 && p.g > 200 && p.b > 200;
+        }
+    const Pixel corner = at(img, 23, 43);
+    return words > 40 && corner.r + corner.g + corner.b < 150;
+}
+
+// Whether the page's log has a line starting with `start`.
+bool logged(Page& page, const std::string& start)
+{
+    for (const std::string& line : page.console())
+        if (line.compare(0, start.size(), start) == 0)
+            return true;
+    return false;
+}
+
+// A sound file Chromium's fake microphone plays: raw 8000 Hz samples made WAV.
+std::string wavOf(const std::string& raw)
+{
+    const std::string wav = raw + ".wav";
+    const std::string cmd = SOX " -r 8000 -c 1 -b 16 -e signed-integer -t raw " + raw + " -r 48000 " + wav;
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    return wav;
+}
+
+std::string silence(int seconds)
+{
+    const std::string raw = freshDir("silence") + "/silence.raw";
+    const std::string cmd =
+        SOX " -n -r 8000 -c 1 -b 16 -e signed-integer -t raw " + raw + " trim 0 " + std::to_string(seconds);
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    return raw;
+}
+
+bool wears(const RGBAImage& img, bool (*top)(Pixel), bool (*bottom)(Pixel))
+{
+    const Extent a = extent(img, top, 0, 440);
+    if (!bottom)
+        return a.count > 40;
+    const Extent b = extent(img, bottom, 0, 440);
+    return a.count > 40 && b.count > 40 && a.meanY() + 4 < b.meanY();
 }
 
 Extent extent(const RGBAImage& img, bool (*kind)(Pixel), int y0, int y1)
@@ -56,12 +141,12 @@ RGBAImage cropOf(const RGBAImage& page, int x, int y, int width, int height)
     return out;
 }
 
-RGBAImage until(Tab& tab, const std::function<bool(const RGBAImage&)>& condition, int seconds)
+RGBAImage until(Page& page, const std::function<bool(const RGBAImage&)>& condition, int seconds)
 {
     RGBAImage shot;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     do {
-        shot = tab.screenshot();
+        shot = page.screenshot();
         if (shot.width > 0 && condition(shot))
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -77,7 +162,7 @@ bool standing(const RGBAImage& img)
            c.right - c.left < 140 * img.width / 320;
 }
 
-RGBAImage standingStill(Tab& tab, int bandTop, int bandLeft, int width, int height)
+RGBAImage standingStill(Page& page, int bandTop, int bandLeft, int width, int height)
 {
     auto crop = [&](const RGBAImage& page) {
         return width == 0 ? page : cropOf(page, bandLeft, bandTop, width, height);
@@ -85,7 +170,7 @@ RGBAImage standingStill(Tab& tab, int bandTop, int bandLeft, int width, int heig
     RGBAImage before;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
     while (std::chrono::steady_clock::now() < deadline) {
-        const RGBAImage now = crop(tab.screenshot());
+        const RGBAImage now = crop(page.screenshot());
         if (standing(now) && before.width) {
             const Extent a = extent(before, chalk, 0, now.height * 7 / 8),
                          b = extent(now, chalk, 0, now.height * 7 / 8);
@@ -93,42 +178,51 @@ RGBAImage standingStill(Tab& tab, int bandTop, int bandLeft, int width, int heig
                 return now;
         }
         before = standing(now) ? now : RGBAImage();
-        tab.frames(30);
+        page.frames(30);
     }
     return {};
 }
 
-bool boardShown(Tab& tab)
+bool boardShown(Page& page)
 {
-    return tab.waitFor("document.getElementById('board').style.visibility == 'visible'");
+    return page.waitFor("document.getElementById('board').style.visibility == 'visible'");
 }
 
-bool screensShown(Tab& tab, bool shown)
+bool screensShown(Page& page, bool shown)
 {
-    return tab.waitFor(std::string("document.getElementById('screens').style.visibility == '") +
-                           (shown ? "visible'" : "hidden'"),
-                       5000);
+    return page.waitFor(std::string("document.getElementById('screens').style.visibility == '") +
+                            (shown ? "visible'" : "hidden'"),
+                        5000);
 }
 
-void tap(Tab& tab, double x, double y)
+void tap(Page& page, double x, double y)
 {
-    tab.touch("touchStart", {{x, y, 1}});
-    tab.touch("touchEnd", {});
+    page.touch("touchStart", {{x, y, 1}});
+    page.touch("touchEnd", {});
 }
 
-void openSettings(Tab& tab)
+void openSettings(Page& page)
 {
-    tap(tab, 312, 472);
-    ASSERT_TRUE(screensShown(tab));
-    tap(tab, 50, 462);
-    tab.frames(3);
+    tap(page, 312, 472);
+    ASSERT_TRUE(screensShown(page));
+    tap(page, 50, 462);
+    page.frames(3);
 }
 
-void openFacePicker(Tab& tab)
+void openFacePicker(Page& page)
 {
-    openSettings(tab);
-    tap(tab, 160, 85);
-    tab.frames(3);
+    openSettings(page);
+    tap(page, 160, 85);
+    page.frames(3);
+}
+
+std::string runInPage(Page& page, const SiteServer& server, const std::string& script)
+{
+    page.open(server.url() + "?script=" + "data:text/plain;base64," + base64Encode(script));
+    EXPECT_TRUE(page.waitFor("window.Module && Module.scriptDone", 60000)) << "the script did not end";
+    EXPECT_EQ(page.eval("Module.scriptDone"), "ok") << page.eval("Module.trace");
+    const json trace = page.eval("Module.trace");
+    return trace.is_string() ? trace.get<std::string>() : std::string();
 }
 
 }  // namespace zorbel::test

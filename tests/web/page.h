@@ -3,7 +3,7 @@
 // that open the screens.
 #pragma once
 
-#include "chromium.h"
+#include "browser.h"
 
 #include <functional>
 #include <string>
@@ -20,6 +20,9 @@ bool chalk(Pixel p);
 bool tackYellow(Pixel p);
 // The blackboard: dark, a little green or grey, never black.
 bool board(Pixel p);
+bool red(Pixel p);
+bool blue(Pixel p);
+bool green(Pixel p);
 
 // Where pixels of a kind lie on the page, in its pixels.
 struct Extent {
@@ -34,7 +37,7 @@ Extent extent(const RGBAImage& img, bool (*kind)(Pixel), int y0 = 0, int y1 = -1
 RGBAImage cropOf(const RGBAImage& page, int x, int y, int width, int height);
 
 // Screenshots until `condition` holds of one; the last one.
-RGBAImage until(Tab& tab, const std::function<bool(const RGBAImage&)>& condition, int seconds = 30);
+RGBAImage until(Page& page, const std::function<bool(const RGBAImage&)>& condition, int seconds = 30);
 
 // He stands: tall chalk resting on the floor, the head well above the feet.
 bool standing(const RGBAImage& img);
@@ -42,18 +45,38 @@ bool standing(const RGBAImage& img);
 // He stands still: standing in two shots half a second apart, his chalk in
 // the same place. The last shot (of the given part of the page, or all of
 // it); empty when he never settles.
-RGBAImage standingStill(Tab& tab, int bandTop = 0, int bandLeft = 0, int width = 0, int height = 0);
+RGBAImage standingStill(Page& page, int bandTop = 0, int bandLeft = 0, int width = 0, int height = 0);
 
 // Waits for the page's first frame; false when it never comes.
-bool boardShown(Tab& tab);
+bool boardShown(Page& page);
 // Whether the screens over the board show, within a few seconds.
-bool screensShown(Tab& tab, bool shown = true);
+bool screensShown(Page& page, bool shown = true);
+
+// The info icon, in the lower right corner, drawn red: it flashes on a beat.
+bool iconRed(const RGBAImage& img);
+// Whether the icon flashes red within `seconds`.
+bool iconTurnsRed(Page& page, int seconds);
+// A notice: the dark box near the top with white words in it.
+bool noticeShown(const RGBAImage& img);
+// Whether the page's log has a line starting with `start`.
+bool logged(Page& page, const std::string& start);
+
+// A sound file a browser's microphone hears: raw 8000 Hz samples made WAV.
+std::string wavOf(const std::string& raw);
+std::string silence(int seconds);
+
+// He wears a face of these colours: both show on the board above the icons,
+// `top` above `bottom` when both are given.
+bool wears(const RGBAImage& img, bool (*top)(Pixel), bool (*bottom)(Pixel) = nullptr);
+
+// Runs a zorbel-sim script in the page (index.html?script=); the trace it printed.
+std::string runInPage(Page& page, const SiteServer& server, const std::string& script);
 
 // A tap of one finger at a point of a 320 x 480 page.
-void tap(Tab& tab, double x, double y);
+void tap(Page& page, double x, double y);
 // The overlay's settings page: the info corner, then Settings.
-void openSettings(Tab& tab);
+void openSettings(Page& page);
 // The face picker: the settings page, then "Change Zorbel's face".
-void openFacePicker(Tab& tab);
+void openFacePicker(Page& page);
 
 }  // namespace zorbel::test

@@ -1,7 +1,7 @@
-// zorbel-sim scripts run in the page, in Chromium: the trace the browser's
-// WebAssembly prints is every committed trace byte for byte, and a frame it
-// draws has the desktop simulator's picture.
+// A zorbel-sim script run in the page, in Chromium: a frame it draws has
+// the desktop simulator's picture.
 #include "chromium.h"
+#include "page.h"
 #include "testHome.h"
 
 #include <gtest/gtest.h>
@@ -11,55 +11,6 @@
 
 namespace zorbel::test {
 namespace {
-
-std::string base64(const std::string& in)
-{
-    static const char* chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    int value = 0, bits = -6;
-    for (unsigned char c : in) {
-        value = (value << 8) + c;
-        bits += 8;
-        while (bits >= 0) {
-            out += chars[(value >> bits) & 0x3F];
-            bits -= 6;
-        }
-    }
-    if (bits > -6)
-        out += chars[((value << 8) >> (bits + 8)) & 0x3F];
-    while (out.size() % 4)
-        out += '=';
-    return out;
-}
-
-// The page running `script`; the trace it printed.
-std::string runInPage(Tab& tab, const SiteServer& server, const std::string& script)
-{
-    tab.open(server.url() + "?script=" + "data:text/plain;base64," + base64(script));
-    EXPECT_TRUE(tab.waitFor("Module.scriptDone", 60000)) << "the script did not end";
-    EXPECT_EQ(tab.eval("Module.scriptDone"), "ok") << tab.eval("Module.trace");
-    const json trace = tab.eval("Module.trace");
-    return trace.is_string() ? trace.get<std::string>() : std::string();
-}
-
-TEST(Script, TheBrowserPrintsEveryCommittedTrace)
-{
-    SiteServer server(webBuild() + "/site");
-    Chromium browser;
-    for (const char* name : {"standup", "tilt-and-hands", "music", "crop"}) {
-        SCOPED_TRACE(name);
-        Tab tab(browser, {});  // a fresh page: the scene as the simulator builds it
-        const std::string dir = std::string(ZORBEL_TRACES) + "/" + name;
-        const std::string trace = runInPage(tab, server, readFile(dir + ".script"));
-        const std::string expected = readFile(dir + ".trace");
-        if (trace != expected) {
-            size_t line = 1, at = 0;
-            while (at < trace.size() && at < expected.size() && trace[at] == expected[at])
-                line += trace[at++] == '\n';
-            ADD_FAILURE() << "differs from " << dir << ".trace at line " << line;
-        }
-    }
-}
 
 bool chalk(const uint8_t* p)
 {
@@ -73,10 +24,9 @@ TEST(Script, AFrameInThePageLooksAsTheSimulatorDrawsIt)
 {
     const std::string script = readFile(std::string(ZORBEL_TRACES) + "/tilt-and-hands.script");
     SiteServer server(webBuild() + "/site");
-    Chromium browser;
-    Tab tab(browser, {});
-    runInPage(tab, server, script);
-    const RGBAImage page = tab.screenshot();
+    ChromiumPage browser({}, {});
+    runInPage(browser, server, script);
+    const RGBAImage page = browser.screenshot();
 
     const std::string dir = freshDir("sim");
     writeFile(dir + "/frame.script", script);

@@ -1,0 +1,318 @@
+// What a user does on the page, in each of the three engines phones use:
+// Chromium, Firefox and WebKitGTK. Every input goes in as the browser's own
+// event (WebKitGTK's touches as the page's own touch events, its driver
+// having none), and every result is read from the page's pixels or from
+// what it stores.
+#include "page.h"
+#include "testHome.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace zorbel::test {
+namespace {
+
+class Engines : public ::testing::TestWithParam<Engine> {
+protected:
+    std::unique_ptr<Page> browse(BrowserOptions options = {})
+    {
+        options.site = &server;
+        auto page = openBrowser(GetParam(), options);
+        if (!page)
+            ADD_FAILURE() << engineName(GetParam()) << " does not start";
+        return page;
+    }
+
+    SiteServer server{webBuild() + "/site"};
+};
+
+TEST_P(Engines, TheFirstFrameShowsHimAndHeStands)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page)) << "no first frame; console: " << ::testing::PrintToString(page->console());
+    const RGBAImage first = page->screenshot();
+    ASSERT_EQ(first.width, 320);
+    ASSERT_EQ(first.height, 480);
+    for (auto [x, y] : {std::pair{5, 5}, {314, 5}, {5, 300}, {314, 300}})
+        EXPECT_TRUE(board(at(first, x, y))) << x << "," << y;
+    EXPECT_GT(extent(first, chalk).count, 200) << "no chalk figure in the first frame";
+    EXPECT_TRUE(standing(until(*page, standing))) << "he does not stand up";
+}
+
+// Two fingers, as a phone's browser sends them: one grabs his head and
+// lifts him, the other taps the tack corner; both lift and he hangs there.
+TEST_P(Engines, TwoFingersLiftHimByTheHeadAndTackHimUp)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    const RGBAImage shot = standingStill(*page);
+    ASSERT_TRUE(shot.width > 0 && standing(shot)) << "he does not stand still";
+    const Extent c = extent(shot, chalk, 0, 420);
+    // Standing still, his arms hang: the head's top is the chalk's top.
+    int headX = 0, n = 0;
+    for (int x = 0; x < shot.width; ++x)
+        if (chalk(at(shot, x, c.top + 2)))
+            headX += x, ++n;
+    ASSERT_GT(n, 0);
+    const double x = static_cast<double>(headX) / n, headY = c.top + 12;
+
+    // A finger's pace: a few points a frame, as he follows it up.
+    page->touch("touchStart", {{x, headY, 1}});
+    for (int step = 1; step <= 40; ++step) {
+        page->touch("touchMove", {{x, headY - (headY - 60) * step / 40, 1}});
+        page->frames(2);
+    }
+    page->frames(40);
+    page->touch("touchStart", {{x, 60, 1}, {17, 462, 2}});
+    page->touch("touchEnd", {{x, 60, 1}});
+    page->touch("touchEnd", {});
+
+    // Tacked: the yellow tack and his chalk stay in the top two fifths.
+    auto hangs = [](const RGBAImage& img) {
+        return extent(img, tackYellow, 0, 192).count > 20 && extent(img, chalk, 0, 192).count > 50;
+    };
+    EXPECT_TRUE(hangs(until(*page, hangs))) << "no tack near the top, or he does not hang from it";
+    page->frames(120);
+    EXPECT_TRUE(hangs(page->screenshot())) << "the tack came away";
+}
+
+// A desktop browser: no touches, no motion. The arrow keys turn the virtual
+// phone and Home stands it up again; the mouse is a finger and the right
+// button tacks what it holds; Escape closes the screen on top.
+TEST_P(Engines, TheKeysAndTheMouseOnADesktop)
+{
+    BrowserOptions desktop;
+    desktop.width = 1280;
+    desktop.height = 800;
+    desktop.mobile = false;
+    desktop.fakeMedia = false;  // a fake microphone's beeps would make him dance
+    auto page = browse(desktop);
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    // 320 x 480 points at 5/3 pixels each, in the middle: black bars left and right.
+    const RGBAImage whole = page->viewportShot();
+    const Pixel bar = at(whole, 100, 400);
+    EXPECT_LT(bar.r + bar.g + bar.b, 10) << "no black bar beside the board";
+    const BoardRect rect = page->board();
+    EXPECT_NEAR(rect.scale, 800.0 / 480, 0.01);
+    const double scale = rect.scale;
+    ASSERT_TRUE(standing(until(*page, standing)));
+
+    // Right arrow held: the phone turns (2 degrees a step), its right side
+    // goes down, and he ends up standing on the right wall.
+    page->keyDown("ArrowRight");
+    page->frames(45);
+    page->keyUp("ArrowRight");
+    auto onRightWall = [](const RGBAImage& img) {
+        const Extent c = extent(img, chalk, 0, img.height * 7 / 8);
+        return c.count && c.right >= img.width * 93 / 100 && (c.left + c.right) / 2 > img.width / 2;
+    };
+    EXPECT_TRUE(onRightWall(until(*page, onRightWall))) << "he does not slide right when the phone turns";
+    page->key("Home");  // upright again
+    const RGBAImage b = standingStill(*page);
+    ASSERT_TRUE(b.width > 0) << "he does not stand still again";
+
+    // Grab his head with the mouse, lift him, tack him with the right button.
+    const Extent c = extent(b, chalk, 0, b.height - 100);
+    int headX = 0, n = 0;
+    for (int x = 0; x < b.width; ++x)
+        if (chalk(at(b, x, c.top + 3)))
+            headX += x, ++n;
+    ASSERT_GT(n, 0);
+    const double x = headX / n / scale, y0 = (c.top + 20) / scale;
+    page->mouse("mouseMoved", x, y0);
+    page->mouse("mousePressed", x, y0, "left");
+    for (int step = 1; step <= 40; ++step) {
+        page->mouse("mouseMoved", x, y0 - (y0 - 48) * step / 40, "left");
+        page->frames(2);
+    }
+    page->frames(40);
+    page->mouse("mousePressed", x, 48, "right");
+    page->mouse("mouseReleased", x, 48, "right");
+    page->mouse("mouseReleased", x, 48, "left");
+    page->frames(120);
+    const RGBAImage hung = page->screenshot();
+    EXPECT_GT(extent(hung, tackYellow, 0, hung.height * 2 / 5).count, 40) << "the right button tacks nothing";
+    EXPECT_GT(extent(hung, chalk, 0, hung.height * 2 / 5).count, 100) << "he does not hang from the tack";
+
+    // The info corner clicked: the overlay; Escape closes it.
+    page->mouse("mouseMoved", 312, 472);
+    page->mouse("mousePressed", 312, 472, "left");
+    page->mouse("mouseReleased", 312, 472, "left");
+    ASSERT_TRUE(screensShown(*page)) << "no overlay";
+    page->key("Escape");
+    EXPECT_TRUE(screensShown(*page, false)) << "Escape does not close the overlay";
+}
+
+// The spring stiffness slider's track left of x is blue, right of it grey.
+bool stiffnessBlueAt(const RGBAImage& img, int x)
+{
+    const Pixel p = at(img, x, 273);
+    return p.b > p.r + 40;
+}
+
+// Local storage holds the physics settings as the desktop's file holds
+// them: a slider dragged in the overlay is there after a reload. A stored
+// value that is not a number gives the default, one log line, and a toy
+// that runs.
+TEST_P(Engines, ASliderIsKeptOverAReloadAndABadValueGivesTheDefault)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    openSettings(*page);
+    ASSERT_TRUE(stiffnessBlueAt(page->screenshot(), 150)) << "the default stiffness is past the middle";
+    // The knob (at 1.0 of 0.4 to 1.1) dragged to the left end; Dismiss stores it.
+    page->touch("touchStart", {{234, 273, 1}});
+    for (int x = 224; x >= 30; x -= 10)
+        page->touch("touchMove", {{static_cast<double>(x), 273, 1}});
+    page->touch("touchEnd", {});
+    tap(*page, 270, 462);
+    EXPECT_EQ(page->eval("localStorage.getItem('SPR_COEFF_MULT')"), "0.40000000596046448");
+
+    page->reload();
+    ASSERT_TRUE(boardShown(*page));
+    openSettings(*page);
+    EXPECT_FALSE(stiffnessBlueAt(page->screenshot(), 150)) << "the stored stiffness is gone after a reload";
+
+    page->eval("localStorage.setItem('SPR_COEFF_MULT', 'abc')");
+    page->reload();
+    ASSERT_TRUE(boardShown(*page)) << "a bad stored value stops the toy";
+    openSettings(*page);
+    EXPECT_TRUE(stiffnessBlueAt(page->screenshot(), 150)) << "a bad stored value does not give the default";
+    int said = 0;
+    for (const std::string& line : page->console())
+        said += line == "##### Preference SPR_COEFF_MULT is not a number; using its default";
+    EXPECT_EQ(said, 1) << ::testing::PrintToString(page->console());
+}
+
+// A photo taken with the phone on its side: stored 400 x 300, red left and
+// blue right, tagged to be turned a quarter clockwise. Upright it is red
+// above blue, and so it must be on his head, now and after a reload.
+TEST_P(Engines, APhotoFromTheFilePickerGoesUprightOnHisHeadAndStays)
+{
+    const std::string turned = freshDir("photos") + "/turned.jpg";
+    const std::string cmd = IM_CONVERT " -size 200x300 xc:red -size 200x300 xc:blue +append " + turned;
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    tagJpegOrientation(turned, 6);
+
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    openFacePicker(*page);
+    page->chooseFile(160, 312, turned);  // "Use a photo in your album"
+    // The crop editor shows the photo; OK puts it on his head.
+    EXPECT_TRUE(wears(until(
+                          *page, [](const RGBAImage& img) { return wears(img, red, blue); }, 10),
+                      red, blue))
+        << "the crop editor does not show the photo upright";
+    tap(*page, 270, 462);
+    page->frames(3);
+    tap(*page, 270, 462);  // Dismiss, on the overlay under the face editor
+    ASSERT_TRUE(screensShown(*page, false)) << "OK and Dismiss do not close the screens";
+    auto upright = [](const RGBAImage& img) { return wears(img, red, blue) && !wears(img, blue, red); };
+    EXPECT_TRUE(upright(until(*page, upright))) << "the face is not upright on his head";
+    page->reload();
+    ASSERT_TRUE(boardShown(*page));
+    EXPECT_TRUE(upright(until(*page, upright))) << "the face is gone after a reload";
+}
+
+// Pixels about his head that are neither blackboard nor chalk: a photo's.
+int photoPixelsOnHead(const RGBAImage& img)
+{
+    const Extent c = extent(img, chalk, 0, 440);
+    int n = 0;
+    for (int y = std::max(0, c.top - 10); y < std::min(440, c.top + 50); ++y)
+        for (int x = std::max(0, c.left); x <= std::min(img.width - 1, c.right); ++x) {
+            const Pixel p = at(img, x, y);
+            n += !board(p) && !chalk(p);
+        }
+    return n;
+}
+
+// The browser's fake camera: its live preview, the shutter, and OK put its
+// picture on his head.
+TEST_P(Engines, TheFakeCamerasPictureGoesOnHisHead)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    const RGBAImage chalkFace = standingStill(*page);
+    ASSERT_TRUE(chalkFace.width > 0) << "he does not stand still";
+    const int before = photoPixelsOnHead(chalkFace);
+    openFacePicker(*page);
+    tap(*page, 160, 367);  // "Take a picture with your camera"
+    // The preview is live: its middle changes from one moment to the next.
+    auto middle = [](const RGBAImage& img) { return cropOf(img, 20, 150, 280, 180).pixels; };
+    std::vector<uint8_t> first = middle(page->screenshot());
+    bool live = false;
+    for (int i = 0; i < 30 && !live; ++i) {
+        page->frames(15);
+        live = middle(page->screenshot()) != first;
+    }
+    ASSERT_TRUE(live) << "no live preview";
+    tap(*page, 160, 460);  // "Take Photo"
+    page->frames(5);
+    tap(*page, 270, 462);  // OK in the crop editor
+    page->frames(3);
+    tap(*page, 270, 462);  // Dismiss, on the overlay under it
+    ASSERT_TRUE(screensShown(*page, false)) << "OK and Dismiss do not close the screens";
+    auto wearsPhoto = [&](const RGBAImage& img) { return photoPixelsOnHead(img) > before + 300; };
+    EXPECT_TRUE(wearsPhoto(until(*page, wearsPhoto))) << "the camera's picture is not on his head";
+}
+
+// The site keeps itself (the service worker's cache): with its server gone
+// the page loads again, and the toy runs.
+TEST_P(Engines, ThePageOpensAgainAfterItsServerHasStopped)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    ASSERT_TRUE(page->waitFor("navigator.serviceWorker.controller != null", 30000))
+        << "no service worker took the page";
+    ASSERT_TRUE(page->waitFor("caches.keys().then(k => k.length == 1 && caches.open(k[0]))"
+                              ".then(c => c && c.keys()).then(r => r && r.length >= 10)"))
+        << "the site is not cached whole";
+    server.stop();
+
+    page->reload();
+    EXPECT_TRUE(boardShown(*page)) << "the page does not open without its server";
+    EXPECT_TRUE(standing(until(*page, standing))) << "the toy does not run offline";
+}
+
+// Every committed trace, printed by the page's WebAssembly: V8,
+// SpiderMonkey and JavaScriptCore give the same bytes as the desktop.
+TEST_P(Engines, ScriptsInThePagePrintEveryCommittedTrace)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    for (const char* name : {"standup", "tilt-and-hands", "music", "crop"}) {
+        SCOPED_TRACE(name);
+        const std::string dir = std::string(ZORBEL_TRACES) + "/" + name;
+        const std::string trace = runInPage(*page, server, readFile(dir + ".script"));
+        const std::string expected = readFile(dir + ".trace");
+        if (trace != expected) {
+            size_t line = 1, at = 0;
+            while (at < trace.size() && at < expected.size() && trace[at] == expected[at])
+                line += trace[at++] == '\n';
+            ADD_FAILURE() << "differs from " << dir << ".trace at line " << line;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, Engines, ::testing::Values(Engine::Chromium, Engine::Firefox, Engine::WebKit),
+                         [](const ::testing::TestParamInfo<Engine>& info) { return engineName(info.param); });
+
+}  // namespace
+}  // namespace zorbel::test
