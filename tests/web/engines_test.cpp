@@ -291,6 +291,103 @@ TEST_P(Engines, ThePageOpensAgainAfterItsServerHasStopped)
     EXPECT_TRUE(standing(until(*page, standing))) << "the toy does not run offline";
 }
 
+// The motion events as the browser's edge gives them. WebKitGTK has no
+// DeviceMotionEvent or DeviceOrientationEvent at all: there both are made
+// here, as plain events carrying what iOS's carry. An iPhone's WebKit has
+// requestPermission on both (here it answers "granted" and notes that it was
+// asked), and GestureEvent.
+const char kMotionEvents[] = R"(
+window.__asked = [];
+if (window.__likeAnIPhone && typeof GestureEvent == "undefined")
+    window.GestureEvent = class extends UIEvent {};
+for (const name of ["DeviceMotionEvent", "DeviceOrientationEvent"]) {
+    if (typeof window[name] == "undefined")
+        window[name] = class extends Event {
+            constructor(type, init) { super(type, init); Object.assign(this, init || {}); }
+        };
+    if (window.__likeAnIPhone)
+        window[name].requestPermission = () => { window.__asked.push(name); return Promise.resolve("granted"); };
+}
+)";
+
+// How a phone held in one way reports itself: its orientation angles and
+// its reading by the W3C's convention (m/s^2, away from the floor), and
+// where he ends up on the board.
+struct Held {
+    const char* name;
+    double beta, gamma, x, y, z;
+    bool (*where)(const RGBAImage&);
+};
+
+bool onLeftWall(const RGBAImage& img)
+{
+    const Extent c = extent(img, chalk, 0, img.height - 60);
+    return c.count > 300 && c.left <= 20 && (c.left + c.right) / 2 < 150;
+}
+
+bool onRightWall(const RGBAImage& img)
+{
+    const Extent c = extent(img, chalk, 0, img.height - 60);
+    return c.count > 300 && c.right >= 300 && (c.left + c.right) / 2 > 170;
+}
+
+bool onCeiling(const RGBAImage& img)
+{
+    const Extent c = extent(img, chalk, 0, img.height - 60);
+    return c.count > 300 && c.top <= 20 && c.bottom < 260;
+}
+
+// He stands up on a phone held upright, and slides downhill when it is laid
+// on either side or held upside down, whichever way its browser's readings
+// point: an iPhone-like page (requestPermission present, every axis
+// reversed, as iOS's WebKit builds the reading from CoreMotion's gravity),
+// and an Android-like page with the W3C's readings. The readings and the
+// angles go in as the page's own devicemotion and deviceorientation events.
+TEST_P(Engines, HeStandsAndSlidesDownhillWhicheverWayTheReadingsPoint)
+{
+    const double G = 9.80665;
+    const Held poses[] = {{"upright", 90, 0, 0, G, 0, standing},
+                          {"left edge down", 0, -90, G, 0, 0, onLeftWall},
+                          {"right edge down", 0, 90, -G, 0, 0, onRightWall},
+                          {"upside down", -90, 0, 0, -G, 0, onCeiling},
+                          {"upright again", 90, 0, 0, G, 0, standing}};
+    for (const bool iPhone : {true, false}) {
+        SCOPED_TRACE(iPhone ? "iPhone-like" : "Android-like");
+        const int sign = iPhone ? -1 : 1;
+        auto page = browse();
+        ASSERT_TRUE(page);
+        // Listening switched off: a fake microphone's beeps would make him dance.
+        page->addPreloadScript(std::string(iPhone ? "window.__likeAnIPhone = true;\n" : "") +
+                               "localStorage.setItem('DISABLE_MIC', 'true');\n" + kMotionEvents);
+        page->open(server.url());
+        ASSERT_TRUE(boardShown(*page));
+        auto motion = [&](double x, double y, double z) {
+            page->eval("window.dispatchEvent(new DeviceMotionEvent('devicemotion', { accelerationIncludingGravity: "
+                       "{ x: " +
+                       std::to_string(sign * x) + ", y: " + std::to_string(sign * y) +
+                       ", z: " + std::to_string(sign * z) + " } }))");
+        };
+        // The first touch asks for motion and orientation at once (one
+        // prompt on an iPhone), and motion alone, before any angle, is taken
+        // the right way up.
+        tap(*page, 40, 120);
+        if (iPhone) {
+            EXPECT_EQ(page->eval("__asked.sort().join()"), "DeviceMotionEvent,DeviceOrientationEvent");
+        }
+        motion(0, G, 0);
+        EXPECT_TRUE(standing(until(*page, standing))) << "upright, before any angle, he does not stand";
+        for (const Held& pose : poses) {
+            SCOPED_TRACE(pose.name);
+            for (int i = 0; i < 5; ++i) {
+                page->eval("window.dispatchEvent(new DeviceOrientationEvent('deviceorientation', { alpha: 0, beta: " +
+                           std::to_string(pose.beta) + ", gamma: " + std::to_string(pose.gamma) + " }))");
+                motion(pose.x, pose.y, pose.z);
+            }
+            EXPECT_TRUE(pose.where(until(*page, pose.where))) << "he is not where the floor is";
+        }
+    }
+}
+
 // Every committed trace, printed by the page's WebAssembly: V8,
 // SpiderMonkey and JavaScriptCore give the same bytes as the desktop.
 TEST_P(Engines, ScriptsInThePagePrintEveryCommittedTrace)

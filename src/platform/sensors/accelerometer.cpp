@@ -11,11 +11,12 @@ Reading readingFromSdlAccel(const float ms2[3])
     return {-ms2[0] / kStandardGravity, -ms2[1] / kStandardGravity, -ms2[2] / kStandardGravity};
 }
 
-Reading readingFromDeviceMotion(double x, double y, double z, double screenAngleDeg)
+Reading readingFromDeviceMotion(double x, double y, double z, double screenAngleDeg, int sign)
 {
-    // The W3C's axes are the device's, and its reading points away from the
-    // floor: the other way round from the phone's gravity.
-    const double gx = -x / kStandardGravity, gy = -y / kStandardGravity, gz = -z / kStandardGravity;
+    // The axes are the device's. A reading that points away from the floor
+    // (the W3C's) is the other way round from the phone's gravity.
+    const double s0 = sign < 0 ? 1.0 : -1.0;
+    const double gx = s0 * x / kStandardGravity, gy = s0 * y / kStandardGravity, gz = s0 * z / kStandardGravity;
     // The page is drawn turned by the screen's angle (counter-clockwise):
     // the same turn brings the device's axes onto the page's.
     const double a = screenAngleDeg * 3.14159265358979323846 / 180.0;

@@ -20,12 +20,13 @@ constexpr double kStandardGravity = 9.80665;  // m/s^2 in 1 g
 // figure's gravity wants -1 g there. Non-finite values pass through unchanged.
 Reading readingFromSdlAccel(const float ms2[3]);
 
-// A browser's devicemotion reading with gravity (m/s^2 on the device's axes,
-// by the W3C's convention +9.81 on +y for a phone held upright) in g on the
-// phone's axes, for a page shown turned by screenAngleDeg (the screen
-// orientation's angle, counter-clockwise), so that gravity points to the
-// real floor whichever way the page shows.
-Reading readingFromDeviceMotion(double x, double y, double z, double screenAngleDeg);
+// A browser's devicemotion reading with gravity (m/s^2 on the device's axes)
+// in g on the phone's axes, for a page shown turned by screenAngleDeg (the
+// screen orientation's angle, counter-clockwise), so that gravity points to
+// the real floor whichever way the page shows. sign +1: the reading points
+// away from the floor, as the W3C has it (+9.81 on +y for a phone held
+// upright); -1: toward it, as iOS's WebKit gives it (see motionConvention.h).
+Reading readingFromDeviceMotion(double x, double y, double z, double screenAngleDeg, int sign);
 
 class Accelerometer {
 public:

@@ -1,10 +1,12 @@
 // The accelerometer in the browser: devicemotion, the page's readings with
-// gravity, turned by the screen's orientation. Until the first reading comes
-// (a desktop browser has none, and iOS gives none before the user allows
-// it) the keys drive the virtual phone.
+// gravity, the right way up (motionConvention.h) and turned by the screen's
+// orientation. Until the first reading comes (a desktop browser has none,
+// and iOS gives none before the user allows it) the keys drive the virtual
+// phone.
 #include "platform/sensors/accelerometer.h"
 
 #include "platform/log/log.h"
+#include "platform/sensors/motionConvention.h"
 #include "platform/window/inputEvent.h"
 
 #include <emscripten/emscripten.h>
@@ -16,15 +18,24 @@ namespace zorbel {
 namespace {
 
 Accelerometer* g_listening = nullptr;  // the one the page's motion goes to
+MotionConvention g_convention;         // which way this browser's readings point
 
 // clang-format off
-// Listens for devicemotion. A reading's members are null where the device has
-// no such sensor (Chromium also sends one event of nulls when its sensor
-// goes): only whole readings are passed on, with the angle the page shows at
-// (counter-clockwise from the device's natural orientation, in degrees).
+// Listens for devicemotion and deviceorientation. A reading's members are
+// null where the device has no such sensor (Chromium also sends one event of
+// nulls when its sensor goes): only whole readings are passed on, motion
+// with the angle the page shows at (counter-clockwise from the device's
+// natural orientation, in degrees). 0 without motion events; else 2 where
+// the browser is iOS's WebKit, 1 elsewhere. iOS's WebKit asks for leave to
+// give motion, but so does Chromium now: what only iOS's WebKit has besides
+// is GestureEvent (Safari on a Mac has it too, but no motion events).
 EM_JS(int, jsListenForMotion, (), {
     if (typeof window == "undefined" || !("DeviceMotionEvent" in window))
         return 0;
+    window.addEventListener("deviceorientation", function(e) {
+        if (typeof e.beta == "number" && typeof e.gamma == "number")
+            _zorbelDeviceOrientation(e.beta, e.gamma);
+    });
     window.addEventListener("devicemotion", function(e) {
         const g = e.accelerationIncludingGravity;
         if (!g || typeof g.x != "number" || typeof g.y != "number" || typeof g.z != "number")
@@ -36,19 +47,25 @@ EM_JS(int, jsListenForMotion, (), {
             angle = window.orientation;
         _zorbelDeviceMotion(g.x, g.y, g.z, angle);
     });
-    return 1;
+    return typeof DeviceMotionEvent.requestPermission == "function" && "GestureEvent" in window ? 2 : 1;
 });
 
-// iOS hands out motion only after the user allows it, asked from a gesture.
+// iOS hands out motion and orientation only after the user allows them,
+// asked from a gesture. Both are asked in the same one: iOS shows a single
+// prompt for the two.
 EM_JS(void, jsAskForMotion, (), {
-    if (typeof DeviceMotionEvent == "undefined" || typeof DeviceMotionEvent.requestPermission != "function")
-        return;
-    DeviceMotionEvent.requestPermission()
-        .then(function(answer) {
-            if (answer != "granted")
-                console.log("accelerometer: motion was not allowed; the keys move the board");
-        })
-        .catch(function(e) { console.log("accelerometer: motion cannot be asked for: " + e); });
+    const ask = function(kind, what) {
+        if (typeof kind == "undefined" || typeof kind.requestPermission != "function")
+            return;
+        kind.requestPermission()
+            .then(function(answer) {
+                if (answer != "granted")
+                    console.log("accelerometer: " + what + " was not allowed; the keys move the board");
+            })
+            .catch(function(e) { console.log("accelerometer: " + what + " cannot be asked for: " + e); });
+    };
+    ask(window.DeviceMotionEvent, "motion");
+    ask(window.DeviceOrientationEvent, "orientation");
 });
 // clang-format on
 
@@ -70,8 +87,10 @@ void Accelerometer::start()
         return;
     }
     g_listening = this;
-    if (!jsListenForMotion())
+    const int listening = jsListenForMotion();
+    if (!listening)
         logLine("accelerometer: this browser has no motion events; the keys move the board");
+    g_convention = initialMotionConvention(listening == 2);
 }
 
 void Accelerometer::requestPermission()
@@ -112,7 +131,18 @@ bool Accelerometer::poll(double dtSeconds, double& x, double& y, double& z)
 // One reading from the page's listener, in m/s^2 on the device's axes.
 extern "C" EMSCRIPTEN_KEEPALIVE void zorbelDeviceMotion(double x, double y, double z, double screenAngleDeg)
 {
-    const zorbel::Reading r = zorbel::readingFromDeviceMotion(x, y, z, screenAngleDeg);
+    using zorbel::g_convention;
+    if (zorbel::noteMotion(g_convention, x, y, z))
+        zorbel::logLine("accelerometer: this browser's motion points %s the floor, as its orientation shows",
+                        g_convention.sign < 0 ? "toward" : "away from");
+    const zorbel::Reading r = zorbel::readingFromDeviceMotion(x, y, z, screenAngleDeg, g_convention.sign);
     if (zorbel::g_listening && std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.z))
         zorbel::g_listening->motionReading(r);
+}
+
+// The device's orientation angles, in degrees: the evidence of which way
+// its motion readings point.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelDeviceOrientation(double beta, double gamma)
+{
+    zorbel::noteOrientation(zorbel::g_convention, beta, gamma);
 }
