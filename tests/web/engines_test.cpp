@@ -388,6 +388,56 @@ TEST_P(Engines, HeStandsAndSlidesDownhillWhicheverWayTheReadingsPoint)
     }
 }
 
+// Notes every text the page draws on a canvas: what the screens say, as a
+// reader of the screen would see it.
+const char kTextNotes[] = R"(
+window.__drawn = [];
+const fillText = CanvasRenderingContext2D.prototype.fillText;
+CanvasRenderingContext2D.prototype.fillText = function (text, x, y) {
+    if (window.__drawn.length < 5000)
+        window.__drawn.push(String(text));
+    return fillText.apply(this, arguments);
+};
+)";
+
+// The longest texts of the screens fit their frames in every engine: the
+// info page's last words, the listening switch's label and the face
+// picker's buttons are drawn whole, and nothing is cut off with an ellipsis.
+TEST_P(Engines, TheScreensTextsFitTheirFrames)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->addPreloadScript(kTextNotes);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    auto drawn = [&] {
+        const json texts = page->eval("__drawn.splice(0).join('\\n')");
+        return texts.is_string() ? texts.get<std::string>() : std::string();
+    };
+    // A text over several lines is drawn a line at a time.
+    auto expectWhole = [](const std::string& texts, const std::vector<std::string>& ends) {
+        std::string flowing = texts;
+        std::replace(flowing.begin(), flowing.end(), '\n', ' ');
+        for (const std::string& end : ends)
+            EXPECT_NE(flowing.find(end), std::string::npos) << "\"" << end << "\" is not drawn whole:\n" << texts;
+        EXPECT_EQ(texts.find("\xE2\x80\xA6"), std::string::npos) << "a text is cut off:\n" << texts;
+    };
+    EXPECT_EQ(page->eval("document.fonts.check(\"12px 'Zorbel Sans'\") && document.fonts.check(\"bold 12px 'Zorbel "
+                         "Sans'\")"),
+              true)
+        << "the page's font is not loaded";
+    tap(*page, 312, 472);  // the info page
+    ASSERT_TRUE(screensShown(*page));
+    page->frames(3);
+    expectWhole(drawn(), {"so crank up the tunes!", "Settings", "Dismiss"});
+    tap(*page, 50, 462);  // Settings
+    page->frames(3);
+    expectWhole(drawn(), {"Dance to what the microphone hears", "Change Zorbel's face", "Reset physics"});
+    tap(*page, 160, 85);  // the face picker
+    page->frames(3);
+    expectWhole(drawn(), {"Use a photo in your album", "Take a picture with your camera", "(with the front camera)"});
+}
+
 // Every committed trace, printed by the page's WebAssembly: V8,
 // SpiderMonkey and JavaScriptCore give the same bytes as the desktop.
 TEST_P(Engines, ScriptsInThePagePrintEveryCommittedTrace)

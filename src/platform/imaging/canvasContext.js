@@ -217,11 +217,12 @@ mergeInto(LibraryManager.library, {
     c.restore();
   },
 
-  // The system font: Helvetica, else a face with its metrics.
+  // The screens' font, which the page loads before the program starts
+  // (index.html); else a face with its widths.
   zcFont__deps: ["$ZC"],
   zcFont: function (h, size, bold, italic) {
     ZC.cx(h).font = (italic ? "italic " : "") + (bold ? "bold " : "") + size +
-                    "px Helvetica, Arial, 'Liberation Sans', sans-serif";
+                    "px 'Zorbel Sans', Helvetica, Arial, sans-serif";
   },
 
   zcMeasure__deps: ["$ZC"],
