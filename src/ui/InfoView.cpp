@@ -119,7 +119,11 @@ void InfoView::showInfo()
 
 void InfoView::showSettings()
 {
-    lblMicSwitch->setText(listeningSwitchText());  // the source may have changed
+    // The source may have changed, and listening may have started since the
+    // overlay was made (in a browser, the touch that opened it starts it
+    // only as the finger lifts).
+    lblMicSwitch->setText(listeningSwitchText());
+    switchMic->setOn(audioInMeterIsRunning() != 0);
     for (const std::shared_ptr<View>& v : std::initializer_list<std::shared_ptr<View>>{
              lblSettingsTitle, butFace, lblMicSettingsSubtitle, switchMic, lblMicSwitch, sliderMicSensitivity,
              lblMicSensitivity, lblPhySettingsSubtitle, lblCoefFactor, sliderCoefFactor, lblDampFactor,

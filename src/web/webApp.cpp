@@ -175,11 +175,14 @@ void WebApp::layout()
 }
 
 // Browsers hand out motion (iOS) and let sound run only from inside a
-// touch, a click or a key press: the first one asks for both.
-void WebApp::firstGesture()
+// touch, a click or a key press: the first one asks for both, and each one
+// asks again for sound the browser holds back.
+void WebApp::gesture()
 {
-    if (gestured)
+    if (gestured) {
+        resumeWebAudioInputs();
         return;
+    }
     gestured = true;
     accelerometer.requestPermission();
     setAudioQueueOpener([] {
@@ -187,7 +190,10 @@ void WebApp::firstGesture()
             const char* text = trouble == MicrophoneTrouble::Refused
                                    ? "The microphone is not allowed here, so Zorbel cannot hear the music"
                                : trouble == MicrophoneTrouble::Disconnected ? "The microphone was disconnected"
-                                                                            : "No microphone can be opened";
+                               : trouble == MicrophoneTrouble::HeldBack
+                                   ? "Zorbel cannot hear the microphone: this browser holds its sound back. Touch the "
+                                     "board to try again"
+                                   : "No microphone can be opened";
             logLine("microphone: %s", text);
             showNotice(text);
         });
@@ -215,10 +221,10 @@ void WebApp::handle(const InputEvent& e)
     switch (e.type) {
     case InputEvent::PointerUp:
     case InputEvent::TouchUp:
-        firstGesture();
+        gesture();
         break;
     case InputEvent::KeyDown:
-        firstGesture();
+        gesture();
         if (e.key == Key::F11) {
             if (!e.repeat)
                 window.toggleFullscreen();

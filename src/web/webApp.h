@@ -34,7 +34,7 @@ public:
 
 private:
     void handle(const InputEvent& e);
-    void firstGesture();
+    void gesture();
     void setVisible(bool visible);
     void layout();
     void composite();

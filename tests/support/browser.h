@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -18,6 +19,10 @@ using json = nlohmann::json;
 
 enum class Engine { Chromium, Firefox, WebKit };
 const char* engineName(Engine engine);
+inline void PrintTo(Engine engine, std::ostream* out)
+{
+    *out << engineName(engine);
+}
 
 // build/web/site served over HTTP on a free port of 127.0.0.1, until stopped
 // or destroyed.

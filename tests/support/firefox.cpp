@@ -154,7 +154,7 @@ FirefoxPage::FirefoxPage(const BrowserOptions& options)
     if (recording) {
         sound_ = std::make_unique<PulseServer>();
         EXPECT_TRUE(sound_->start()) << "no sound server";
-        sound_->pactl("set-default-source out.monitor");
+        sound_->hearWhatPlays();
         sound_->playFile(options.microphoneFile);
     }
 

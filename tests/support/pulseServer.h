@@ -23,6 +23,9 @@ public:
     // Plays a raw file (8000 Hz mono signed 16-bit little-endian) into the
     // default output with paplay, in the background.
     void play(const std::string& file);
+    // Makes what the default output plays the only microphone: a source of
+    // its own (a browser may list no monitors), and the default one.
+    bool hearWhatPlays();
     // Plays a sound file in a format it names (WAV), in the background.
     void playFile(const std::string& file);
     // Runs pactl with these arguments; true on success.

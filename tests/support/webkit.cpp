@@ -5,6 +5,7 @@
 // into the page that keeps the console's lines for the test to read.
 #include "actions.h"
 #include "browser.h"
+#include "pulseServer.h"
 #include "testHome.h"
 #include "wire.h"
 
@@ -108,6 +109,7 @@ private:
     void keepConsole();
 
     SiteServer* site_;
+    std::unique_ptr<PulseServer> sound_;
     Xvfb xvfb_;
     pid_t driver_ = -1;
     int port_ = 0;
@@ -118,6 +120,15 @@ private:
 
 WebKitPage::WebKitPage(const BrowserOptions& options) : site_(options.site)
 {
+    // A recording to hear: the microphone is the default source of a private
+    // sound server, which hears what it plays; else WebKit's mock devices.
+    const bool recording = !options.microphoneFile.empty();
+    if (recording) {
+        sound_ = std::make_unique<PulseServer>();
+        EXPECT_TRUE(sound_->start()) << "no sound server";
+        sound_->hearWhatPlays();
+        sound_->playFile(options.microphoneFile);
+    }
     if (site_)
         site_->setPreload(preload_);
     port_ = freePort();
@@ -131,7 +142,7 @@ WebKitPage::WebKitPage(const BrowserOptions& options) : site_(options.site)
     json args = {"--automation", "--autoplay-policy=allow", "--enable-webgl=true", "--enable-webaudio=true"};
     if (options.fakeMedia) {
         args.push_back("--enable-media-stream=true");
-        args.push_back("--enable-mock-capture-devices=true");
+        args.push_back(recording ? "--enable-mock-capture-devices=false" : "--enable-mock-capture-devices=true");
     }
     const json capabilities = {{"capabilities",
                                 {{"alwaysMatch",

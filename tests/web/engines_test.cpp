@@ -4,6 +4,7 @@
 // having none), and every result is read from the page's pixels or from
 // what it stores.
 #include "page.h"
+#include "recordings.h"
 #include "testHome.h"
 
 #include <gtest/gtest.h>
@@ -269,6 +270,80 @@ TEST_P(Engines, TheFakeCamerasPictureGoesOnHisHead)
     ASSERT_TRUE(screensShown(*page, false)) << "OK and Dismiss do not close the screens";
     auto wearsPhoto = [&](const RGBAImage& img) { return photoPixelsOnHead(img) > before + 300; };
     EXPECT_TRUE(wearsPhoto(until(*page, wearsPhoto))) << "the camera's picture is not on his head";
+}
+
+// The first touch starts the microphone, and a click track at 120 beats a
+// minute makes the info icon flash red. Chromium's fake microphone plays
+// the track; Firefox's is the default source of a private sound server that
+// plays it, and so is WebKitGTK's.
+TEST_P(Engines, TheMicrophoneHearsTheBeat)
+{
+    BrowserOptions options;
+    options.microphoneFile = wavOf(clickTrack(120, 40));
+    auto page = browse(options);
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    EXPECT_FALSE(iconTurnsRed(*page, 2)) << "the icon flashes before anything is heard";
+    tap(*page, 40, 120);
+    EXPECT_TRUE(iconTurnsRed(*page, 15)) << "no dance to the clicks";
+    EXPECT_FALSE(logged(*page, "microphone:")) << ::testing::PrintToString(page->console());
+}
+
+// The listening switch is ON: blue on its left.
+bool switchOn(const RGBAImage& img)
+{
+    return extent(cropOf(img, 181, 143, 94, 27), blue).count > 100;
+}
+
+// The first touch of a visit opens the overlay: the microphone starts only
+// as that finger lifts, after the overlay was made. The settings page's
+// switch shows that it listens all the same.
+TEST_P(Engines, TheSwitchShowsTheMicrophoneThatTheFirstTouchStarted)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    openSettings(*page);
+    EXPECT_TRUE(switchOn(until(*page, switchOn, 5))) << "the switch reads OFF while he listens";
+}
+
+// A browser that holds its sound back (no sound device, or a context left
+// suspended until a gesture, as Safari does): after a short wait the board
+// says that he cannot hear, and the next touch tries again. The context is
+// held suspended here at the browser's edge until the test lets it go.
+const char kHeldSound[] = R"(
+window.__holdSound = true;
+const RealContext = window.AudioContext || window.webkitAudioContext;
+window.AudioContext = class extends RealContext {
+    constructor(options) { super(options); if (window.__holdSound) this.suspend(); }
+    resume() { return window.__holdSound ? Promise.resolve() : super.resume(); }
+};
+)";
+
+TEST_P(Engines, SoundTheBrowserHoldsBackIsReportedAndTriedAgain)
+{
+    BrowserOptions options;
+    options.microphoneFile = wavOf(silence(30));  // a sound device, so that the sound can run once let go
+    auto page = browse(options);
+    ASSERT_TRUE(page);
+    page->addPreloadScript(kHeldSound);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    tap(*page, 40, 120);
+    EXPECT_TRUE(noticeShown(until(*page, noticeShown, 10))) << "nothing says that he cannot hear";
+    const std::string line = "microphone: Zorbel cannot hear the microphone: this browser holds its sound back. Touch "
+                             "the board to try again";
+    EXPECT_TRUE(logged(*page, line)) << ::testing::PrintToString(page->console());
+
+    page->eval("window.__holdSound = false");
+    tap(*page, 40, 120);
+    EXPECT_TRUE(page->waitFor("Object.values(Module.zorbelMics).every(m => m.ctx.state == 'running')", 5000))
+        << "the touch does not start the sound again";
+    page->frames(240);
+    const std::vector<std::string> lines = page->console();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << ::testing::PrintToString(lines);
 }
 
 // The site keeps itself (the service worker's cache): with its server gone

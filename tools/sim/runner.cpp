@@ -1,6 +1,7 @@
 #include "runner.h"
 
 #include "app/iZorbelAppDelegate.h"
+#include <cstdlib>
 #include "audio/audioInMeter.h"
 #include "audio/audioInput.h"
 #include "audio/levelMeter.h"
@@ -57,7 +58,19 @@ public:
     // Feeds the sound of frame n (from 1) to the meter; silence past the end.
     void feedFrame(long n)
     {
-        const long end = n * 8000 / 60;
+        long end = n * 8000 / 60;
+        static const long block = getenv("BLOCK") ? atol(getenv("BLOCK")) : 0;
+        static const long lag = getenv("LAG") ? atol(getenv("LAG")) : 0;
+        static const long jit = getenv("JIT") ? atol(getenv("JIT")) : 0;
+        static unsigned seed = 12345;
+        if (jit) {
+            seed = seed * 1103515245 + 12345;
+            end -= (seed >> 16) % jit;
+        }
+        if (block)
+            end = ((end + lag) / block) * block;
+        if (end < fed_)
+            end = fed_;
         while (fed_ < end) {
             const long chunk = std::min<long>(end - fed_, 128);
             if (fed_ < static_cast<long>(samples_.size())) {

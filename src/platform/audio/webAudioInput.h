@@ -16,6 +16,7 @@ enum class MicrophoneTrouble {
     None,          // no microphone, or the browser offers no capture
     Refused,       // the user or the browser's settings said no
     Disconnected,  // it was unplugged, or the browser took it away
+    HeldBack,      // the browser keeps its sound from running (no sound device, or it wants a gesture)
 };
 
 // Starts asking for the microphone and returns its queue at once: it reads
@@ -23,5 +24,9 @@ enum class MicrophoneTrouble {
 // or a key press, so that the browser lets the sound run. `trouble` is
 // called (once, on the main thread) when the microphone cannot be heard.
 std::unique_ptr<AudioInputQueue> openWebAudioInput(std::function<void(MicrophoneTrouble)> trouble);
+
+// Inside a touch, a click or a key press: sound the browser holds back is
+// asked to run again (HeldBack is told again if it still does not).
+void resumeWebAudioInputs();
 
 }  // namespace zorbel

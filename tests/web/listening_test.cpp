@@ -1,0 +1,141 @@
+// The page's microphone in headless Chromium, whose fake microphone plays a
+// recording: he hears the beats the desktop hears, at the same moments.
+#include "chromium.h"
+#include "page.h"
+#include "recordings.h"
+#include "testHome.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace zorbel::test {
+namespace {
+
+// Watches every frame the page draws: after the page's own work in an
+// animation frame, whether the info icon on the board is red, and the
+// microphone's sound clock (its AudioContext's time) at that moment.
+const char kFlashWatch[] = R"(
+window.__flashes = [];
+const requestFrame = window.requestAnimationFrame.bind(window);
+const pixels = new Uint8Array(38 * 34 * 4);
+window.requestAnimationFrame = function (callback) {
+    return requestFrame(function (time) {
+        callback(time);
+        const canvas = document.getElementById("board");
+        const gl = canvas && canvas.getContext("webgl");
+        const mics = window.Module && Module.zorbelMics ? Object.values(Module.zorbelMics) : [];
+        if (!gl || !mics.length || !mics[0].ctx || mics[0].ctx.state != "running")
+            return;
+        const bound = gl.getParameter(gl.FRAMEBUFFER_BINDING);
+        gl.bindFramebuffer(gl.FRAMEBUFFER, null);
+        const s = canvas.width / 320;
+        gl.readPixels(Math.round(282 * s), 0, 38, 34, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+        gl.bindFramebuffer(gl.FRAMEBUFFER, bound);
+        let red = false;
+        for (let i = 0; i < pixels.length && !red; i += 4)
+            red = pixels[i] > 120 && pixels[i] > pixels[i + 1] + 60 && pixels[i] > pixels[i + 2] + 60;
+        if (window.__flashes.length < 100000)
+            window.__flashes.push([time / 1000, red ? 1 : 0]);
+    });
+};
+)";
+
+// The frames (from the recording's start, 60 a second) in which the desktop
+// simulator, whose level meter hears the recording in step with the frames,
+// finds a beat.
+std::vector<double> simulatorBeats(const std::string& raw, int frames)
+{
+    const std::string dir = freshDir("beats");
+    writeFile(dir + "/run.script", "frames " + std::to_string(frames) + "\n");
+    std::istringstream trace(commandOutput(std::string(ZORBEL_SIM) + " --audio " + raw + " " + dir + "/run.script"));
+    std::vector<double> beats;
+    std::string tag;
+    long frame;
+    double beat;
+    for (std::string line; std::getline(trace, line);) {
+        std::istringstream fields(line);
+        if (fields >> tag >> frame >> beat && tag == "F" && beat == 1)
+            beats.push_back(frame / 60.0);
+    }
+    return beats;
+}
+
+// The moments (seconds of the sound clock) at which the icon turned red.
+std::vector<double> pageBeats(Page& page)
+{
+    const json flashes = page.eval("__flashes");
+    std::vector<double> beats;
+    int before = 1;
+    for (const json& f : flashes) {
+        const int red = f[1].get<int>();
+        if (red && !before)
+            beats.push_back(f[0].get<double>());
+        before = red;
+    }
+    return beats;
+}
+
+// Of the beats in `a`, those within a frame of one in `b`, `a` taken `delay`
+// seconds later than `b`.
+int matched(const std::vector<double>& a, const std::vector<double>& b, double delay)
+{
+    int n = 0;
+    for (double t : a) {
+        const auto near = std::lower_bound(b.begin(), b.end(), t - delay - 1.0 / 60);
+        n += near != b.end() && *near <= t - delay + 1.0 / 60;
+    }
+    return n;
+}
+
+// Forty seconds of music, heard through the page's microphone and through
+// the desktop's level meter: the same beats, each within a frame, with one
+// constant delay (the sound's way from the fake microphone to the meter).
+TEST(Listening, ThePageHearsTheBeatsTheDesktopHears)
+{
+    const std::string raw = musicTrack(6);
+    const std::vector<double> desktop = simulatorBeats(raw, 60 * 38);
+    ASSERT_GT(desktop.size(), 60u) << "the desktop hears no music";
+
+    SiteServer server(webBuild() + "/site");
+    BrowserOptions options;
+    options.microphoneFile = wavOf(raw);
+    ChromiumPage page(fakeMediaFlags(options), options);
+    page.addPreloadScript(kFlashWatch);
+    page.open(server.url());
+    ASSERT_TRUE(boardShown(page));
+    tap(page, 40, 120);  // the first touch starts the microphone
+    ASSERT_TRUE(page.waitFor("__flashes.length > 0", 10000)) << "the microphone does not start";
+    page.frames(60 * 30);
+    // From the first frame the microphone ran in: the fake one started
+    // playing the recording when it opened, a moment before.
+    std::vector<double> heard = pageBeats(page);
+    const double start = page.eval("__flashes[0][0]").get<double>();
+    for (double& t : heard)
+        t -= start;
+    double delay = 0;
+    int best = -1;
+    for (double d = -1.0; d <= 1.0; d += 0.001) {
+        const int n = matched(heard, desktop, d);
+        if (n > best) {
+            best = n;
+            delay = d;
+        }
+    }
+    std::vector<double> expected;  // the desktop's beats over the same stretch of the recording
+    for (double t : desktop)
+        if (t + delay > 1.0 && t + delay < heard.back())
+            expected.push_back(t);
+    const int found = matched(expected, heard, -delay);
+    std::printf("beats: %zu in the page, %zu on the desktop over the same 30 s; %d and %d of them within a frame of "
+                "the other's, %.0f ms later\n",
+                heard.size(), expected.size(), best, found, 1000 * delay);
+    EXPECT_GE(best, 0.9 * heard.size()) << "the page hears beats the desktop does not";
+    EXPECT_GE(found, 0.9 * expected.size()) << "the page misses beats the desktop hears";
+}
+
+}  // namespace
+}  // namespace zorbel::test
