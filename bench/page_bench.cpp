@@ -1,14 +1,16 @@
-// The page in headless Chromium (swiftshader: the GPU's work is the CPU's
-// here), against a bare WebGL page that draws one full-canvas textured quad
-// a frame:
-//   - CPU use of all Chromium's processes over 10 s at 640 x 960 device
+// The page against a bare WebGL page that draws one full-canvas textured
+// quad a frame, in each of the three engines (software rendering: the GPU's
+// work is the CPU's here):
+//   - CPU use of all the browser's processes (and of its X server, for
+//     Firefox and WebKitGTK under Xvfb) over 10 s at 640 x 960 device
 //     pixels, and the frames a second each draws;
 //   - the time from asking for the page to its first frame, on a first visit
 //     and on a visit served by the service worker;
 //   - the site's size, gzipped, as the first visit fetches it;
 //   - one overlay render in Canvas 2D (bench/overlay_bench.cpp in a page).
-// Usage: zorbel-page-bench [SECONDS] [ROUNDS]   (after the desktop build has
-// made the browser version in build/web)
+// Usage: zorbel-page-bench [SECONDS] [ROUNDS] [ENGINE...]   (after the
+// desktop build has made the browser version in build/web; the engines are
+// Chromium, Firefox and WebKit, all three by default)
 #include "chromium.h"
 #include "testHome.h"
 
@@ -100,32 +102,39 @@ struct Load {
 // A page at 320 x 480 CSS pixels, twice that in device pixels: CPU over the
 // window and the frames the page counts with `frames` (a JavaScript
 // expression).
-Load measure(const std::string& url, const std::string& frames, int seconds)
+Load measure(Engine engine, const std::string& url, const std::string& frames, int seconds)
 {
-    Chromium browser;
-    Tab tab(browser, {320, 480, 2, true});
-    tab.open(url);
-    tab.waitFor("document.readyState == 'complete' && (!window.Module || Module.firstFrameAt)");
-    tab.waitFor(frames + " > 0");
+    BrowserOptions options;
+    options.deviceScaleFactor = 2;
+    options.fakeMedia = false;
+    auto tab = openBrowser(engine, options);
+    if (!tab)
+        return {0, 0};
+    tab->open(url);
+    tab->waitFor("document.readyState == 'complete' && (!window.Module || Module.firstFrameAt)");
+    tab->waitFor(frames + " > 0");
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const std::set<pid_t> pids = family(browser.pid());
+    std::set<pid_t> pids;
+    for (pid_t root : tab->processes())
+        for (pid_t p : family(root))
+            pids.insert(p);
     std::map<pid_t, long> each0;
     for (pid_t p : pids)
         each0[p] = ticks({p});
     const long t0 = ticks(pids);
-    const double f0 = tab.eval(frames).get<double>();
+    const double f0 = tab->eval(frames).get<double>();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const long t1 = ticks(pids);
-    const double f1 = tab.eval(frames).get<double>();
+    const double f1 = tab->eval(frames).get<double>();
     // ZORBEL_BENCH_PROCESSES=1: each process's share (the GPU process
     // renders with swiftshader, on the CPU).
     if (std::getenv("ZORBEL_BENCH_PROCESSES")) {
         for (pid_t p : pids) {
             std::string type = commandOutput("tr '\\0' '\\n' < /proc/" + std::to_string(p) +
-                                             "/cmdline | sed -n 's/^--type=//p' | head -1");
+                                             "/cmdline | sed -n 's/^--type=//p;1s|.*/||p' | head -2 | tail -1");
             if (!type.empty() && type.back() == '\n')
                 type.pop_back();
-            std::printf("    %-14s %5.1f%%\n", type.empty() ? "browser" : type.c_str(),
+            std::printf("    %-20s %5.1f%%\n", type.empty() ? "browser" : type.c_str(),
                         100.0 * (ticks({p}) - each0[p]) / sysconf(_SC_CLK_TCK) / seconds);
         }
     }
@@ -152,20 +161,31 @@ int main(int argc, char** argv)
     commandOutput("cp '" + std::string(ZORBEL_BARE_PAGE) + "' '" + dir + "/bare.html'");
     SiteServer server(dir);
 
-    std::vector<double> pageCpu, pageFps, bareCpu, bareFps;
-    for (int r = 0; r < rounds; ++r) {
-        const Load page = measure(server.url(), "_zorbelFramesDrawn()", seconds);
-        const Load bare = measure(server.url() + "bare.html", "window.framesDrawn", seconds);
-        std::printf("round %d: page %.1f%% at %.1f frames/s, bare %.1f%% at %.1f frames/s\n", r + 1, page.cpuPercent,
-                    page.framesPerSecond, bare.cpuPercent, bare.framesPerSecond);
-        pageCpu.push_back(page.cpuPercent);
-        pageFps.push_back(page.framesPerSecond);
-        bareCpu.push_back(bare.cpuPercent);
-        bareFps.push_back(bare.framesPerSecond);
+    std::vector<Engine> engines;
+    for (int i = 3; i < argc; ++i)
+        for (Engine e : {Engine::Chromium, Engine::Firefox, Engine::WebKit})
+            if (std::string(argv[i]) == engineName(e))
+                engines.push_back(e);
+    if (engines.empty())
+        engines = {Engine::Chromium, Engine::Firefox, Engine::WebKit};
+    for (Engine engine : engines) {
+        std::vector<double> pageCpu, pageFps, bareCpu, bareFps;
+        for (int r = 0; r < rounds; ++r) {
+            const Load page = measure(engine, server.url(), "_zorbelFramesDrawn()", seconds);
+            const Load bare = measure(engine, server.url() + "bare.html", "window.framesDrawn", seconds);
+            std::printf("%s, round %d: page %.1f%% at %.1f frames/s, bare %.1f%% at %.1f frames/s\n",
+                        engineName(engine), r + 1, page.cpuPercent, page.framesPerSecond, bare.cpuPercent,
+                        bare.framesPerSecond);
+            pageCpu.push_back(page.cpuPercent);
+            pageFps.push_back(page.framesPerSecond);
+            bareCpu.push_back(bare.cpuPercent);
+            bareFps.push_back(bare.framesPerSecond);
+        }
+        std::printf("%s, CPU of one core (median): page %.1f%%, bare WebGL page %.1f%%, ratio %.2f\n",
+                    engineName(engine), median(pageCpu), median(bareCpu), median(pageCpu) / median(bareCpu));
+        std::printf("%s, frames a second (median): page %.1f, bare WebGL page %.1f\n", engineName(engine),
+                    median(pageFps), median(bareFps));
     }
-    std::printf("CPU of one core (median): page %.1f%%, bare WebGL page %.1f%%, ratio %.2f\n", median(pageCpu),
-                median(bareCpu), median(pageCpu) / median(bareCpu));
-    std::printf("frames a second (median): page %.1f, bare WebGL page %.1f\n", median(pageFps), median(bareFps));
 
     // Asking for the page to its first frame: a first visit (empty cache,
     // the service worker not yet there) and a visit it serves.

@@ -45,7 +45,7 @@ private:
 // What a test asks of a browser.
 struct BrowserOptions {
     int width = 320, height = 480;  // the viewport, in CSS pixels
-    double deviceScaleFactor = 1;
+    double deviceScaleFactor = 1;  // WebKitGTK: a whole number
     bool mobile = true;  // touches, as a phone; else a desktop's mouse
     // Fake camera and microphone, allowed without asking.
     bool fakeMedia = true;
@@ -104,6 +104,9 @@ public:
     RGBAImage screenshot();
     // The whole viewport.
     virtual RGBAImage viewportShot() = 0;
+    // The processes the page costs, each with its descendants: the browser's
+    // and, where it draws into one, its X server (benchmarks read them).
+    virtual std::vector<pid_t> processes() const = 0;
     // Waits until the expression is true; false after timeoutMs.
     bool waitFor(const std::string& expression, int timeoutMs = 20000);
     // Returns once the page has drawn `frames` more animation frames.

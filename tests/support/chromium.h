@@ -107,6 +107,7 @@ public:
     void keyUp(const std::string& key) override { tab_.keyUp(key); }
     void chooseFile(double x, double y, const std::string& path) override;
     RGBAImage viewportShot() override { return tab_.screenshot(); }
+    std::vector<pid_t> processes() const override { return {browser_.pid()}; }
 
 private:
     Chromium browser_;

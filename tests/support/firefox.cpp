@@ -113,6 +113,7 @@ public:
     void keyUp(const std::string& key) override { perform(keyActions(key, false)); }
     void chooseFile(double x, double y, const std::string& path) override;
     RGBAImage viewportShot() override;
+    std::vector<pid_t> processes() const override { return {pid_, xvfb_.pid()}; }
 
 private:
     json send(const std::string& method, const json& params);

@@ -102,6 +102,7 @@ public:
     void keyUp(const std::string& key) override { command("POST", "/actions", {{"actions", keyActions(key, false)}}); }
     void chooseFile(double x, double y, const std::string& path) override;
     RGBAImage viewportShot() override;
+    std::vector<pid_t> processes() const override { return {driver_, xvfb_.pid()}; }
 
 private:
     // One WebDriver command of the session; its "value".
@@ -133,8 +134,10 @@ WebKitPage::WebKitPage(const BrowserOptions& options) : site_(options.site)
         site_->setPreload(preload_);
     port_ = freePort();
     const std::string dir = freshDir("webkit");
+    // GTK scales a window by whole device pixels a point.
+    const int scale = std::max(1, static_cast<int>(options.deviceScaleFactor));
     driver_ = spawnGroup({"WebKitWebDriver", "--port=" + std::to_string(port_)}, dir + "/driver.log",
-                         {"DISPLAY=" + xvfb_.display()});
+                         {"DISPLAY=" + xvfb_.display(), "GDK_SCALE=" + std::to_string(scale)});
     const auto deadline = Clock::now() + std::chrono::seconds(30);
     while (httpRequest(port_, "GET", "/status", "", 2000).status != 200 && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

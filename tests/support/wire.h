@@ -60,6 +60,7 @@ public:
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
     const std::string& display() const { return display_; }  // ":N", empty when it did not start
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
