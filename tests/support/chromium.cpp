@@ -221,6 +221,7 @@ Tab::Tab(Chromium& browser, const Viewport& viewport) : browser_(browser)
         browser_.send("Target.attachToTarget", {{"targetId", target_}, {"flatten", true}}).value("sessionId", "");
     send("Page.enable");
     send("Runtime.enable");
+    send("Log.enable");  // the browser's own words about the page (interventions)
     send("Emulation.setDeviceMetricsOverride", {{"width", viewport.width},
                                                 {"height", viewport.height},
                                                 {"deviceScaleFactor", viewport.deviceScaleFactor},
@@ -301,6 +302,8 @@ std::vector<std::string> Tab::console()
                                          : a.value("description", ""));
         console_.push_back(line);
     }
+    for (const json& e : browser_.takeEvents("Log.entryAdded", session_))
+        console_.push_back(e["entry"].value("text", ""));
     return console_;
 }
 

@@ -346,6 +346,42 @@ TEST_P(Engines, SoundTheBrowserHoldsBackIsReportedAndTriedAgain)
     EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << ::testing::PrintToString(lines);
 }
 
+// Notes, for every touch event the page got, whether it was cancelled.
+const char kTouchNotes[] = R"(
+window.__touches = [];
+for (const type of ["touchstart", "touchmove", "touchend"])
+    document.addEventListener(type, e => window.__touches.push(type + (e.defaultPrevented ? " cancelled" : " let be")));
+)";
+
+// The board's touches are its own: a finger dragged over it and lifted is
+// cancelled at every step (no scrolling, zooming or made-up mouse events,
+// even where touch-action is not honoured), and the browser has nothing to
+// say about it.
+TEST_P(Engines, TouchesOnTheBoardAreTheBoards)
+{
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->addPreloadScript(kTouchNotes);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    page->touch("touchStart", {{60, 100, 1}});
+    for (int step = 1; step <= 10; ++step)
+        page->touch("touchMove", {{60.0 + 10 * step, 100.0 + 5 * step, 1}});
+    page->touch("touchEnd", {});
+    page->frames(10);
+    const json touches = page->eval("__touches");
+    ASSERT_TRUE(touches.is_array() && touches.size() >= 3) << touches;
+    EXPECT_EQ(std::count_if(touches.begin(), touches.end(),
+                            [](const json& t) { return t.get<std::string>().find("cancelled") == std::string::npos; }),
+              0)
+        << touches;
+    const std::vector<std::string> lines = page->console();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.find("cancel") != std::string::npos; }),
+              0)
+        << ::testing::PrintToString(lines);
+}
+
 // The site keeps itself (the service worker's cache): with its server gone
 // the page loads again, and the toy runs.
 TEST_P(Engines, ThePageOpensAgainAfterItsServerHasStopped)

@@ -71,6 +71,28 @@ EM_JS(void, jsWakeLock, (int hold), {
         });
 });
 
+// Touches on the board, taken by listeners that may cancel them (a
+// document's touch listeners are passive by default in most browsers, and
+// then neither scrolling, zooming nor the mouse events made up from a touch
+// can be stopped where touch-action is not honoured). Each finger that
+// changed goes to the program; the event is the board's alone.
+EM_JS(void, jsListenForTouches, (PageWindow* window), {
+    const board = document.getElementById("board");
+    if (!board)
+        return;
+    const types = { touchstart: 0, touchmove: 1, touchend: 2, touchcancel: 3 };
+    const listener = function(e) {
+        for (let i = 0; i < e.changedTouches.length; ++i) {
+            const t = e.changedTouches[i];
+            _zorbelTouch(window, types[e.type], t.identifier, t.clientX, t.clientY);
+        }
+        if (e.cancelable)
+            e.preventDefault();
+    };
+    for (const type in types)
+        board.addEventListener(type, listener, { passive: false });
+});
+
 EM_JS(void, jsFullscreen, (int toggle), {
     const on = !!document.fullscreenElement;
     if (on)
@@ -197,25 +219,6 @@ EM_BOOL onWheel(int, const EmscriptenWheelEvent* e, void* self)
     return EM_TRUE;
 }
 
-EM_BOOL onTouch(int type, const EmscriptenTouchEvent* e, void* self)
-{
-    auto* window = static_cast<PageWindow*>(self);
-    for (int i = 0; i < e->numTouches; ++i) {
-        const EmscriptenTouchPoint& t = e->touches[i];
-        if (!t.isChanged)
-            continue;
-        InputEvent ev;
-        ev.type = type == EMSCRIPTEN_EVENT_TOUCHSTART  ? InputEvent::TouchDown
-                  : type == EMSCRIPTEN_EVENT_TOUCHMOVE ? InputEvent::TouchMove
-                  : type == EMSCRIPTEN_EVENT_TOUCHEND  ? InputEvent::TouchUp
-                                                       : InputEvent::TouchCancel;
-        ev.onScreen = window->pageToPoints(t.clientX, t.clientY, ev.x, ev.y);
-        ev.finger = t.identifier;
-        window->emit(ev);
-    }
-    return EM_TRUE;  // no scrolling, zooming or mouse events made up from the touch
-}
-
 EM_BOOL onResize(int, const EmscriptenUiEvent*, void* self)
 {
     InputEvent ev;
@@ -269,10 +272,7 @@ void PageWindow::listen()
     emscripten_set_mouseup_callback(doc, this, EM_TRUE, onMouse);
     emscripten_set_mousemove_callback(doc, this, EM_TRUE, onMouse);
     emscripten_set_wheel_callback(doc, this, EM_FALSE, onWheel);
-    emscripten_set_touchstart_callback(doc, this, EM_FALSE, onTouch);
-    emscripten_set_touchmove_callback(doc, this, EM_FALSE, onTouch);
-    emscripten_set_touchend_callback(doc, this, EM_FALSE, onTouch);
-    emscripten_set_touchcancel_callback(doc, this, EM_FALSE, onTouch);
+    jsListenForTouches(this);
     emscripten_set_resize_callback(win, this, EM_FALSE, onResize);
     emscripten_set_orientationchange_callback(this, EM_FALSE, onOrientation);
     emscripten_set_visibilitychange_callback(this, EM_FALSE, onVisibility);
@@ -372,3 +372,18 @@ void PageWindow::leaveFullscreen()
 }
 
 }  // namespace zorbel
+
+// A finger that changed, from the board's touch listeners: type 0 began, 1
+// moved, 2 ended, 3 cancelled; the position in CSS pixels from the viewport.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelTouch(zorbel::PageWindow* window, int type, int finger, double x, double y)
+{
+    using zorbel::InputEvent;
+    InputEvent ev;
+    ev.type = type == 0   ? InputEvent::TouchDown
+              : type == 1 ? InputEvent::TouchMove
+              : type == 2 ? InputEvent::TouchUp
+                          : InputEvent::TouchCancel;
+    ev.onScreen = window->pageToPoints(x, y, ev.x, ev.y);
+    ev.finger = finger;
+    window->emit(ev);
+}
