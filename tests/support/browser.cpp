@@ -111,9 +111,9 @@ void Page::frames(int frames)
          "; const next = () => (--n > 0 ? requestAnimationFrame(next) : done(true)); requestAnimationFrame(next); })");
 }
 
-BoardRect Page::board()
+BoardRect Page::board(bool again)
 {
-    if (board_.scale > 0)
+    if (board_.scale > 0 && !again)
         return board_;
     const json r = eval("(() => { const c = document.getElementById('board');"
                         " if (!c || c.style.visibility != 'visible') return null; const b = c.getBoundingClientRect(); "

@@ -111,8 +111,9 @@ public:
     bool waitFor(const std::string& expression, int timeoutMs = 20000);
     // Returns once the page has drawn `frames` more animation frames.
     void frames(int frames);
-    // Where the board is, read from the page (again after a load).
-    BoardRect board();
+    // Where the board is, read from the page (again after a load, or when
+    // `again`: the page has been laid out anew).
+    BoardRect board(bool again = false);
 
 protected:
     // A board point in the viewport's CSS pixels.

@@ -90,6 +90,51 @@ TEST_F(PageTest, AHiddenTabDrawsNothingAndGoesOnWithoutAJump)
         << "he jumped while the tab was hidden";
 }
 
+// An iPhone 15 (393 x 852 points, 3 pixels a point) with its notch and home
+// bar, upright and then on its side (where iOS ignores the manifest's
+// portrait lock): the board lies inside the safe area, and the corners at
+// its edges answer a touch.
+TEST_F(PageTest, NothingLiesUnderTheNotchOrTheHomeBar)
+{
+    BrowserOptions iPhone;
+    iPhone.width = 393;
+    iPhone.height = 852;
+    iPhone.deviceScaleFactor = 3;
+    iPhone.fakeMedia = false;
+    ChromiumPage page({}, iPhone);
+    Tab& tab = page.tab();
+    auto insets = [&](int top, int right, int bottom, int left) {
+        tab.send("Emulation.setSafeAreaInsetsOverride",
+                 {{"insets", {{"top", top}, {"right", right}, {"bottom", bottom}, {"left", left}}}});
+    };
+    insets(59, 0, 34, 0);
+    page.open(server.url());
+    ASSERT_TRUE(boardShown(page));
+    BoardRect b = page.board();
+    EXPECT_GE(b.y, 59) << "the board is under the notch";
+    EXPECT_LE(b.y + 480 * b.scale, 852 - 34 + 0.01) << "the board is under the home bar";
+
+    insets(0, 59, 21, 59);
+    tab.send("Emulation.setDeviceMetricsOverride", {{"width", 852},
+                                                    {"height", 393},
+                                                    {"deviceScaleFactor", 3},
+                                                    {"mobile", true},
+                                                    {"screenOrientation", {{"type", "landscapePrimary"}, {"angle", 90}}}});
+    ASSERT_TRUE(page.waitFor("document.getElementById('board').getBoundingClientRect().height < 400", 5000))
+        << "the page is not laid out again on its side";
+    b = page.board(true);
+    EXPECT_GE(b.x, 59) << "the board is under the notch";
+    EXPECT_LE(b.x + 320 * b.scale, 852 - 59 + 0.01) << "the board is under the rounded corner";
+    EXPECT_LE(b.y + 480 * b.scale, 393 - 21 + 0.01) << "the board is under the home bar";
+    EXPECT_NEAR(b.y + 480 * b.scale, 393 - 21, 1) << "the board does not use the height it has";
+    // The info corner, right against the home bar: the overlay opens, and
+    // its Dismiss button closes it.
+    tap(page, 312, 472);
+    ASSERT_TRUE(screensShown(page)) << "the info corner does not answer";
+    tap(page, 270, 462);
+    EXPECT_TRUE(screensShown(page, false)) << "Dismiss does not answer";
+}
+
 // A browser without WebGL, or without WebAssembly, gets a sentence saying
 // so, not a blank page. (Chromium turns WebGL off with a flag; WebAssembly
 // is taken away before the page's script runs.)

@@ -24,6 +24,18 @@ EM_JS(double, jsViewportWidth, (), { return window.innerWidth; });
 EM_JS(double, jsViewportHeight, (), { return window.innerHeight; });
 EM_JS(double, jsDevicePixelRatio, (), { return window.devicePixelRatio || 1; });
 
+// The safe area's insets (the notch, the rounded corners, the home bar) in
+// CSS pixels: top, right, bottom, left.
+EM_JS(void, jsSafeAreaInsets, (double* out), {
+    const probe = document.getElementById("safe-area");
+    const style = probe ? getComputedStyle(probe) : null;
+    const sides = ["paddingTop", "paddingRight", "paddingBottom", "paddingLeft"];
+    for (let i = 0; i < 4; ++i) {
+        const v = style ? parseFloat(style[sides[i]]) : 0;
+        HEAPF64[(out >> 3) + i] = v > 0 ? v : 0;
+    }
+});
+
 // Places both canvases at (x, y), w x h CSS pixels, with pw x ph pixels.
 EM_JS(void, jsPlaceCanvases, (double x, double y, double w, double h, int pw, int ph), {
     for (const id of ["board", "screens"]) {
@@ -285,7 +297,14 @@ float PageWindow::pixelsPerPoint() const
 
 bool PageWindow::layout()
 {
-    const Letterbox box = fitLetterbox(static_cast<float>(jsViewportWidth()), static_cast<float>(jsViewportHeight()));
+    // The board is letterboxed inside the safe area: nothing of it lies
+    // under the notch or the home bar.
+    double insets[4];
+    jsSafeAreaInsets(insets);
+    Letterbox box = fitLetterbox(static_cast<float>(jsViewportWidth() - insets[1] - insets[3]),
+                                 static_cast<float>(jsViewportHeight() - insets[0] - insets[2]));
+    box.offsetX += static_cast<float>(insets[3]);
+    box.offsetY += static_cast<float>(insets[0]);
     const float ratio = static_cast<float>(jsDevicePixelRatio());
     const float ppp = box.scale > 0 ? box.scale * ratio : 1.0f;
     const int pixelWidth = static_cast<int>(std::lround(kScreenWidth * ppp));
