@@ -76,7 +76,7 @@ bool DesktopApp::start()
     delegate.applicationDidFinishLaunching();
     setWording(Wording::Desktop);
     installScreens(screen, view);
-    setNoticeHost(noticeHost(screen, runLoop));
+    setNoticeHost(noticeHost(screen, runLoop, [this] { return view ? view->figureBounds() : Rect{}; }));
     sayWhyNothingIsHeard();
     setMainThreadWakeUp(RunLoop::wakeUp);
 
@@ -183,8 +183,9 @@ void DesktopApp::saveScreenshot()
         std::string shown = path;
         if (home && *home && shown.rfind(std::string(home) + "/", 0) == 0)
             shown = "~" + shown.substr(std::strlen(home));
-        const std::string text =
-            saved ? "Screenshot saved: " + shown : "The screenshot cannot be saved in " + shown + ": " + error;
+        const std::string text = saved ? "Screenshot saved: " + shown
+                                       : "The screenshot cannot be saved in " + shown + ": " + error +
+                                             ". Free some space there, then try again.";
         runOnMainThread([app, text] {
             if (!app.expired())
                 showNotice(text);

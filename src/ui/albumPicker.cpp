@@ -182,7 +182,7 @@ void AlbumPicker::pick(const std::string& path)
     RGBAImage photo;
     if (!loadPhoto(path, photo)) {
         logLine("This photo cannot be read: %s", path.c_str());
-        showNotice("This photo cannot be read");  // over the thumbnails, for a few seconds
+        showNotice("This photo cannot be read. Choose another one.");  // over the thumbnails, for a few seconds
         return;
     }
     if (didFinishPicking)

@@ -9,7 +9,9 @@
 
 namespace zorbel {
 
-const char kNoSoundServerNotice[] = "This computer's sound cannot be heard: no sound server is running";
+const char kNoSoundServerNotice[] =
+    "This computer's sound cannot be heard: no sound server is running. Start PulseAudio or PipeWire to make him "
+    "dance to it.";
 
 namespace {
 
@@ -53,7 +55,8 @@ void toggleDesktopMenu(Screen& screen, const std::shared_ptr<EAGLView>& view, De
         return;
     std::weak_ptr<EAGLView> weak = view;
     std::vector<ActionSheet::Item> items;
-    items.push_back(listenItem("Listen to the microphone", AudioSource::Microphone, "No microphone can be opened"));
+    items.push_back(listenItem("Listen to the microphone", AudioSource::Microphone,
+                               "No microphone can be opened. Connect one, then choose it again in this menu."));
     items.push_back(listenItem("Listen to this computer's sound", AudioSource::Computer, kNoSoundServerNotice));
     items.push_back({actions.fullscreen ? "Leave full screen" : "Full screen", actions.toggleFullscreen});
     items.push_back({"Save a screenshot", actions.saveScreenshot});

@@ -350,11 +350,9 @@ void EAGLView::drawView()
     context->presentRenderbuffer(*layer_);
 }
 
-// Everything this frame drew on the board: strokes, head, icons and tacks.
-void EAGLView::rememberDrawnArea(bool photoFace)
+// His strokes and head, in world units.
+void EAGLView::addFigure(DirtyBox& box, bool photoFace) const
 {
-    DirtyBox& box = boardCache_.drawn;
-    box.clear();
     box.addPoints(guy->legsStrip, guy->legsStripN);
     box.addPoints(guy->armsStrip, guy->armsStripN);
     box.addPoints(guy->foot1Strip, guy->foot1StripN);
@@ -365,6 +363,27 @@ void EAGLView::rememberDrawnArea(bool photoFace)
         box.addSquare(guy->posX[3], guy->posY[3], kPhotoFaceHalf);
     else
         box.addPoints(guy->headStrip, guy->headStripN);  // the features lie inside the outline
+}
+
+Rect EAGLView::figureBounds() const
+{
+    DirtyBox box;
+    addFigure(box, faceTexture != 0 && faceVertices && faceTextCoords);
+    if (box.empty())
+        return {};
+    // World units to points: x from -1 to 1 spans the width, y points up.
+    const float w = boundsWidth(), h = boundsHeight();
+    const float left = (box.minX + 1.0f) * w / 2.0f, right = (box.maxX + 1.0f) * w / 2.0f;
+    const float top = h / 2.0f - box.maxY * w / 2.0f, bottom = h / 2.0f - box.minY * w / 2.0f;
+    return {left, top, right - left, bottom - top};
+}
+
+// Everything this frame drew on the board: strokes, head, icons and tacks.
+void EAGLView::rememberDrawnArea(bool photoFace)
+{
+    DirtyBox& box = boardCache_.drawn;
+    box.clear();
+    addFigure(box, photoFace);
     box.addSquare(kInfoIconX, kInfoIconY, kInfoIconHalf);
     if (guy->grabCount > guy->tackCount)
         box.addSquare(kTackToolX, kTackToolY, kTackHalf);

@@ -96,11 +96,15 @@ public:
     // What the beat detector returned in the last frame that ran.
     float lastBeat() const { return lastBeat_; }
     Guy* figure() const { return guy; }
+    // Where he is on the board, strokes and head, in points; empty before
+    // his first frame.
+    Rect figureBounds() const;
     float infoIconAngle() const { return angle; }
 
 private:
     EAGLView();
     std::vector<TouchPoint> inView(const std::vector<Touch>& touches) const;
+    void addFigure(DirtyBox& box, bool photoFace) const;
     void setAnimationTimer(int timer);
 
     int backingWidth = 0;

@@ -88,7 +88,7 @@ bool WebApp::start()
     delegate.applicationDidFinishLaunching();
     setWording(Wording::Browser);
     installScreens(screen, view);
-    setNoticeHost(noticeHost(screen, runLoop));
+    setNoticeHost(noticeHost(screen, runLoop, [this] { return view ? view->figureBounds() : Rect{}; }));
     onFileNotKept([](bool full) {
         const char* text = full ? "Zorbel's face cannot be kept for your next visit: this browser's storage is full"
                                 : "Zorbel's face cannot be kept for your next visit";
@@ -181,39 +181,65 @@ void WebApp::gesture()
 {
     if (gestured) {
         resumeWebAudioInputs();
+        // A microphone that was missing or went away is looked for again.
+        if (micLost && !listeningSwitchedOff()) {
+            micLost = false;
+            micRetried = true;
+            stopAudioInMeter(0);
+            startAudioInMeter(0);
+        }
         return;
     }
     gestured = true;
     accelerometer.requestPermission();
-    setAudioQueueOpener([] {
-        return openWebAudioInput([](MicrophoneTrouble trouble) {
-            const char* text = trouble == MicrophoneTrouble::Refused
-                                   ? "The microphone is not allowed here, so Zorbel cannot hear the music"
-                               : trouble == MicrophoneTrouble::Disconnected ? "The microphone was disconnected"
-                               : trouble == MicrophoneTrouble::HeldBack
-                                   ? "Zorbel cannot hear the microphone: this browser holds its sound back. Touch the "
-                                     "board to try again"
-                                   : "No microphone can be opened";
-            logLine("microphone: %s", text);
-            showNotice(text);
-        });
-    });
+    setAudioQueueOpener([this] { return openWebAudioInput([this](MicrophoneTrouble t) { microphoneTrouble(t); }); });
     if (!listeningSwitchedOff() && !audioInMeterIsRunning())
         startAudioInMeter(0);
 }
 
+// Why the microphone cannot be heard, and what to do: on the board, and in
+// the log. A second look that finds the same trouble says it in the log only.
+void WebApp::microphoneTrouble(MicrophoneTrouble trouble)
+{
+    const char* text =
+        trouble == MicrophoneTrouble::Refused ? "The microphone is not allowed here. Allow it in the site's settings "
+                                                "to make him dance."
+        : trouble == MicrophoneTrouble::Disconnected
+            ? "The microphone was disconnected. Connect it again, then touch the board."
+        : trouble == MicrophoneTrouble::HeldBack
+            ? "Zorbel cannot hear the microphone: this browser holds its sound back. Touch the board to try again."
+            : "No microphone can be opened. Connect one, then touch the board to try again.";
+    logLine("microphone: %s", text);
+    if (!(micRetried && trouble == micTold))
+        showNotice(text);
+    micTold = trouble;
+    micRetried = false;
+    micLost = trouble == MicrophoneTrouble::None || trouble == MicrophoneTrouble::Disconnected;
+    micRefused = trouble == MicrophoneTrouble::Refused;
+}
+
 // A hidden tab gets no frames at all; showing again, the wake lock is asked
-// for anew (the browser lets go of it while hidden).
+// for anew (the browser lets go of it while hidden). The microphone is let
+// go while hidden, as for a phone call, so that the phone's microphone
+// indicator goes off, and taken again when the page shows (without a prompt
+// where the permission stands; not after a refusal, which the user mends in
+// the site's settings).
 void WebApp::setVisible(bool shows)
 {
     if (shows == visible)
         return;
     visible = shows;
     window.holdOffScreenSaver(shows);
-    if (shows)
+    if (shows) {
         delegate.applicationDidBecomeActive();
-    else
+        if (gestured && !micRefused)
+            interruptions.didEnterForeground();
+        interruptions.inBackground = false;
+    } else {
         delegate.applicationWillResignActive();
+        if (gestured)
+            interruptions.willEnterBackground();
+    }
 }
 
 void WebApp::handle(const InputEvent& e)

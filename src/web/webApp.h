@@ -5,6 +5,8 @@
 
 #include "app/boardInput.h"
 #include "app/iZorbelAppDelegate.h"
+#include "audio/interruptions.h"
+#include "platform/audio/webAudioInput.h"
 #include "platform/kit/kit.h"
 #include "platform/sensors/accelerometer.h"
 #include "platform/window/RunLoop.h"
@@ -35,6 +37,7 @@ public:
 private:
     void handle(const InputEvent& e);
     void gesture();
+    void microphoneTrouble(MicrophoneTrouble trouble);
     void setVisible(bool visible);
     void layout();
     void composite();
@@ -49,6 +52,11 @@ private:
     int accelerometerTimer = 0;
     bool visible = true;
     bool gestured = false;
+    AudioInterruptions interruptions;  // the page hidden and shown again
+    MicrophoneTrouble micTold = MicrophoneTrouble::None;
+    bool micLost = false;     // none was found, or it went away: the next gesture looks again
+    bool micRetried = false;  // that look is under way
+    bool micRefused = false;
     uint64_t composited = ~uint64_t(0);
 };
 

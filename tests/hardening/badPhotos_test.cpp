@@ -88,13 +88,13 @@ TEST(BadPhotos, AreRefusedUndecodedAndTheAlbumSaysSo)
             EXPECT_FALSE(loadThumbnail(path, 152, img));
             EXPECT_EQ(img.width, 0);
             Screen screen;  // the notices' place, with a clock that never ticks
-            setNoticeHost({&screen, [](double, std::function<void()>) { return 1; }, [](int) {}});
+            setNoticeHost({&screen, [](double, std::function<void()>) { return 1; }, [](int) {}, {}});
             auto album = AlbumPicker::create(emptyAlbum);
             screen.root().addSubview(album);
             int picked = 0;
             album->didFinishPicking = [&picked](const RGBAImage&) { ++picked; };
             album->pick(path);
-            EXPECT_EQ(shownNotice(), "This photo cannot be read");
+            EXPECT_EQ(shownNotice(), "This photo cannot be read. Choose another one.");
             EXPECT_EQ(picked, 0);
             EXPECT_TRUE(loadThumbnail(good, 152, img));
             album->pick(good);  // a good one afterwards goes through

@@ -414,7 +414,22 @@ void ChromiumPage::touch(const std::string& type, const std::vector<Finger>& fin
     std::vector<Finger> inViewport = fingers;
     for (Finger& f : inViewport)
         toViewport(f.x, f.y, f.x, f.y);
-    tab_.touch(type, inViewport);
+    // The protocol's touchEnd names the fingers that lift (none: all of
+    // them), where the Page names those that stay down.
+    if ((type == "touchEnd" || type == "touchCancel") && !inViewport.empty()) {
+        std::vector<Finger> lifted;
+        for (const Finger& d : down_) {
+            bool stays = false;
+            for (const Finger& f : inViewport)
+                stays = stays || f.id == d.id;
+            if (!stays)
+                lifted.push_back(d);
+        }
+        tab_.touch(type, lifted);
+    } else {
+        tab_.touch(type, inViewport);
+    }
+    down_ = inViewport;
 }
 
 void ChromiumPage::mouse(const std::string& type, double x, double y, const std::string& button, int modifiers)

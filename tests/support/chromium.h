@@ -113,6 +113,7 @@ private:
     Chromium browser_;
     Tab tab_;
     bool intercepting_ = false;
+    std::vector<Finger> down_;
 };
 
 // The flags of a Chromium whose camera and microphone are fake ones, allowed

@@ -333,8 +333,9 @@ TEST_P(Engines, SoundTheBrowserHoldsBackIsReportedAndTriedAgain)
     ASSERT_TRUE(boardShown(*page));
     tap(*page, 40, 120);
     EXPECT_TRUE(noticeShown(until(*page, noticeShown, 10))) << "nothing says that he cannot hear";
-    const std::string line = "microphone: Zorbel cannot hear the microphone: this browser holds its sound back. Touch "
-                             "the board to try again";
+
+    const std::string line = "microphone: Zorbel cannot hear the microphone: this browser holds its sound back. "
+                             "Touch the board to try again.";
     EXPECT_TRUE(logged(*page, line)) << ::testing::PrintToString(page->console());
 
     page->eval("window.__holdSound = false");

@@ -64,17 +64,24 @@ bool iconTurnsRed(Page& page, int seconds)
     return iconRed(until(page, iconRed, seconds));
 }
 
-// A notice: the dark box near the top with white words in it.
-bool noticeShown(const RGBAImage& img)
+// A notice: a dark band with white words in it, at the top edge of the
+// board or at the bottom one, above the corners.
+bool noticeIn(const RGBAImage& img, int top)
 {
     int words = 0;
-    for (int y = 48; y < 98; ++y)
-        for (int x = 34; x < 286; ++x) {
+    for (int y = top + 4; y < top + 42; ++y)
+        for (int x = 18; x < 302; ++x) {
             const Pixel p = at(img, x, y);
             words += p.r > 200 && p.g > 200 && p.b > 200;
         }
-    const Pixel corner = at(img, 23, 43);
-    return words > 40 && corner.r + corner.g + corner.b < 150;
+    // The band's ends: the board darkened by three quarters.
+    const Pixel left = at(img, 12, top + 2), right = at(img, 307, top + 43);
+    return words > 40 && left.r + left.g + left.b < 60 && right.r + right.g + right.b < 60;
+}
+
+bool noticeShown(const RGBAImage& img)
+{
+    return noticeIn(img, 6) || noticeIn(img, 395);
 }
 
 // Whether the page's log has a line starting with `start`.

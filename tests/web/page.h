@@ -56,7 +56,9 @@ bool screensShown(Page& page, bool shown = true);
 bool iconRed(const RGBAImage& img);
 // Whether the icon flashes red within `seconds`.
 bool iconTurnsRed(Page& page, int seconds);
-// A notice: the dark box near the top with white words in it.
+// A notice: a dark band with white words in it, at the board's top edge
+// (top 6) or its bottom one (top 395).
+bool noticeIn(const RGBAImage& img, int top);
 bool noticeShown(const RGBAImage& img);
 // Whether the page's log has a line starting with `start`.
 bool logged(Page& page, const std::string& start);

@@ -48,7 +48,7 @@ TEST_F(ScreensTest, RefusedMicrophoneAndCameraEachSayWhy)
     ASSERT_TRUE(boardShown(page));
     tap(page, 40, 120);
     EXPECT_TRUE(noticeShown(until(page, noticeShown, 10))) << "no notice on the board";
-    EXPECT_TRUE(logged(page, "microphone: The microphone is not allowed here"))
+    EXPECT_TRUE(logged(page, "microphone: The microphone is not allowed here. Allow it in the site's settings"))
         << ::testing::PrintToString(page.console());
     EXPECT_TRUE(standing(until(page, standing))) << "the toy stopped";
 
@@ -67,6 +67,50 @@ TEST_F(ScreensTest, RefusedMicrophoneAndCameraEachSayWhy)
     const RGBAImage back = page.screenshot();
     const Pixel pale = at(back, 160, 140);
     EXPECT_GT(pale.r + pale.g + pale.b, 400) << "a tap does not go back to the face picker";
+}
+
+// The first touch of a visit lifts him by the head, and the microphone it
+// starts is refused: the notice that says so lies at the other edge of the
+// board, off his head, and says what to do.
+TEST_F(ScreensTest, ANoticeKeepsOffHim)
+{
+    ChromiumPage page({"--use-fake-device-for-media-stream"}, {});
+    page.browser().send("Browser.setPermission",
+                        {{"permission", {{"name", "microphone"}}}, {"setting", "denied"}, {"origin", server.origin()}});
+    page.open(server.url());
+    ASSERT_TRUE(boardShown(page));
+    const RGBAImage still = standingStill(page);
+    ASSERT_TRUE(still.width > 0) << "he does not stand still";
+    const Extent c = extent(still, chalk, 0, 420);
+    int headX = 0, n = 0;
+    for (int x = 0; x < still.width; ++x)
+        if (chalk(at(still, x, c.top + 2)))
+            headX += x, ++n;
+    ASSERT_GT(n, 0);
+    const double x = static_cast<double>(headX) / n, headY = c.top + 12;
+    // One finger lifts him by the head to the top of the board and holds
+    // him there; a second one taps the board, which starts the microphone.
+    page.touch("touchStart", {{x, headY, 1}});
+    for (int step = 1; step <= 40; ++step) {
+        page.touch("touchMove", {{x, headY - (headY - 30) * step / 40, 1}});
+        page.frames(2);
+    }
+    page.frames(30);
+    const RGBAImage held = page.screenshot();
+    page.touch("touchStart", {{x, 30, 1}, {295, 400, 2}});  // out of his reach
+    page.touch("touchEnd", {{x, 30, 1}});
+    const RGBAImage noticed = until(page, noticeShown, 10);
+
+    EXPECT_TRUE(noticeIn(noticed, 395)) << "no notice at the bottom edge";
+    EXPECT_FALSE(noticeIn(noticed, 6)) << "the notice is over his head";
+    // He hangs from the finger at the top, all of him in sight.
+    const Extent before = extent(held, chalk, 0, 390), after = extent(noticed, chalk, 0, 390);
+    EXPECT_LT(before.top, 20) << "his head is not at the top";
+    EXPECT_LT(after.top, 20) << "his head is hidden";
+    EXPECT_NEAR(after.count, before.count, before.count / 5) << "the notice hides him";
+    EXPECT_TRUE(logged(page, "microphone: The microphone is not allowed here. Allow it in the site's settings"))
+        << ::testing::PrintToString(page.console());
+    page.touch("touchEnd", {});
 }
 
 // A browser whose storage is full (its quota smaller than what the site

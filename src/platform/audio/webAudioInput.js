@@ -125,9 +125,22 @@ mergeInto(LibraryManager.library, {
         mic.ctx.resume();
         mic.source = mic.ctx.createMediaStreamSource(stream);
       }
+      // An interruption (a call, Siri, the page sent to the background on
+      // iOS) leaves the context "interrupted" or "suspended": it is asked
+      // to run again at once, which works where no gesture is needed, and
+      // else at the next gesture, the board saying so meanwhile.
       mic.ctx.onstatechange = function () {
-        if (mic.ctx.state == "running")
+        if (mic.closed)
+          return;
+        if (mic.ctx.state == "running") {
           mic.toldHeldBack = false;
+          return;
+        }
+        if (mic.ctx.state != "closed") {
+          console.log("microphone: the sound stopped (the context is " + mic.ctx.state + "); asking it to run again");
+          mic.ctx.resume().catch(function () {});
+          ZM.watch(mic);
+        }
       };
       ZM.watch(mic);
       const built = mic.ctx.audioWorklet && typeof AudioWorkletNode == "function"
@@ -138,6 +151,12 @@ mergeInto(LibraryManager.library, {
                         : Promise.resolve(ZM.processor(mic));
       stream.getAudioTracks().forEach(function (t) {
         t.onended = function () { ZM.trouble(mic, 2, "the microphone was disconnected"); };
+        // A track muted by the system (a call) comes back by itself; its
+        // context may need asking again.
+        t.onunmute = function () {
+          if (!mic.closed && mic.ctx.state != "running" && mic.ctx.state != "closed")
+            mic.ctx.resume().catch(function () {});
+        };
       });
       return built;
     }

@@ -204,7 +204,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE uint8_t* zorbelPhotoBuffer(int request, int widt
     try {
         photo.pixels.assign(static_cast<size_t>(width) * height * 4, 0);
     } catch (const std::bad_alloc&) {
-        answer(request, nullptr, "This photo is too large to be read");
+        answer(request, nullptr, "This photo is too large to be read. Choose a smaller one.");
         return nullptr;
     }
     photo.width = width;
@@ -229,5 +229,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void zorbelPhotoPicked(int request)
 // The chosen file was refused: 0 it cannot be read, 1 it is too large.
 extern "C" EMSCRIPTEN_KEEPALIVE void zorbelPhotoRefused(int request, int why)
 {
-    answer(request, nullptr, why == 1 ? "This photo is too large to be read" : "This photo cannot be read");
+    answer(request, nullptr,
+           why == 1 ? "This photo is too large to be read. Choose a smaller one."
+                    : "This photo cannot be read. Choose another one.");
 }
