@@ -1,5 +1,6 @@
 // The page's microphone in headless Chromium, whose fake microphone plays a
-// recording: he hears the beats the desktop hears, at the same moments.
+// recording: he hears the beats the desktop hears, at the same moments, and
+// the microphone follows the page's life.
 #include "chromium.h"
 #include "page.h"
 #include "recordings.h"
@@ -135,6 +136,55 @@ TEST(Listening, ThePageHearsTheBeatsTheDesktopHears)
                 heard.size(), expected.size(), best, found, 1000 * delay);
     EXPECT_GE(best, 0.9 * heard.size()) << "the page hears beats the desktop does not";
     EXPECT_GE(found, 0.9 * expected.size()) << "the page misses beats the desktop hears";
+}
+
+// Notes every stream the page is handed, to see whether it lets them go.
+const char kStreamNotes[] = R"(
+window.__streams = [];
+const getUserMedia = navigator.mediaDevices.getUserMedia.bind(navigator.mediaDevices);
+navigator.mediaDevices.getUserMedia = constraints => getUserMedia(constraints).then(stream => {
+    window.__streams.push(stream);
+    return stream;
+});
+)";
+
+// A hidden page lets the microphone go (the phone's indicator goes off);
+// shown again, it takes it without asking and he dances again. A context
+// the browser suspends comes back, at the latest at the next touch.
+TEST(Listening, TheMicrophoneFollowsThePagesLife)
+{
+    SiteServer server(webBuild() + "/site");
+    BrowserOptions options;
+    options.microphoneFile = wavOf(clickTrack(120, 60));
+    ChromiumPage page(fakeMediaFlags(options), options);
+    Chromium& browser = page.browser();
+    page.addPreloadScript(kStreamNotes);
+    page.open(server.url());
+    ASSERT_TRUE(boardShown(page));
+    tap(page, 40, 120);
+    ASSERT_TRUE(iconTurnsRed(page, 15)) << "no dance to the clicks";
+
+    auto activate = [&](Tab& t) {
+        const json info = t.send("Target.getTargetInfo");
+        browser.send("Target.activateTarget", {{"targetId", info["targetInfo"]["targetId"]}});
+    };
+    const std::string allEnded = "__streams.every(s => s.getTracks().every(t => t.readyState == 'ended'))";
+    Tab other(browser, Tab::Viewport{});
+    other.open("about:blank");
+    activate(other);
+    ASSERT_TRUE(page.waitFor("document.visibilityState == 'hidden'", 5000));
+    EXPECT_TRUE(page.waitFor(allEnded, 5000)) << "the hidden page keeps the microphone";
+
+    activate(page.tab());
+    ASSERT_TRUE(page.waitFor("document.visibilityState == 'visible'", 5000));
+    EXPECT_TRUE(page.waitFor("!(" + allEnded + ")", 5000)) << "the microphone is not taken again";
+    EXPECT_TRUE(iconTurnsRed(page, 15)) << "no dance after the page shows again";
+
+    page.eval("Object.values(Module.zorbelMics)[0].ctx.suspend()");
+    tap(page, 40, 120);
+    EXPECT_TRUE(page.waitFor("Object.values(Module.zorbelMics)[0].ctx.state == 'running'", 5000))
+        << "the suspended sound does not come back";
+    EXPECT_TRUE(iconTurnsRed(page, 15)) << "no dance after the sound was suspended";
 }
 
 }  // namespace
