@@ -13,7 +13,8 @@ int main(int argc, char** argv)
     static zorbel::WebApp app;
     if (argc == 3 && std::strcmp(argv[1], "--script") == 0)
         return app.runScript(argv[2]) ? 0 : 1;
-    // The face made on an earlier visit is back before the scene looks for it.
-    zorbel::restoreAppData([] { app.start(); });
+    // The face made on an earlier visit is back before the scene looks for
+    // it, or, where the browser's storage is slow to answer, as it comes.
+    zorbel::restoreAppData([] { app.start(); }, [] { app.storedFilesArrived(); });
     return 0;
 }

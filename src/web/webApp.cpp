@@ -4,6 +4,7 @@
 #include "platform/audio/webAudioInput.h"
 #include "platform/camera/camera.h"
 #include "platform/files/files.h"
+#include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/log/log.h"
 #include "runner.h"
@@ -11,6 +12,7 @@
 #include "ui/screens.h"
 #include "ui/wording.h"
 #include "view/EAGLView.h"
+#include "view/faceTexture.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -107,6 +109,13 @@ bool WebApp::start()
     jsFirstFrameShown();
     runLoop.run();
     return true;
+}
+
+void WebApp::storedFilesArrived()
+{
+    if (!view || faceTexture || !EAGLContext::setCurrentContext(window.context()))
+        return;
+    loadStoredFace();
 }
 
 bool WebApp::runScript(const std::string& text)

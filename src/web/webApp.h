@@ -33,6 +33,9 @@ public:
     // on a bad script or without WebGL.
     bool runScript(const std::string& text);
     uint64_t framesDrawn() const;
+    // The files of earlier visits came after the start: the stored face is
+    // put on his head, unless one was made since.
+    void storedFilesArrived();
 
 private:
     void handle(const InputEvent& e);

@@ -240,6 +240,88 @@ int photoPixelsOnHead(const RGBAImage& img)
     return n;
 }
 
+// IndexedDB whose open does not answer (a known fault of Safari's) while
+// the tab's session says so, until the test lets it answer.
+const char kHeldDatabase[] = R"(
+if (sessionStorage.getItem("holdDatabase")) {
+    const open = indexedDB.open.bind(indexedDB);
+    indexedDB.open = function (name, version) {
+        const request = { result: null, error: null };
+        window.__answerDatabase = function () {
+            const real = open(name, version);
+            for (const type of ["upgradeneeded", "success", "error", "blocked"])
+                real["on" + type] = e => {
+                    request.result = real.result;
+                    request.error = real.error;
+                    if (request["on" + type])
+                        request["on" + type](e);
+                };
+        };
+        return request;
+    };
+}
+)";
+
+// Storage that never answers does not keep him away: after 3 s he starts
+// without the stored face, one line says why, and the face is put on his
+// head when the storage answers at last. A face made meanwhile is not
+// replaced by the old one, and it is kept for the next visit.
+TEST_P(Engines, StorageThatDoesNotAnswerDoesNotKeepHimAway)
+{
+    const std::string dir = freshDir("photos");
+    const std::string turned = dir + "/turned.jpg", greenPhoto = dir + "/green.jpg";
+    for (auto [path, recipe] : {std::pair{turned, "-size 200x300 xc:red -size 200x300 xc:blue +append"},
+                                {greenPhoto, "-size 300x300 xc:lime"}}) {
+        const std::string cmd = IM_CONVERT " " + std::string(recipe) + " " + path;
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    }
+    tagJpegOrientation(turned, 6);
+    auto redBlue = [](const RGBAImage& img) { return wears(img, red, blue); };
+    auto lime = [](const RGBAImage& img) { return wears(img, green); };
+    auto chalkHead = [](const RGBAImage& img) { return standing(img) && !wears(img, red) && !wears(img, green); };
+    auto makeFace = [&](Page& page, const std::string& photo, bool (*shows)(const RGBAImage&)) {
+        openFacePicker(page);
+        page.chooseFile(160, 312, photo);
+        until(page, shows, 10);
+        tap(page, 270, 462);  // OK
+        page.frames(3);
+        tap(page, 270, 462);  // Dismiss
+        return shows(until(page, shows));
+    };
+
+    auto page = browse();
+    ASSERT_TRUE(page);
+    page->addPreloadScript(kHeldDatabase);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    ASSERT_TRUE(makeFace(*page, turned, redBlue)) << "no face on his head";
+
+    page->eval("sessionStorage.setItem('holdDatabase', '1')");
+    page->reload();
+    ASSERT_TRUE(page->waitFor("document.getElementById('board').style.visibility == 'visible'", 8000))
+        << "storage that does not answer keeps him away";
+    EXPECT_TRUE(chalkHead(until(*page, chalkHead))) << "a face without its file";
+    page->eval("__answerDatabase()");
+    EXPECT_TRUE(redBlue(until(*page, redBlue))) << "the stored face does not come when the storage answers";
+    const std::vector<std::string> lines = page->console();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "Saved files: the browser's storage has not answered in 3 s; Zorbel starts without them"),
+              1)
+        << ::testing::PrintToString(lines);
+
+    // A face made before the storage answers stays, and is kept.
+    page->reload();
+    ASSERT_TRUE(boardShown(*page));
+    ASSERT_TRUE(makeFace(*page, greenPhoto, lime)) << "no new face on his head";
+    page->eval("__answerDatabase()");
+    page->frames(60);
+    EXPECT_TRUE(lime(until(*page, lime))) << "the old face replaced the new one";
+    page->eval("sessionStorage.removeItem('holdDatabase')");
+    page->reload();
+    ASSERT_TRUE(boardShown(*page));
+    EXPECT_TRUE(lime(until(*page, lime))) << "the face made while the storage was silent is not kept";
+}
+
 // The browser's fake camera: its live preview, the shutter, and OK put its
 // picture on his head.
 TEST_P(Engines, TheFakeCamerasPictureGoesOnHisHead)

@@ -22,8 +22,11 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
 
 // Brings back the files the app wrote on earlier visits before anything
 // reads them, then calls `ready`. The browser keeps them in its own storage;
-// on the desktop they are simply there, and `ready` runs at once.
-void restoreAppData(std::function<void()> ready);
+// on the desktop they are simply there, and `ready` runs at once. A browser
+// whose storage does not answer within 3 s gets `ready` without them; if
+// they come later, they are brought back (but for files written since) and
+// `late` is called.
+void restoreAppData(std::function<void()> ready, std::function<void()> late = {});
 
 // Called when the browser would not keep a file that was written (full is
 // true when its storage is full). This visit still has the new file; the

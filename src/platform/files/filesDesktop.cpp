@@ -42,7 +42,7 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
     return true;
 }
 
-void restoreAppData(std::function<void()> ready)
+void restoreAppData(std::function<void()> ready, std::function<void()>)
 {
     ready();
 }

@@ -51,29 +51,73 @@ std::function<void()>& readyHandler()
     return ready;
 }
 
+std::function<void()>& lateHandler()
+{
+    static std::function<void()> late;
+    return late;
+}
+
 // clang-format off
 // The kept files, back into the data folder before anything reads it.
 // Without IndexedDB (node, or a browser refusing it) the folder starts empty.
+// A database that does not answer (a known fault of Safari's) holds the app
+// back for 3 s at most; what it answers later is restored then, but for the
+// files written meanwhile, which it keeps instead.
 EM_JS(void, jsRestoreAppData, (const char* folder), {
-    var dir = UTF8ToString(folder);
-    var finish = function (db, why) {
+    var dir = UTF8ToString(folder), started = false, written = {};
+    // Keeps one written file; tells the app when the browser refused it.
+    // Before the database has answered, the file is kept once it does.
+    var keep = function (path) {
+        var kept = Module.zorbelFiles;
+        if (path.indexOf(kept.dir + "/") != 0)
+            return;
+        written[path] = true;
+        if (!kept.db)
+            return;
+        var t;
+        try {
+            t = kept.db.transaction("files", "readwrite");
+            t.objectStore("files").put(FS.readFile(path), path);
+        } catch (e) {
+            console.log("The file " + path + " cannot be kept: " + e);
+            return _zorbelFileNotKept(e && e.name == "QuotaExceededError" ? 1 : 0);
+        }
+        var failed = function (e) {
+            if (e)
+                e.preventDefault();
+            var why = t.error ? t.error.name : "aborted";
+            console.log("The file " + path + " cannot be kept: " + why);
+            _zorbelFileNotKept(why == "QuotaExceededError" ? 1 : 0);
+            failed = function () {};
+        };
+        t.onabort = function (e) { failed(e); };
+    };
+    Module.zorbelFiles = { db: null, dir: dir, keep: keep };
+    var start = function (why) {
         if (why)
             console.log("Saved files cannot be read: " + why);
-        Module.zorbelFiles = db ? { db: db, dir: dir } : null;
-        _zorbelAppDataRestored();
+        if (!started) {
+            started = true;
+            _zorbelAppDataRestored(0);
+        }
     };
     var open;
     try {
         open = typeof indexedDB == "undefined" ? null : indexedDB.open("zorbel", 1);
     } catch (e) {
-        return setTimeout(function () { finish(null, e.message); }, 0);
+        return setTimeout(function () { start(e.message); }, 0);
     }
     if (!open)
-        return setTimeout(function () { finish(null, ""); }, 0);
+        return setTimeout(function () { start(""); }, 0);
+    var limit = setTimeout(function () {
+        console.log("Saved files: the browser's storage has not answered in 3 s; Zorbel starts without them");
+        start("");
+    }, 3000);
     open.onupgradeneeded = function () { open.result.createObjectStore("files"); };
     open.onerror = function (e) {
         e.preventDefault();
-        finish(null, open.error ? open.error.name : "no database");
+        clearTimeout(limit);
+        start(open.error ? open.error.name : "no database");
     };
     open.onsuccess = function () {
         var db = open.result, files = [];
@@ -86,42 +130,40 @@ EM_JS(void, jsRestoreAppData, (const char* folder), {
             }
         };
         t.oncomplete = function () {
+            clearTimeout(limit);
+            var late = started, restored = 0;
             files.forEach(function (f) {
+                if (written[f[0]])
+                    return;  // made on this visit, after the start: newer
                 try {
                     FS.mkdirTree(f[0].substring(0, f[0].lastIndexOf("/")));
                     FS.writeFile(f[0], f[1]);
+                    ++restored;
                 } catch (e) {
                     console.log("Saved file " + f[0] + " cannot be restored: " + e);
                 }
             });
-            finish(db, "");
+            Module.zorbelFiles.db = db;
+            if (late) {
+                console.log("Saved files: the browser's storage answered late; " + restored + " restored");
+                for (var path in written)
+                    keep(path);
+                if (restored)
+                    _zorbelAppDataRestored(1);
+            }
+            start("");
         };
-        t.onabort = function () { finish(db, t.error ? t.error.name : "aborted"); };
+        t.onabort = function () {
+            clearTimeout(limit);
+            start(t.error ? t.error.name : "aborted");
+        };
     };
 });
 
-// Keeps one written file; tells the app when the browser refused it.
+// A file just written, to be kept (jsRestoreAppData's keep).
 EM_JS(void, jsKeepFile, (const char* file), {
-    var kept = Module.zorbelFiles, path = UTF8ToString(file);
-    if (!kept || path.indexOf(kept.dir + "/") != 0)
-        return;
-    var t;
-    try {
-        t = kept.db.transaction("files", "readwrite");
-        t.objectStore("files").put(FS.readFile(path), path);
-    } catch (e) {
-        console.log("The file " + path + " cannot be kept: " + e);
-        return _zorbelFileNotKept(e && e.name == "QuotaExceededError" ? 1 : 0);
-    }
-    var failed = function (e) {
-        if (e)
-            e.preventDefault();
-        var why = t.error ? t.error.name : "aborted";
-        console.log("The file " + path + " cannot be kept: " + why);
-        _zorbelFileNotKept(why == "QuotaExceededError" ? 1 : 0);
-        failed = function () {};
-    };
-    t.onabort = function (e) { failed(e); };
+    if (Module.zorbelFiles)
+        Module.zorbelFiles.keep(UTF8ToString(file));
 });
 // clang-format on
 
@@ -172,9 +214,10 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
     return true;
 }
 
-void restoreAppData(std::function<void()> ready)
+void restoreAppData(std::function<void()> ready, std::function<void()> late)
 {
     readyHandler() = std::move(ready);
+    lateHandler() = std::move(late);
     jsRestoreAppData(appDataDir().c_str());
 }
 
@@ -185,10 +228,15 @@ void onFileNotKept(std::function<void(bool full)> handler)
 
 }  // namespace zorbel
 
-extern "C" EMSCRIPTEN_KEEPALIVE void zorbelAppDataRestored()
+// 0: the start (with the kept files, or without them); 1: they came late.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelAppDataRestored(int late)
 {
-    if (auto ready = std::move(zorbel::readyHandler()))
-        ready();
+    if (!late) {
+        if (auto ready = std::move(zorbel::readyHandler()))
+            ready();
+    } else if (auto& handler = zorbel::lateHandler()) {
+        handler();
+    }
 }
 
 // 1 when the browser's storage is full.
