@@ -38,8 +38,9 @@ std::string webBuild()
     return ZORBEL_WEB_BUILD;
 }
 
-SiteServer::SiteServer(const std::string& folder) : preload_(freshDir("site") + "/preload.js")
+SiteServer::SiteServer(const std::string& folder, int maxAge) : preload_(freshDir("site") + "/preload.js")
 {
+    const std::string age = std::to_string(maxAge);
     int out[2];
     if (pipe(out) != 0)
         return;
@@ -48,7 +49,7 @@ SiteServer::SiteServer(const std::string& folder) : preload_(freshDir("site") + 
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(out[1], 1);
         close(out[0]);
-        execlp("python3", "python3", "-u", ZORBEL_SITE_SERVER, folder.c_str(), preload_.c_str(),
+        execlp("python3", "python3", "-u", ZORBEL_SITE_SERVER, folder.c_str(), preload_.c_str(), age.c_str(),
                static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -96,7 +97,7 @@ bool Page::waitFor(const std::string& expression, int timeoutMs)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        const json v = eval("!!(" + expression + ")");
+        const json v = eval("Promise.resolve(" + expression + ").then(v => !!v)");
         if (v.is_boolean() && v.get<bool>())
             return true;
         if (std::chrono::steady_clock::now() >= deadline)

@@ -28,7 +28,8 @@ inline void PrintTo(Engine engine, std::ostream* out)
 // or destroyed.
 class SiteServer {
 public:
-    explicit SiteServer(const std::string& folder);
+    // maxAge: seconds every answer lets the browser keep it (0: not said).
+    explicit SiteServer(const std::string& folder, int maxAge = 0);
     ~SiteServer();
     const std::string& url() const { return url_; }  // "http://127.0.0.1:PORT/"
     std::string origin() const { return url_.substr(0, url_.size() - 1); }
@@ -45,8 +46,8 @@ private:
 // What a test asks of a browser.
 struct BrowserOptions {
     int width = 320, height = 480;  // the viewport, in CSS pixels
-    double deviceScaleFactor = 1;  // WebKitGTK: a whole number
-    bool mobile = true;  // touches, as a phone; else a desktop's mouse
+    double deviceScaleFactor = 1;   // WebKitGTK: a whole number
+    bool mobile = true;             // touches, as a phone; else a desktop's mouse
     // Fake camera and microphone, allowed without asking.
     bool fakeMedia = true;
     // What the microphone hears (a WAV file; Chromium's fake microphone plays
@@ -107,7 +108,8 @@ public:
     // The processes the page costs, each with its descendants: the browser's
     // and, where it draws into one, its X server (benchmarks read them).
     virtual std::vector<pid_t> processes() const = 0;
-    // Waits until the expression is true; false after timeoutMs.
+    // Waits until the expression (or the promise it gives) is true; false
+    // after timeoutMs.
     bool waitFor(const std::string& expression, int timeoutMs = 20000);
     // Returns once the page has drawn `frames` more animation frames.
     void frames(int frames);

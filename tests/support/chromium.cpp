@@ -262,7 +262,7 @@ bool Tab::waitFor(const std::string& expression, int timeoutMs)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        const json v = eval("!!(" + expression + ")");
+        const json v = eval("Promise.resolve(" + expression + ").then(v => !!v)");
         if (v.is_boolean() && v.get<bool>())
             return true;
         if (msLeft(deadline) == 0)

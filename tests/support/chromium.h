@@ -59,7 +59,8 @@ public:
     void reload();
     // The value of a JavaScript expression (a promise is awaited).
     json eval(const std::string& expression);
-    // Waits until the expression is true; false after timeoutMs.
+    // Waits until the expression (or the promise it gives) is true; false
+    // after timeoutMs.
     bool waitFor(const std::string& expression, int timeoutMs = 20000);
     // Returns once the page has drawn `frames` more animation frames.
     void frames(int frames);

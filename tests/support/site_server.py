@@ -1,11 +1,12 @@
 """Serves the browser build's site on 127.0.0.1 for the browser tests.
 
-Usage: site_server.py FOLDER PRELOAD
+Usage: site_server.py FOLDER PRELOAD [MAX_AGE]
 
 Prints "port N" once it listens. When the file PRELOAD exists, its text is
 put into index.html as the first script of the page: what a test needs in
 the page before the page's own script runs, for a browser whose driver
-cannot add such a script itself.
+cannot add such a script itself. With MAX_AGE (seconds), every answer says
+that browsers may keep it that long, as many static hosts do.
 """
 
 import http.server
@@ -13,6 +14,7 @@ import os
 import sys
 
 folder, preload = sys.argv[1], sys.argv[2]
+max_age = int(sys.argv[3]) if len(sys.argv) > 3 else 0
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -21,6 +23,11 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def log_message(self, format, *args):
         pass
+
+    def end_headers(self):
+        if max_age:
+            self.send_header("Cache-Control", "max-age=%d" % max_age)
+        super().end_headers()
 
     def do_GET(self):
         path = self.path.split("?", 1)[0]

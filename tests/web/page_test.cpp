@@ -90,6 +90,50 @@ TEST_F(PageTest, AHiddenTabDrawsNothingAndGoesOnWithoutAJump)
         << "he jumped while the tab was hidden";
 }
 
+// A host that lets browsers keep every file for a year, as many static
+// hosts do: version 1 is installed, then version 2 goes on the host (every
+// file and the version changed). After the update the page runs, and each
+// file the service worker keeps is version 2's, not a year-old copy from the
+// browser's HTTP cache.
+TEST(ServiceWorker, AnUpdateNeverMixesTwoVersions)
+{
+    const std::string dir = freshDir("host");
+    commandOutput("cp -r '" + webBuild() + "/site'/. '" + dir + "'");
+    SiteServer host(dir, 365 * 24 * 3600);
+    BrowserOptions options;
+    options.fakeMedia = false;
+    ChromiumPage page({}, options);
+    page.open(host.url());
+    ASSERT_TRUE(boardShown(page));
+    ASSERT_TRUE(page.waitFor("navigator.serviceWorker.controller != null", 30000)) << "no service worker";
+    ASSERT_TRUE(page.waitFor("caches.keys().then(k => k.length == 1 && caches.open(k[0]))"
+                             ".then(c => c && c.keys()).then(r => r && r.length >= 10)"))
+        << "version 1 is not cached whole";
+
+    // Version 2 on the host.
+    writeFile(dir + "/zorbel.js", readFile(dir + "/zorbel.js") + "\n// version 2\n");
+    writeFile(dir + "/index.html", readFile(dir + "/index.html") + "<!-- version 2 -->\n");
+    std::string worker = readFile(dir + "/sw.js");
+    const size_t at = worker.find("const VERSION = \"");
+    ASSERT_NE(at, std::string::npos);
+    worker.replace(at, worker.find(';', at) - at, "const VERSION = \"version-2\"");
+    writeFile(dir + "/sw.js", worker);
+
+    page.reload();  // the browser looks for a new worker, which installs itself
+    EXPECT_TRUE(page.waitFor("caches.keys().then(k => k.length == 1 && k[0] == 'zorbel-version-2' && "
+                             "caches.open(k[0])).then(c => c && c.keys()).then(r => r && r.length >= 10)",
+                             30000))
+        << "version 2 does not replace version 1";
+    page.reload();
+    ASSERT_TRUE(boardShown(page)) << "the updated page does not run";
+    EXPECT_TRUE(standing(until(page, standing)));
+    EXPECT_EQ(page.eval("caches.open('zorbel-version-2').then(c => Promise.all(['zorbel.js', 'index.html']"
+                        ".map(f => c.match(f).then(r => r.text()))))"
+                        ".then(([js, html]) => [js.includes('// version 2'), html.includes('<!-- version 2 -->')])"),
+              json::array({true, true}))
+        << "version 2 keeps files of version 1";
+}
+
 // An iPhone 15 (393 x 852 points, 3 pixels a point) with its notch and home
 // bar, upright and then on its side (where iOS ignores the manifest's
 // portrait lock): the board lies inside the safe area, and the corners at
@@ -115,11 +159,12 @@ TEST_F(PageTest, NothingLiesUnderTheNotchOrTheHomeBar)
     EXPECT_LE(b.y + 480 * b.scale, 852 - 34 + 0.01) << "the board is under the home bar";
 
     insets(0, 59, 21, 59);
-    tab.send("Emulation.setDeviceMetricsOverride", {{"width", 852},
-                                                    {"height", 393},
-                                                    {"deviceScaleFactor", 3},
-                                                    {"mobile", true},
-                                                    {"screenOrientation", {{"type", "landscapePrimary"}, {"angle", 90}}}});
+    tab.send("Emulation.setDeviceMetricsOverride",
+             {{"width", 852},
+              {"height", 393},
+              {"deviceScaleFactor", 3},
+              {"mobile", true},
+              {"screenOrientation", {{"type", "landscapePrimary"}, {"angle", 90}}}});
     ASSERT_TRUE(page.waitFor("document.getElementById('board').getBoundingClientRect().height < 400", 5000))
         << "the page is not laid out again on its side";
     b = page.board(true);
