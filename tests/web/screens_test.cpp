@@ -164,9 +164,20 @@ TEST_F(ScreensTest, WhenStorageIsFullTheFaceBeforeIsKept)
     EXPECT_TRUE(upright(until(page, upright))) << "the face stored before is lost";
 }
 
-// A file that is not a picture, and a photo of 100 megapixels: each says so
-// in a notice and the face picker stays. Without a camera the camera button
-// does nothing.
+// A browser that can only decode a photo whole: no image decoder, and a
+// createImageBitmap that ignores resizeWidth and resizeHeight, as one
+// without them does.
+const char kNoResizedDecoding[] = R"(
+delete window.ImageDecoder;
+const decodeWhole = window.createImageBitmap;
+window.createImageBitmap = function (source, options) {
+    return decodeWhole.call(window, source, options ? { imageOrientation: options.imageOrientation } : undefined);
+};
+)";
+
+// A file that is not a picture, and, in a browser that can only decode a
+// photo whole, one of 100 megapixels: each says so in a notice and the face
+// picker stays. Without a camera the camera button does nothing.
 TEST_F(ScreensTest, APhotoThatCannotBeUsedSaysWhy)
 {
     const std::string dir = freshDir("bad");
@@ -178,6 +189,7 @@ TEST_F(ScreensTest, APhotoThatCannotBeUsedSaysWhy)
     writeFile(huge, claimJpegSize(readFile(small), 10000, 10000));
 
     ChromiumPage page({}, {});
+    page.addPreloadScript(kNoResizedDecoding);
     page.open(server.url());
     ASSERT_TRUE(boardShown(page));
     openFacePicker(page);
@@ -190,6 +202,7 @@ TEST_F(ScreensTest, APhotoThatCannotBeUsedSaysWhy)
         EXPECT_FALSE(noticeShown(until(
             page, [](const RGBAImage& img) { return !noticeShown(img); }, 10)))
             << "the notice stays";
+        page.frames(40);  // the end of its fading
     }
     const RGBAImage picker = page.screenshot();
     tap(page, 160, 367);  // no camera here
@@ -197,6 +210,51 @@ TEST_F(ScreensTest, APhotoThatCannotBeUsedSaysWhy)
     const RGBAImage after = page.screenshot();
     EXPECT_EQ(extent(after, chalk, 0, 440).count, extent(picker, chalk, 0, 440).count)
         << "the face picker did not stay as it was";
+}
+
+// The resident memory of a process and its descendants, in kB.
+long residentKb(pid_t root)
+{
+    const std::string out = commandOutput(
+        "ps -e -o pid=,ppid=,rss= | awk -v root=" + std::to_string(root) +
+        " '{ parent[$1] = $2; rss[$1] = $3 } END { for (p in parent) { q = p; while (q && q != root) q = parent[q];"
+        " if (q == root) total += rss[p] } print total + 0 }'");
+    return std::atol(out.c_str());
+}
+
+// A 48-megapixel photo from a phone's camera, on its side: the browser
+// decodes it at the size the face editor shows, upright, and the page's
+// memory grows by far less than the 190 MB the whole photo would take.
+TEST_F(ScreensTest, ABigPhotoIsDecodedSmall)
+{
+    const std::string big = freshDir("big") + "/camera.jpg";
+    const std::string cmd = IM_CONVERT " -size 4000x6000 xc:red -size 4000x6000 xc:blue +append -quality 80 " + big;
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    tagJpegOrientation(big, 6);  // taken with the phone on its side: upright, red above blue
+
+    BrowserOptions options;
+    options.fakeMedia = false;
+    ChromiumPage page({}, options);
+    page.open(server.url());
+    ASSERT_TRUE(boardShown(page));
+    openFacePicker(page);
+    page.frames(30);
+    const long before = residentKb(page.browser().pid());
+    long most = before;
+    page.chooseFile(160, 312, big);
+    bool shown = false;
+    for (int i = 0; i < 300 && !shown; ++i) {
+        most = std::max(most, residentKb(page.browser().pid()));
+        shown = page.eval("document.getElementById('screens').style.visibility == 'visible'") == true &&
+                wears(page.screenshot(), red, blue);
+    }
+    for (int i = 0; i < 10; ++i)
+        most = std::max(most, residentKb(page.browser().pid()));
+    std::printf("the browser's memory: %ld MB before, at most %ld MB while the photo came in\n", before / 1024,
+                most / 1024);
+    EXPECT_TRUE(shown) << "the crop editor does not show the photo upright";
+    EXPECT_LT(most - before, 64 * 1024) << "the photo is decoded whole";
+    EXPECT_FALSE(logged(page, "photo camera.jpg")) << ::testing::PrintToString(page.console());
 }
 
 // The fake camera's picture, red left and blue right, goes through the
