@@ -164,6 +164,28 @@ bool EAGLView::createFramebuffer()
     return true;
 }
 
+#ifdef __EMSCRIPTEN__
+void EAGLView::graphicsRestored()
+{
+    context->restoredAfterLoss(*layer_);
+    if (!EAGLContext::setCurrentContext(context.get()))
+        return;
+    // The old names died with the old context: nothing to delete.
+    viewFramebuffer = viewRenderbuffer = depthRenderbuffer = 0;
+    boardCache_.forget();
+    bbTexture = loadResourceTexture("bb512x512.png");
+    chalkTexture = loadResourceTexture("chalk512x512.png");
+    tackTexture = loadResourceTexture("thumbTack32.png");
+    remakeFaceTexture();
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    createFramebuffer();
+    drawView();
+}
+#endif
+
 float EAGLView::pixelsPerPoint() const
 {
     return backingWidth > 0 ? static_cast<float>(backingWidth) / boundsWidth() : 1.0f;

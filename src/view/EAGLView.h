@@ -57,6 +57,12 @@ public:
     void layoutSubviews();
     bool createFramebuffer();
     void destroyFramebuffer();
+#ifdef __EMSCRIPTEN__
+    // The browser gave the lost GL context back: the textures (the photo face
+    // too), the framebuffer and the board cache are made again and a frame is
+    // drawn. The figure is the same one.
+    void graphicsRestored();
+#endif
 
     // The blackboard drawn once at the framebuffer's pixel size and then
     // copied 1:1 each frame: the same pixels at a fraction of the cost on a
@@ -66,8 +72,14 @@ public:
     void startAnimation();
     void stopAnimation();
     void setAnimationInterval(double seconds);
-    double getAnimationInterval() const { return animationInterval; }
-    bool isAnimating() const { return animationTimer != 0; }
+    double getAnimationInterval() const
+    {
+        return animationInterval;
+    }
+    bool isAnimating() const
+    {
+        return animationTimer != 0;
+    }
 
     // One frame.
     void drawView();
@@ -84,22 +96,46 @@ public:
     void touchesEnded(const std::vector<Touch>& touches) override;
     void touchesCancelled(const std::vector<Touch>&) override {}
 
-    void setAccelX(float x) { accelX = x; }
-    void setAccelY(float y) { accelY = y; }
-    void setAccelZ(float z) { accelZ = z; }
-    float getAccelX() const { return accelX; }
-    float getAccelY() const { return accelY; }
+    void setAccelX(float x)
+    {
+        accelX = x;
+    }
+    void setAccelY(float y)
+    {
+        accelY = y;
+    }
+    void setAccelZ(float z)
+    {
+        accelZ = z;
+    }
+    float getAccelX() const
+    {
+        return accelX;
+    }
+    float getAccelY() const
+    {
+        return accelY;
+    }
 
     // Opens the overlay from the info corner; runs before the icon flips.
     std::function<void()> infoCornerAction;
 
     // What the beat detector returned in the last frame that ran.
-    float lastBeat() const { return lastBeat_; }
-    Guy* figure() const { return guy; }
+    float lastBeat() const
+    {
+        return lastBeat_;
+    }
+    Guy* figure() const
+    {
+        return guy;
+    }
     // Where he is on the board, strokes and head, in points; empty before
     // his first frame.
     Rect figureBounds() const;
-    float infoIconAngle() const { return angle; }
+    float infoIconAngle() const
+    {
+        return angle;
+    }
 
 private:
     EAGLView();

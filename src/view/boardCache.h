@@ -29,6 +29,8 @@ public:
     // them (or disabled) nothing is kept and each frame draws the board.
     void make(GLuint boardTexture, int width, int height, bool npotTextures);
     void release();
+    // The texture is gone with its context: only its name is dropped.
+    void forget() { texture_ = 0; }
     bool isReady() const { return texture_ != 0; }
 
     // Lays the kept board with the frame's board arrays set: inside what the

@@ -20,6 +20,13 @@ Prefs* prefs()
 {
     return faceDefaults ? faceDefaults : Prefs::standardUserDefaults();
 }
+
+// The face on his head, kept to make its texture again (256 x 256, 256 kB).
+RGBAImage& faceInUse()
+{
+    static RGBAImage face;
+    return face;
+}
 }  // namespace
 
 std::string customFacePath()
@@ -32,10 +39,12 @@ void setCurrentFace(const RGBAImage* image)
     glDeleteTextures(1, &faceTexture);  // deleting 0 does nothing
     if (!image || image->width <= 0 || image->height <= 0) {
         faceTexture = 0;
+        faceInUse() = {};
         prefs()->setInteger(0, kUseCustomFaceKey);
         return;
     }
     faceTexture = uploadTexture(*image);
+    faceInUse() = *image;
 
     std::vector<uint8_t> png;
     std::string error;
@@ -46,6 +55,7 @@ void setCurrentFace(const RGBAImage* image)
 
 void loadStoredFace()
 {
+    faceInUse() = {};
     removeUnfinishedWrites(customFacePath());
     if (prefs()->integerForKey(kUseCustomFaceKey) <= 0)
         return;
@@ -56,6 +66,12 @@ void loadStoredFace()
         return;
     }
     faceTexture = uploadTexture(image);
+    faceInUse() = std::move(image);
+}
+
+void remakeFaceTexture()
+{
+    faceTexture = faceInUse().width > 0 ? uploadTexture(faceInUse()) : 0;
 }
 
 }  // namespace zorbel

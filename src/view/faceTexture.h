@@ -18,6 +18,10 @@ void setCurrentFace(const RGBAImage* image);
 // texture. An unreadable file leaves the chalk head.
 void loadStoredFace();
 
+// The face texture made again from the face in use (after the GL context
+// was lost and given back); the view's context must be current.
+void remakeFaceTexture();
+
 // Where the face file lives: $XDG_DATA_HOME/zorbel/customface.png.
 std::string customFacePath();
 

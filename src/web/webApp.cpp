@@ -160,7 +160,7 @@ bool WebApp::runScript(const std::string& text)
 void WebApp::composite()
 {
     const uint64_t presented = view->layer().presentCount();
-    if (presented != composited) {
+    if (presented != composited && !graphicsLost) {
         window.composite(view->layer());
         composited = presented;
     }
@@ -179,7 +179,8 @@ void WebApp::layout()
     const float ppp = window.pixelsPerPoint();
     view->layer().setDrawableSize(static_cast<int>(std::lround(kScreenWidth * ppp)),
                                   static_cast<int>(std::lround(kScreenHeight * ppp)));
-    view->layoutSubviews();
+    if (!graphicsLost)  // else the framebuffer is made at this size when the context is back
+        view->layoutSubviews();
     screen.root().setNeedsDisplay();
 }
 
@@ -278,6 +279,20 @@ void WebApp::handle(const InputEvent& e)
         return;
     case InputEvent::Resized:
         layout();
+        return;
+    case InputEvent::GraphicsLost:
+        // Nothing can be drawn: the frames stop, and he with them, until
+        // the context is back (the frame count stops too).
+        logLine("graphics: the browser took the GL context away; waiting for it to come back");
+        graphicsLost = true;
+        view->stopAnimation();
+        return;
+    case InputEvent::GraphicsRestored:
+        logLine("graphics: the GL context is back; drawing him again");
+        graphicsLost = false;
+        view->graphicsRestored();
+        composited = ~uint64_t(0);
+        view->startAnimation();
         return;
     case InputEvent::Hidden:
         setVisible(false);

@@ -55,6 +55,7 @@ private:
     int accelerometerTimer = 0;
     bool visible = true;
     bool gestured = false;
+    bool graphicsLost = false;
     AudioInterruptions interruptions;  // the page hidden and shown again
     MicrophoneTrouble micTold = MicrophoneTrouble::None;
     bool micLost = false;     // none was found, or it went away: the next gesture looks again

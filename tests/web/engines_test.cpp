@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace zorbel::test {
@@ -320,6 +321,70 @@ TEST_P(Engines, StorageThatDoesNotAnswerDoesNotKeepHimAway)
     page->reload();
     ASSERT_TRUE(boardShown(*page));
     EXPECT_TRUE(lime(until(*page, lime))) << "the face made while the storage was silent is not kept";
+}
+
+// The browser takes the page's WebGL context away and gives it back, as
+// phones do in the background and on GPU resets (WEBGL_lose_context plays
+// both): the board, his chalk and his photo face come back, he is where he
+// was, and while the context is gone no frame counts as drawn.
+TEST_P(Engines, ALostGLContextComesBack)
+{
+    const std::string turned = freshDir("photos") + "/turned.jpg";
+    const std::string cmd = IM_CONVERT " -size 200x300 xc:red -size 200x300 xc:blue +append " + turned;
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    tagJpegOrientation(turned, 6);
+    auto upright = [](const RGBAImage& img) { return wears(img, red, blue) && !wears(img, blue, red); };
+
+    auto page = browse();
+    ASSERT_TRUE(page);
+    // Listening switched off: a fake microphone's beeps would make him dance.
+    page->addPreloadScript("localStorage.setItem('DISABLE_MIC', 'true');");
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    openFacePicker(*page);
+    page->chooseFile(160, 312, turned);
+    until(*page, upright, 10);
+    tap(*page, 270, 462);  // OK
+    page->frames(3);
+    tap(*page, 270, 462);  // Dismiss
+    // His face and his feet: where he is (his arms sway as he stands).
+    auto where = [](const RGBAImage& img) {
+        const Extent face = extent(img, red, 0, 440), feet = extent(cropOf(img, 0, 440, 280, 40), chalk);
+        return std::array<int, 4>{face.left, face.top, feet.left, feet.right};
+    };
+    auto moved = [&](const RGBAImage& a, const RGBAImage& b) {
+        const auto p = where(a), q = where(b);
+        int sum = 0;
+        for (int i = 0; i < 4; ++i)
+            sum += std::abs(p[i] - q[i]);
+        return sum;
+    };
+    RGBAImage before = until(*page, upright);
+    ASSERT_TRUE(upright(before)) << "no face on his head";
+    for (int i = 0; i < 60; ++i) {  // until he stands still
+        page->frames(30);
+        const RGBAImage now = page->screenshot();
+        const bool still = moved(before, now) <= 1;
+        before = now;
+        if (still)
+            break;
+    }
+
+    page->eval("window.__loseContext = document.getElementById('board').getContext('webgl')"
+               ".getExtension('WEBGL_lose_context'); __loseContext.loseContext()");
+    page->frames(30);
+    const double lost = page->eval("_zorbelFramesDrawn()").get<double>();
+    page->frames(30);
+    EXPECT_EQ(page->eval("_zorbelFramesDrawn()").get<double>(), lost) << "frames count while nothing can be drawn";
+    page->eval("__loseContext.restoreContext()");
+    ASSERT_TRUE(page->waitFor("_zorbelFramesDrawn() > " + std::to_string(lost + 10), 10000))
+        << "the frames do not come back";
+    const RGBAImage after = until(*page, upright, 10);
+    EXPECT_TRUE(upright(after)) << "his face is not back";
+    EXPECT_GT(extent(after, chalk, 0, 420).count, 300) << "no chalk figure";
+    EXPECT_TRUE(board(at(after, 5, 5)) && board(at(after, 314, 300))) << "no board";
+    EXPECT_LE(moved(before, after), 4) << "he jumped";
+    EXPECT_TRUE(logged(*page, "graphics: the GL context is back")) << ::testing::PrintToString(page->console());
 }
 
 // The browser's fake camera: its live preview, the shutter, and OK put its

@@ -25,6 +25,10 @@ public:
     // A WebGL 1 context on the page's canvas named by a CSS selector
     // ("#board"). nullptr (and one log line) when the browser has no WebGL.
     static std::shared_ptr<EAGLContext> createForCanvas(const char* selector);
+    // The browser gave the canvas's lost WebGL context back: every GL object
+    // of before is gone. The context starts from a fresh state, and the
+    // layer forgets its picture; whoever drew makes its objects again.
+    void restoredAfterLoss(EAGLLayer& layer);
 #else
     // Sets the SDL GL attributes for an OpenGL ES 1.1 window context. Call it
     // before SDL_CreateWindow(..., SDL_WINDOW_OPENGL): SDL picks the GL library

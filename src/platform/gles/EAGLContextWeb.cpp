@@ -77,6 +77,15 @@ std::shared_ptr<EAGLContext> EAGLContext::createForCanvas(const char* selector)
     return std::shared_ptr<EAGLContext>(new EAGLContext(std::move(impl)));
 }
 
+void EAGLContext::restoredAfterLoss(EAGLLayer& layer)
+{
+    const bool current = t_current == this;
+    impl_->gles = makeGlesWebState(impl_->webgl != 0);
+    if (current)
+        setCurrentGlesWebState(impl_->gles.get());
+    layer.forgetTexture();
+}
+
 bool EAGLContext::setCurrentContext(EAGLContext* context)
 {
     if (context == t_current)

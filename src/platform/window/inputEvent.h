@@ -37,6 +37,8 @@ struct InputEvent {
         FileDropped,        // a file dropped on the window: path
         ControllerAdded,    // a game controller plugged in: controller (its device index)
         ControllerRemoved,  // one unplugged: controller (its instance id)
+        GraphicsLost,       // the browser took the page's GL context away (a phone in the background, a GPU reset)
+        GraphicsRestored,   // and gave it back: every GL object is to be made again
         Quit,
     };
     Type type = None;

@@ -105,6 +105,19 @@ EM_JS(void, jsListenForTouches, (PageWindow* window), {
         board.addEventListener(type, listener, { passive: false });
 });
 
+// The board's WebGL context lost and given back. Its loss is prevented from
+// being final (the default), so that the browser restores it.
+EM_JS(void, jsListenForContextLoss, (PageWindow* window), {
+    const board = document.getElementById("board");
+    if (!board)
+        return;
+    board.addEventListener("webglcontextlost", function(e) {
+        e.preventDefault();
+        _zorbelGraphics(window, 0);
+    });
+    board.addEventListener("webglcontextrestored", function() { _zorbelGraphics(window, 1); });
+});
+
 EM_JS(void, jsFullscreen, (int toggle), {
     const on = !!document.fullscreenElement;
     if (on)
@@ -285,6 +298,7 @@ void PageWindow::listen()
     emscripten_set_mousemove_callback(doc, this, EM_TRUE, onMouse);
     emscripten_set_wheel_callback(doc, this, EM_FALSE, onWheel);
     jsListenForTouches(this);
+    jsListenForContextLoss(this);
     emscripten_set_resize_callback(win, this, EM_FALSE, onResize);
     emscripten_set_orientationchange_callback(this, EM_FALSE, onOrientation);
     emscripten_set_visibilitychange_callback(this, EM_FALSE, onVisibility);
@@ -404,5 +418,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void zorbelTouch(zorbel::PageWindow* window, int
                           : InputEvent::TouchCancel;
     ev.onScreen = window->pageToPoints(x, y, ev.x, ev.y);
     ev.finger = finger;
+    window->emit(ev);
+}
+
+// The board's GL context: 0 lost, 1 given back.
+extern "C" EMSCRIPTEN_KEEPALIVE void zorbelGraphics(zorbel::PageWindow* window, int restored)
+{
+    zorbel::InputEvent ev;
+    ev.type = restored ? zorbel::InputEvent::GraphicsRestored : zorbel::InputEvent::GraphicsLost;
     window->emit(ev);
 }
