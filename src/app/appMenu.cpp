@@ -13,6 +13,8 @@ void DesktopApp::toggleMenu()
     actions.fullscreen = window.isFullscreen();
     actions.toggleFullscreen = [this] { window.toggleFullscreen(); };
     actions.saveScreenshot = [this] { saveScreenshot(); };
+    actions.recordTitle = clips.title("Clips cannot be made here");
+    actions.toggleRecording = [this] { toggleClip(); };
     actions.quit = [] { RunLoop::postQuitEvent(); };
     toggleDesktopMenu(screen, view, std::move(actions));
 }

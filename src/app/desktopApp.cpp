@@ -36,7 +36,7 @@ DesktopApp::~DesktopApp()
         soundServerProbe.join();
     stopAudioInMeter(0);
     setNoticeHost({});
-    for (int timer : {accelerometerTimer, soundServerTimer})
+    for (int timer : {accelerometerTimer, soundServerTimer, clipTimer})
         runLoop.invalidateTimer(timer);
     if (screensTexture && EAGLContext::setCurrentContext(window.context()))
         glDeleteTextures(1, &screensTexture);
@@ -86,6 +86,7 @@ bool DesktopApp::start()
         runMainThreadTasks();
         composite();
     });
+    clipTimer = runLoop.addRepeatingTimer(0.25, [this] { clips.tick(); });
     layout();
     composite();
     return true;
@@ -101,8 +102,26 @@ void DesktopApp::composite()
     if (screensChanged)
         uploadScreens();
     window.composite(view->layer(), screensShown ? screensTexture : 0);
+    if (presented != composited)
+        recordFrame();
     composited = presented;
     mustComposite = false;
+}
+
+// The board as the scene drew it (the screens, the mark and notices are not
+// in it) goes into the clip, 30 times a second.
+void DesktopApp::recordFrame()
+{
+    if (!clips.recorder.wantsFrame())
+        return;
+    int width = 0, height = 0;
+    if (view->layer().readPresentedPixels(clipPicture, width, height))
+        clips.recorder.addFrame(clipPicture.data(), width, height);
+}
+
+void DesktopApp::toggleClip()
+{
+    clips.toggle(view->layer().drawableWidth(), view->layer().drawableHeight());
 }
 
 // Draws the views over the scene at the window's pixel scale into a texture.
@@ -201,10 +220,12 @@ void DesktopApp::setVisible(bool shows)
         return;
     visible = shows;
     window.holdOffScreenSaver(shows);
-    if (shows)
+    if (shows) {
         delegate.applicationDidBecomeActive();
-    else
+    } else {
         delegate.applicationWillResignActive();
+        clips.stop();  // nothing of the board shows: the clip ends, and is kept
+    }
 }
 
 bool DesktopApp::keyDown(const InputEvent& e)
@@ -221,6 +242,11 @@ bool DesktopApp::keyDown(const InputEvent& e)
     if (e.key == Key::F12) {
         if (!e.repeat)
             saveScreenshot();
+        return true;
+    }
+    if (e.key == Key::F9) {
+        if (!e.repeat)
+            toggleClip();
         return true;
     }
     if (e.key == Key::F10 || e.key == Key::Menu) {

@@ -9,6 +9,7 @@
 #include "platform/sensors/accelerometer.h"
 #include "platform/window/AppWindow.h"
 #include "platform/window/RunLoop.h"
+#include "ui/clipControl.h"
 
 #include <cstdint>
 #include <memory>
@@ -49,6 +50,9 @@ private:
     void sayWhyNothingIsHeard();
     // The desktop menu (appMenu.cpp).
     void toggleMenu();
+    // A clip of the board: F9 and the menu start and stop one.
+    void toggleClip();
+    void recordFrame();
 
     AppWindow window;
     RunLoop runLoop;
@@ -68,6 +72,9 @@ private:
     int soundServerTimer = 0;                    // asks now and then whether the sound server is back
     std::thread soundServerProbe;                // asks it off the main thread
     bool probingSoundServer = false;
+    ClipControl clips{screen};
+    int clipTimer = 0;
+    std::vector<uint8_t> clipPicture;  // the board read back for a clip, kept for the next
     // Work handed back to the main thread runs only while the app lives.
     std::shared_ptr<char> alive = std::make_shared<char>();
 };

@@ -60,6 +60,7 @@ void toggleDesktopMenu(Screen& screen, const std::shared_ptr<EAGLView>& view, De
     items.push_back(listenItem("Listen to this computer's sound", AudioSource::Computer, kNoSoundServerNotice));
     items.push_back({actions.fullscreen ? "Leave full screen" : "Full screen", actions.toggleFullscreen});
     items.push_back({"Save a screenshot", actions.saveScreenshot});
+    items.push_back({actions.recordTitle.c_str(), actions.toggleRecording});
     items.push_back({"Settings", [weak] {
                          if (auto v = weak.lock())
                              openSettings(v);

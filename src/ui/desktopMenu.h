@@ -20,6 +20,8 @@ struct DesktopMenuActions {
     bool fullscreen = false;
     std::function<void()> toggleFullscreen;
     std::function<void()> saveScreenshot;
+    std::string recordTitle;  // "Record a clip", "Stop recording", or that clips cannot be made here
+    std::function<void()> toggleRecording;
     std::function<void()> quit;
 };
 

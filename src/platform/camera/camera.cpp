@@ -1,5 +1,7 @@
 #include "platform/camera/camera.h"
 
+#include "platform/camera/gstreamer.h"
+
 #include "platform/log/log.h"
 
 #include <gst/app/gstappsink.h>
@@ -17,14 +19,6 @@
 
 namespace zorbel {
 
-namespace {
-
-const char kTestVariable[] = "ZORBEL_TEST_CAMERA";
-// The longest the main thread waits for the pipeline to start or to stop.
-constexpr std::chrono::milliseconds kStateWait{500};
-// Asked of the camera first: a preview that keeps up, and enough for a face.
-const char kPreferredCaps[] = "video/x-raw,width=640,height=480,framerate=30/1;video/x-raw";
-
 bool startGStreamer()
 {
     static const bool started = [] {
@@ -37,6 +31,14 @@ bool startGStreamer()
     }();
     return started;
 }
+
+namespace {
+
+const char kTestVariable[] = "ZORBEL_TEST_CAMERA";
+// The longest the main thread waits for the pipeline to start or to stop.
+constexpr std::chrono::milliseconds kStateWait{500};
+// Asked of the camera first: a preview that keeps up, and enough for a face.
+const char kPreferredCaps[] = "video/x-raw,width=640,height=480,framerate=30/1;video/x-raw";
 
 // The first camera the desktop knows of, or null.
 GstDevice* firstCamera()

@@ -15,6 +15,9 @@ std::string appDataDir();
 // ~/Pictures.
 std::string picturesDir();
 
+// The user's Videos folder (xdg-user-dir VIDEOS), else ~/Videos.
+std::string videosDir();
+
 // Writes the whole file or nothing: a temporary file in the same folder,
 // fsync, rename over the old one. The folder is made when missing. On
 // failure returns false and says why in `error`.

@@ -26,6 +26,17 @@ std::string picturesDir()
     return result;
 }
 
+std::string videosDir()
+{
+    const gchar* xdg = g_get_user_special_dir(G_USER_DIRECTORY_VIDEOS);
+    if (xdg && *xdg)
+        return xdg;
+    gchar* dir = g_build_filename(g_get_home_dir(), "Videos", nullptr);
+    std::string result(dir);
+    g_free(dir);
+    return result;
+}
+
 bool writeFileAtomically(const std::string& path, const void* data, size_t size, std::string& error)
 {
     gchar* dir = g_path_get_dirname(path.c_str());

@@ -181,6 +181,11 @@ std::string picturesDir()
     return homeDir() + "/Pictures";
 }
 
+std::string videosDir()
+{
+    return homeDir() + "/Videos";
+}
+
 bool writeFileAtomically(const std::string& path, const void* data, size_t size, std::string& error)
 {
     const size_t slash = path.rfind('/');

@@ -21,6 +21,7 @@ enum class Key {
     Q,
     Space,
     Home,
+    F9,
     F10,
     F11,
     F12,

@@ -66,6 +66,8 @@ Key keyOf(SDL_Keycode key)
         return Key::Home;
     case SDLK_F10:
         return Key::F10;
+    case SDLK_F9:
+        return Key::F9;
     case SDLK_F11:
         return Key::F11;
     case SDLK_F12:
