@@ -41,6 +41,8 @@ std::shared_ptr<Slider> slider(Rect frame, float min, float max, float value, st
 }  // namespace
 
 std::function<std::shared_ptr<ViewController>()> InfoView::makeFacePicker;
+std::function<void()> InfoView::toggleClip;
+std::function<std::string()> InfoView::clipItemTitle;
 
 InfoView::InfoView(Rect frame) : View(frame)
 {
@@ -73,6 +75,13 @@ void InfoView::build()
     lblCopyright->setTextAlignment(TextAlignment::Right);
     lblCopyright->setMinimumFontSize(6);  // the notice fits its corner
     lblVersion = label({40, 420, 100, 20}, Font::system(10), versionText().c_str());
+    // The clip item, where the shell records from here: between the
+    // version and the copyright notice.
+    if (toggleClip) {
+        butClip = button({86, 417, 98, 22}, clipItemTitle ? clipItemTitle().c_str() : "Record a clip",
+                         [this] { clipAction(); });
+        butClip->setFont(Font::system(11));
+    }
 
     lblSettingsTitle = label({35, 25, 250, 30}, Font::system(26), "A few tweaks...");
     butFace = button({45, 70, 230, 30}, "Change Zorbel's face", [this] { pickFaceAction(); });
@@ -113,6 +122,8 @@ void InfoView::showInfo()
     addSubview(lblInfo);
     addSubview(lblCopyright);
     addSubview(lblVersion);
+    if (butClip)
+        addSubview(butClip);
     butSettings->setTitle("Settings");
     viewMode = 0;
 }
@@ -146,6 +157,8 @@ void InfoView::settingsAction()
         lblInfo->removeFromSuperview();
         lblCopyright->removeFromSuperview();
         lblVersion->removeFromSuperview();
+        if (butClip)
+            butClip->removeFromSuperview();
         showSettings();
     }
 }
@@ -196,6 +209,15 @@ void InfoView::resetPhyAction()
     sliderCoefFactor->setValue(1.0f);
     sliderDampFactor->setValue(1.0f);
     sliderFricFactor->setValue(1.0f);
+}
+
+// The overlay goes, and the clip starts (or stops) on the board.
+void InfoView::clipAction()
+{
+    const std::function<void()> toggle = toggleClip;
+    dismissAction();
+    if (toggle)
+        toggle();
 }
 
 void InfoView::dismissAction()

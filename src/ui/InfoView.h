@@ -28,11 +28,17 @@ public:
     void sliderFricFactorAction();
     void resetPhyAction();
     void dismissAction();
+    void clipAction();
     // Escape dismisses.
     bool keyDown(Key key, bool shift) override;
 
     // Opens the face picker screen over the overlay; set by whoever can make one.
     static std::function<std::shared_ptr<ViewController>()> makeFacePicker;
+    // Where the shell records clips from the info page (the browser, which
+    // has no menu or keys on a phone): starts a clip, or stops the one that
+    // records; and what the item says.
+    static std::function<void()> toggleClip;
+    static std::function<std::string()> clipItemTitle;
 
 private:
     explicit InfoView(Rect frame);
@@ -59,6 +65,7 @@ private:
     std::shared_ptr<Button> butPhyReset;
     std::shared_ptr<Button> butDismiss;
     std::shared_ptr<Button> butSettings;
+    std::shared_ptr<Button> butClip;  // only where the shell records from here
     int viewMode = 0;
 };
 

@@ -8,6 +8,7 @@
 #include "platform/gles/EAGLLayer.h"
 #include "platform/log/log.h"
 #include "runner.h"
+#include "ui/InfoView.h"
 #include "ui/notice.h"
 #include "ui/screens.h"
 #include "ui/wording.h"
@@ -59,6 +60,9 @@ WebApp::~WebApp()
     g_app = nullptr;
     setNoticeHost({});
     runLoop.invalidateTimer(accelerometerTimer);
+    runLoop.invalidateTimer(clipTimer);
+    InfoView::toggleClip = nullptr;
+    InfoView::clipItemTitle = nullptr;
     if (view) {
         EventScope scope;
         view->removeFromSuperview();
@@ -89,6 +93,10 @@ bool WebApp::start()
     };
     delegate.applicationDidFinishLaunching();
     setWording(Wording::Browser);
+    // A phone has no menu or keys: the info page records clips.
+    InfoView::toggleClip = [this] { clips.toggle(view->layer().drawableWidth(), view->layer().drawableHeight()); };
+    InfoView::clipItemTitle = [this] { return clips.title("No clips here"); };
+    clipTimer = runLoop.addRepeatingTimer(0.25, [this] { clips.tick(); });
     installScreens(screen, view);
     setNoticeHost(noticeHost(screen, runLoop, [this] { return view ? view->figureBounds() : Rect{}; }));
     onFileNotKept([](bool full) {
@@ -156,11 +164,13 @@ bool WebApp::runScript(const std::string& text)
 }
 
 // The page's newest picture on the board's canvas, and the screens over it
-// on theirs, each when it changed.
+// on theirs, each when it changed. While a clip records, the canvas is drawn
+// every frame: a browser records a canvas's frames only as it is drawn, and
+// Firefox's recorder, given none, never finishes.
 void WebApp::composite()
 {
     const uint64_t presented = view->layer().presentCount();
-    if (presented != composited && !graphicsLost) {
+    if ((presented != composited || clips.recording()) && !graphicsLost) {
         window.composite(view->layer());
         composited = presented;
     }
@@ -249,6 +259,7 @@ void WebApp::setVisible(bool shows)
         delegate.applicationWillResignActive();
         if (gestured)
             interruptions.willEnterBackground();
+        clips.stop();  // a hidden page ends its clip, which is kept
     }
 }
 
@@ -264,6 +275,11 @@ void WebApp::handle(const InputEvent& e)
         if (e.key == Key::F11) {
             if (!e.repeat)
                 window.toggleFullscreen();
+            return;
+        }
+        if (e.key == Key::F9) {  // as on the desktop
+            if (!e.repeat)
+                clips.toggle(view->layer().drawableWidth(), view->layer().drawableHeight());
             return;
         }
         if (input.handle(e))  // T while he is held, and the screens' keys

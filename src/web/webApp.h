@@ -11,6 +11,7 @@
 #include "platform/sensors/accelerometer.h"
 #include "platform/window/RunLoop.h"
 #include "platform/window/pageWindow.h"
+#include "ui/clipControl.h"
 
 #include <cstdint>
 #include <memory>
@@ -56,6 +57,8 @@ private:
     bool visible = true;
     bool gestured = false;
     bool graphicsLost = false;
+    ClipControl clips{screen};
+    int clipTimer = 0;
     AudioInterruptions interruptions;  // the page hidden and shown again
     MicrophoneTrouble micTold = MicrophoneTrouble::None;
     bool micLost = false;     // none was found, or it went away: the next gesture looks again

@@ -56,6 +56,9 @@ struct BrowserOptions {
     std::string microphoneFile;
     std::string cameraFile;      // Chromium: a .y4m its fake camera shows
     SiteServer* site = nullptr;  // the site under test, for WebKitGTK's preload
+    // Where downloads are saved without asking (Chromium, Firefox); empty:
+    // the browser's own way.
+    std::string downloadDir;
 };
 
 struct Finger {
@@ -105,6 +108,12 @@ public:
     RGBAImage screenshot();
     // The whole viewport.
     virtual RGBAImage viewportShot() = 0;
+    // Opens another tab in front of the page, which the browser then hides
+    // (as a phone does with a page behind another app). False where the
+    // driver cannot.
+    virtual bool coverWithAnotherTab() { return false; }
+    // Brings the page to the front again.
+    virtual void uncover() {}
     // The processes the page costs, each with its descendants: the browser's
     // and, where it draws into one, its X server (benchmarks read them).
     virtual std::vector<pid_t> processes() const = 0;

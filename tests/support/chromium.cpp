@@ -385,6 +385,23 @@ ChromiumPage::ChromiumPage(const std::vector<std::string>& flags, const BrowserO
     : browser_(flags, profile),
       tab_(browser_, {options.width, options.height, options.deviceScaleFactor, options.mobile})
 {
+    if (!options.downloadDir.empty())
+        browser_.send("Browser.setDownloadBehavior", {{"behavior", "allow"}, {"downloadPath", options.downloadDir}});
+}
+
+bool ChromiumPage::coverWithAnotherTab()
+{
+    cover_ = std::make_unique<Tab>(browser_, Tab::Viewport{});
+    cover_->open("about:blank");
+    const json info = cover_->send("Target.getTargetInfo");
+    browser_.send("Target.activateTarget", {{"targetId", info["targetInfo"]["targetId"]}});
+    return true;
+}
+
+void ChromiumPage::uncover()
+{
+    const json info = tab_.send("Target.getTargetInfo");
+    browser_.send("Target.activateTarget", {{"targetId", info["targetInfo"]["targetId"]}});
 }
 
 void ChromiumPage::addPreloadScript(const std::string& source)

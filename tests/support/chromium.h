@@ -5,6 +5,7 @@
 #include "browser.h"
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -109,10 +110,13 @@ public:
     void chooseFile(double x, double y, const std::string& path) override;
     RGBAImage viewportShot() override { return tab_.screenshot(); }
     std::vector<pid_t> processes() const override { return {browser_.pid()}; }
+    bool coverWithAnotherTab() override;
+    void uncover() override;
 
 private:
     Chromium browser_;
     Tab tab_;
+    std::unique_ptr<Tab> cover_;
     bool intercepting_ = false;
     std::vector<Finger> down_;
 };

@@ -114,6 +114,11 @@ public:
     void chooseFile(double x, double y, const std::string& path) override;
     RGBAImage viewportShot() override;
     std::vector<pid_t> processes() const override { return {pid_, xvfb_.pid()}; }
+    bool coverWithAnotherTab() override
+    {
+        return send("browsingContext.create", {{"type", "tab"}, {"background", false}}).contains("context");
+    }
+    void uncover() override { send("browsingContext.activate", {{"context", context_}}); }
 
 private:
     json send(const std::string& method, const json& params);
@@ -151,6 +156,13 @@ FirefoxPage::FirefoxPage(const BrowserOptions& options)
     const bool recording = !options.microphoneFile.empty();
     prefs += std::string("user_pref(\"media.navigator.streams.fake\", ") +
              (options.fakeMedia && !recording ? "true" : "false") + ");\n";
+    if (!options.downloadDir.empty()) {  // downloads land there without a question
+        prefs += "user_pref(\"browser.download.dir\", \"" + options.downloadDir + "\");\n";
+        prefs += "user_pref(\"browser.download.folderList\", 2);\n";
+        prefs += "user_pref(\"browser.download.useDownloadDir\", true);\n";
+        prefs += "user_pref(\"browser.download.always_ask_before_handling_new_types\", false);\n";
+        prefs += "user_pref(\"browser.download.alwaysOpenPanel\", false);\n";
+    }
     writeFile(profile + "/user.js", prefs);
     if (recording) {
         sound_ = std::make_unique<PulseServer>();

@@ -45,26 +45,6 @@ window.requestAnimationFrame = function (callback) {
 };
 )";
 
-// The frames (from the recording's start, 60 a second) in which the desktop
-// simulator, whose level meter hears the recording in step with the frames,
-// finds a beat.
-std::vector<double> simulatorBeats(const std::string& raw, int frames)
-{
-    const std::string dir = freshDir("beats");
-    writeFile(dir + "/run.script", "frames " + std::to_string(frames) + "\n");
-    std::istringstream trace(commandOutput(std::string(ZORBEL_SIM) + " --audio " + raw + " " + dir + "/run.script"));
-    std::vector<double> beats;
-    std::string tag;
-    long frame;
-    double beat;
-    for (std::string line; std::getline(trace, line);) {
-        std::istringstream fields(line);
-        if (fields >> tag >> frame >> beat && tag == "F" && beat == 1)
-            beats.push_back(frame / 60.0);
-    }
-    return beats;
-}
-
 // The moments (seconds of the sound clock) at which the icon turned red.
 std::vector<double> pageBeats(Page& page)
 {

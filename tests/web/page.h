@@ -81,4 +81,8 @@ void openSettings(Page& page);
 // The face picker: the settings page, then "Change Zorbel's face".
 void openFacePicker(Page& page);
 
+// The moments (seconds from the recording's start) at which the desktop's
+// simulator, hearing the raw recording, finds beats in `frames` frames.
+std::vector<double> simulatorBeats(const std::string& raw, int frames);
+
 }  // namespace zorbel::test

@@ -170,6 +170,15 @@ mergeInto(LibraryManager.library, {
     const mic = { handle: handle, buffer: buffer, capacity: capacity, closed: false };
     ZM.mics[handle] = mic;
     Module.zorbelMics = ZM.mics;  // for whoever looks into the page (a test)
+    // The microphone's live track, for a clip's sound; null when none is heard.
+    Module.zorbelMicTrack = function () {
+      for (const h in ZM.mics) {
+        const m = ZM.mics[h], t = m.stream && m.stream.getAudioTracks()[0];
+        if (t && t.readyState == "live" && m.ctx && m.ctx.state == "running")
+          return t;
+      }
+      return null;
+    };
     const devices = navigator.mediaDevices;
     if (!devices || !devices.getUserMedia || !(window.AudioContext || window.webkitAudioContext)) {
       setTimeout(function () { ZM.trouble(mic, 0, "this browser offers no sound capture"); }, 0);

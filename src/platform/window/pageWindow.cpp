@@ -153,6 +153,7 @@ Key keyFrom(const EmscriptenKeyboardEvent& e)
         {"Q", Key::Q},
         {" ", Key::Space},
         {"Home", Key::Home},
+        {"F9", Key::F9},
         {"F10", Key::F10},
         {"F11", Key::F11},
         {"F12", Key::F12},
