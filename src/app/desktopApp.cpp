@@ -101,7 +101,7 @@ void DesktopApp::composite()
         return;
     if (screensChanged)
         uploadScreens();
-    window.composite(view->layer(), screensShown ? screensTexture : 0);
+    window.composite(view->layer(), screensShown ? screensTexture : 0, 1, 1, screensPart);
     if (presented != composited)
         recordFrame();
     composited = presented;
@@ -128,6 +128,9 @@ void DesktopApp::toggleClip()
 void DesktopApp::uploadScreens()
 {
     screensShown = !onlyTheScene(screen, *view);
+    const Rect cover = screensCover(screen, *view);
+    screensPart = {cover.x / kScreenWidth, cover.y / kScreenHeight, (cover.x + cover.width) / kScreenWidth,
+                   (cover.y + cover.height) / kScreenHeight};
     const float ppp = window.pixelsPerPoint();
     RGBAImage picture;
     screen.render(static_cast<int>(std::lround(kScreenWidth * ppp)), static_cast<int>(std::lround(kScreenHeight * ppp)),
@@ -160,7 +163,7 @@ void DesktopApp::saveScreenshot()
 {
     if (screen.needsDisplay())  // a screen just closed (the menu) is not in the picture
         uploadScreens();
-    window.drawComposite(view->layer(), screensShown ? screensTexture : 0);
+    window.drawComposite(view->layer(), screensShown ? screensTexture : 0, 1, 1, screensPart);
     RGBAImage whole;
     const bool read = window.readDrawablePixels(whole.pixels, whole.width, whole.height);
     window.swap();

@@ -68,6 +68,7 @@ private:
     bool mustComposite = true;
     uint32_t screensTexture = 0;  // the views over the scene, drawn by the kit
     bool screensShown = false;
+    OverlayPart screensPart;                     // where the views over the scene are
     std::vector<std::thread> screenshotWriters;  // encode and write off the main thread
     int soundServerTimer = 0;                    // asks now and then whether the sound server is back
     std::thread soundServerProbe;                // asks it off the main thread

@@ -3,6 +3,8 @@
 // from the overlay or by a dropped photo. Shared by the app and zorbel-sim.
 #pragma once
 
+#include "platform/imaging/graphics.h"
+
 #include <memory>
 #include <string>
 
@@ -23,5 +25,10 @@ void photoDropped(const std::shared_ptr<EAGLView>& view, const std::string& path
 
 // True when only the scene is up (nothing over the GL view to draw).
 bool onlyTheScene(Screen& screen, const EAGLView& view);
+
+// The part of the screen, in points, that the views over the scene cover
+// (with a point to spare for antialiased edges); empty when only the scene
+// is up.
+Rect screensCover(Screen& screen, const EAGLView& view);
 
 }  // namespace zorbel

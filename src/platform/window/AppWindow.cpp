@@ -268,7 +268,8 @@ bool AppWindow::makeCurrent()
     return EAGLContext::currentContext() == context_.get() || EAGLContext::setCurrentContext(context_.get());
 }
 
-void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS, float overlayMaxT)
+void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS, float overlayMaxT,
+                              OverlayPart part)
 {
     if (!makeCurrent())
         return;
@@ -277,7 +278,7 @@ void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, f
     if (width <= 0 || height <= 0)
         return;  // minimised
 
-    compositeScreen(width, height, glLayer, overlayTexture, overlayMaxS, overlayMaxT);
+    compositeScreen(width, height, glLayer, overlayTexture, overlayMaxS, overlayMaxT, part);
 }
 
 void AppWindow::swap()
@@ -286,9 +287,10 @@ void AppWindow::swap()
         SDL_GL_SwapWindow(window_);
 }
 
-void AppWindow::composite(const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS, float overlayMaxT)
+void AppWindow::composite(const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS, float overlayMaxT,
+                          OverlayPart part)
 {
-    drawComposite(glLayer, overlayTexture, overlayMaxS, overlayMaxT);
+    drawComposite(glLayer, overlayTexture, overlayMaxS, overlayMaxT, part);
     swap();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gles/gles.h"
+#include "platform/window/compositor.h"
 #include "platform/window/letterbox.h"
 #include "platform/window/windowState.h"
 
@@ -76,13 +77,14 @@ public:
     // screen (an image uploaded top row first) and it spans [0, maxS] x
     // [0, maxT] of its texture. Makes the window's context current and leaves
     // it so; the GL state a scene relies on is put back (see compositor.cpp).
+    // `part`: where the overlay's views are (it is clear elsewhere).
     void drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
-                       float overlayMaxT = 1.0f);
+                       float overlayMaxT = 1.0f, OverlayPart part = {});
     // Shows the back buffer.
     void swap();
     // drawComposite then swap.
     void composite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
-                   float overlayMaxT = 1.0f);
+                   float overlayMaxT = 1.0f, OverlayPart part = {});
 
     // Reads the back buffer (valid between drawComposite and swap): rows top
     // first, RGBA. For screenshots and tests.

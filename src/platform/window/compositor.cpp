@@ -5,6 +5,9 @@
 #include "platform/gles/EAGLLayer.h"
 #include "platform/window/letterbox.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace zorbel {
 
 namespace {
@@ -127,13 +130,14 @@ private:
 };
 
 // One textured quad over a pixel rectangle (y down). `topT` is the texture
-// t at the rectangle's top edge, `bottomT` at its bottom.
-void drawTexturedRect(const PixelRect& r, GLuint texture, float maxS, float topT, float bottomT)
+// t at the rectangle's top edge, `bottomT` at its bottom; s runs from
+// `leftS` to `rightS`.
+void drawTexturedRect(const PixelRect& r, GLuint texture, float leftS, float rightS, float topT, float bottomT)
 {
     const GLfloat x0 = static_cast<GLfloat>(r.x), x1 = static_cast<GLfloat>(r.x + r.width);
     const GLfloat y0 = static_cast<GLfloat>(r.y), y1 = static_cast<GLfloat>(r.y + r.height);
     const GLfloat vertices[8] = {x0, y0, x0, y1, x1, y0, x1, y1};
-    const GLfloat texCoords[8] = {0.0f, topT, 0.0f, bottomT, maxS, topT, maxS, bottomT};
+    const GLfloat texCoords[8] = {leftS, topT, leftS, bottomT, rightS, topT, rightS, bottomT};
     glBindTexture(GL_TEXTURE_2D, texture);
     glVertexPointer(2, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
@@ -143,7 +147,7 @@ void drawTexturedRect(const PixelRect& r, GLuint texture, float maxS, float topT
 }  // namespace
 
 void compositeScreen(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS,
-                     float overlayMaxT)
+                     float overlayMaxT, OverlayPart part)
 {
     SavedGLState saved;
     glBindFramebufferOES(GL_FRAMEBUFFER_OES, 0);
@@ -183,13 +187,22 @@ void compositeScreen(int width, int height, const EAGLLayer& glLayer, GLuint ove
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, oneToOne ? GL_REPLACE : GL_MODULATE);
-        drawTexturedRect(screen, glLayer.presentedTexture(), glLayer.presentedMaxS(), glLayer.presentedMaxT(), 0.0f);
+        drawTexturedRect(screen, glLayer.presentedTexture(), 0.0f, glLayer.presentedMaxS(), glLayer.presentedMaxT(),
+                         0.0f);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
-    if (overlayTexture != 0) {
+    // The overlay over its part only, in whole pixels, each sampled where
+    // the whole quad would sample it.
+    const int x0 = std::max(0, static_cast<int>(std::floor(part.left * screen.width)));
+    const int y0 = std::max(0, static_cast<int>(std::floor(part.top * screen.height)));
+    const int x1 = std::min(screen.width, static_cast<int>(std::ceil(part.right * screen.width)));
+    const int y1 = std::min(screen.height, static_cast<int>(std::ceil(part.bottom * screen.height)));
+    if (overlayTexture != 0 && x1 > x0 && y1 > y0 && screen.width > 0 && screen.height > 0) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-        drawTexturedRect(screen, overlayTexture, overlayMaxS, 0.0f, overlayMaxT);
+        const float w = static_cast<float>(screen.width), h = static_cast<float>(screen.height);
+        drawTexturedRect({screen.x + x0, screen.y + y0, x1 - x0, y1 - y0}, overlayTexture, overlayMaxS * x0 / w,
+                         overlayMaxS * x1 / w, overlayMaxT * y0 / h, overlayMaxT * y1 / h);
     }
 }
 

@@ -10,9 +10,17 @@ namespace zorbel {
 
 class EAGLLayer;
 
+// The part of the screen the overlay is drawn over, in fractions of the
+// screen's width and height from its top left: where its views are. Outside
+// it the overlay is clear, and drawing it there would cost a blended pass
+// over the whole window for nothing.
+struct OverlayPart {
+    float left = 0, top = 0, right = 1, bottom = 1;
+};
+
 // width x height: the drawable, in pixels. The overlay's row t = 0 is the top
 // of the screen and it spans [0, overlayMaxS] x [0, overlayMaxT] of its texture.
 void compositeScreen(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS,
-                     float overlayMaxT);
+                     float overlayMaxT, OverlayPart part = {});
 
 }  // namespace zorbel
