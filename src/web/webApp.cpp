@@ -165,14 +165,17 @@ bool WebApp::runScript(const std::string& text)
 
 // The page's newest picture on the board's canvas, and the screens over it
 // on theirs, each when it changed. While a clip records, the canvas is drawn
-// every frame: a browser records a canvas's frames only as it is drawn, and
-// Firefox's recorder, given none, never finishes.
+// at least 30 times a second: a browser records a canvas's frames only as it
+// is drawn, and Firefox's recorder, given none, never finishes.
 void WebApp::composite()
 {
     const uint64_t presented = view->layer().presentCount();
-    if ((presented != composited || clips.recording()) && !graphicsLost) {
+    const double now = emscripten_get_now();
+    const bool clipWantsOne = clips.recording() && now - compositedAt >= 1000.0 / 31;
+    if ((presented != composited || clipWantsOne) && !graphicsLost) {
         window.composite(view->layer());
         composited = presented;
+        compositedAt = now;
     }
     if (screen.needsDisplay()) {
         const bool shown = !onlyTheScene(screen, *view);

@@ -65,6 +65,7 @@ private:
     bool micRetried = false;  // that look is under way
     bool micRefused = false;
     uint64_t composited = ~uint64_t(0);
+    double compositedAt = 0;  // ms, emscripten_get_now()
 };
 
 }  // namespace zorbel

@@ -11,8 +11,8 @@ mergeInto(LibraryManager.library, {
       ["video/mp4", ".mp4", "video/mp4"]
     ],
     webm: [
+      ["video/webm;codecs=vp8,opus", ".webm", "video/webm;codecs=vp8"],  // cheaper to encode than VP9
       ["video/webm;codecs=vp9,opus", ".webm", "video/webm;codecs=vp9"],
-      ["video/webm;codecs=vp8,opus", ".webm", "video/webm;codecs=vp8"],
       ["video/webm", ".webm", "video/webm"]
     ],
     clip: null,
