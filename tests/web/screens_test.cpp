@@ -257,58 +257,5 @@ TEST_F(ScreensTest, ABigPhotoIsDecodedSmall)
     EXPECT_FALSE(logged(page, "photo camera.jpg")) << ::testing::PrintToString(page.console());
 }
 
-// The fake camera's picture, red left and blue right, goes through the
-// shutter, two fingers in the crop editor and OK onto his head, mirrored as
-// the preview showed it.
-TEST_F(ScreensTest, TheCamerasPictureGoesOnHisHead)
-{
-    // Two seconds of 640 x 480 frames in YUV 4:2:0: red left, blue right.
-    const std::string video = freshDir("camera") + "/halves.y4m";
-    std::string y4m = "YUV4MPEG2 W640 H480 F30:1 Ip A1:1 C420jpeg\n";
-    std::string frame = "FRAME\n";
-    for (int plane = 0; plane < 3; ++plane) {
-        const int w = plane ? 320 : 640, h = plane ? 240 : 480;
-        const unsigned char left[] = {81, 90, 240}, right[] = {41, 240, 110};  // red, blue
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                frame += static_cast<char>(x < w / 2 ? left[plane] : right[plane]);
-    }
-    for (int i = 0; i < 60; ++i)
-        y4m += frame;
-    writeFile(video, y4m);
-
-    BrowserOptions options;
-    options.cameraFile = video;
-    ChromiumPage page(fakeMediaFlags(options), options);
-    page.open(server.url());
-    ASSERT_TRUE(boardShown(page));
-    openFacePicker(page);
-    tap(page, 160, 367);  // "Take a picture with your camera"
-    // The preview, mirrored: blue left, red right.
-    auto preview = [](const RGBAImage& img) {
-        return extent(img, blue, 0, 400).right < 170 && extent(img, red, 0, 400).left > 150 &&
-               extent(img, red, 0, 400).count > 10000;
-    };
-    ASSERT_TRUE(preview(until(page, preview, 15))) << "no mirrored preview";
-    tap(page, 160, 460);  // "Take Photo"
-    page.frames(5);
-    // Two fingers in the crop editor: together they move the picture right,
-    // the blue half under the face's centre; spread, they scale it about
-    // that centre until the blue fills the face.
-    page.touch("touchStart", {{110, 150, 1}, {130, 150, 2}});
-    for (int step = 1; step <= 10; ++step)
-        page.touch("touchMove", {{110.0 + 6 * step, 150, 1}, {130.0 + 6 * step, 150, 2}});
-    for (int step = 1; step <= 10; ++step)
-        page.touch("touchMove", {{170.0 - 5 * step, 150, 1}, {190.0 + 5 * step, 150, 2}});
-    page.touch("touchEnd", {});
-    page.frames(3);
-    tap(page, 270, 462);  // OK in the crop editor
-    page.frames(3);
-    tap(page, 270, 462);  // Dismiss, on the overlay under it
-    ASSERT_TRUE(screensShown(page, false)) << "OK and Dismiss do not close the screens";
-    auto blueFace = [](const RGBAImage& img) { return wears(img, blue) && extent(img, red, 0, 440).count < 10; };
-    EXPECT_TRUE(blueFace(until(page, blueFace))) << "the picture is not on his head, or not as the preview showed it";
-}
-
 }  // namespace
 }  // namespace zorbel::test

@@ -147,68 +147,6 @@ TEST(Resources, EveryShippedImageLoadsAtItsSize)
     }
 }
 
-TEST(Resources, BlackboardsAreOpaqueAndDark)
-{
-    for (const char* name : {"bb512x512.png", "bb480x320.png"}) {
-        const RGBAImage img = loadShipped(name);
-        double sum = 0;
-        for (size_t i = 0; i < img.pixels.size(); i += 4) {
-            ASSERT_EQ(img.pixels[i + 3], 255) << name;
-            sum += img.pixels[i] + img.pixels[i + 1] + img.pixels[i + 2];
-        }
-        const double mean = sum / (img.pixels.size() / 4 * 3);
-        EXPECT_GT(mean, 15) << name;
-        EXPECT_LT(mean, 80) << name;  // chalk has to stand out on it
-    }
-}
-
-TEST(Resources, ChalkIsWhiteGrainWithGaps)
-{
-    const RGBAImage img = loadShipped("chalk512x512.png");
-    size_t gaps = 0, solid = 0;
-    for (size_t i = 0; i < img.pixels.size(); i += 4) {
-        const uint8_t a = img.pixels[i + 3];
-        ASSERT_EQ(img.pixels[i], a);  // white, premultiplied
-        ASSERT_EQ(img.pixels[i + 1], a);
-        ASSERT_EQ(img.pixels[i + 2], a);
-        gaps += a < 64;
-        solid += a > 192;
-    }
-    const double n = double(img.pixels.size() / 4);
-    EXPECT_GT(gaps / n, 0.03);
-    EXPECT_LT(gaps / n, 0.30);
-    EXPECT_GT(solid / n, 0.45);
-}
-
-// Mean absolute alpha difference between column (or row) i and i + 1, wrapping.
-double stepDifference(const RGBAImage& img, int i, bool columns)
-{
-    const int n = columns ? img.height : img.width, size = columns ? img.width : img.height;
-    const int j = (i + 1) % size;
-    double sum = 0;
-    for (int k = 0; k < n; ++k) {
-        const uint8_t a = columns ? pixel(img, i, k)[3] : pixel(img, k, i)[3];
-        const uint8_t b = columns ? pixel(img, j, k)[3] : pixel(img, k, j)[3];
-        sum += std::abs(a - b);
-    }
-    return sum / n;
-}
-
-TEST(Resources, ChalkTilesSeamlessly)
-{
-    const RGBAImage img = loadShipped("chalk512x512.png");
-    ASSERT_EQ(img.width, 512);
-    for (bool columns : {true, false}) {
-        // Across the wrap the grain continues like anywhere else in the tile: the
-        // step there is no larger than the steps inside it. A seam would stand
-        // out far above them, like the step between two unrelated lines.
-        double largest = 0;
-        for (int i = 0; i < 511; ++i)
-            largest = std::max(largest, stepDifference(img, i, columns));
-        EXPECT_LE(stepDifference(img, 511, columns), largest) << (columns ? "left/right" : "top/bottom") << " edges";
-    }
-}
-
 TEST(Resources, FaceMaskHidesOutsideTheHeadOutline)
 {
     const RGBAImage img = loadShipped("facemask25.png");
@@ -223,18 +161,6 @@ TEST(Resources, FaceMaskHidesOutsideTheHeadOutline)
         EXPECT_EQ(grey(c, c), 255);  // corners hidden
     for (size_t i = 0; i < img.pixels.size(); i += 4)
         ASSERT_EQ(img.pixels[i + 3], 255);
-}
-
-TEST(Resources, TackStandsOnATransparentGround)
-{
-    const RGBAImage img = loadShipped("thumbTack32.png");
-    ASSERT_EQ(img.width, 32);
-    EXPECT_EQ(pixel(img, 31, 31)[3], 0);
-    EXPECT_EQ(pixel(img, 0, 31)[3], 0);
-    int opaque = 0;
-    for (size_t i = 0; i < img.pixels.size(); i += 4)
-        opaque += img.pixels[i + 3] == 255;
-    EXPECT_GT(opaque, 150);  // a solid head, not a faint smear
 }
 
 }  // namespace
