@@ -353,14 +353,31 @@ bool EAGLContext::renderbufferStorage(EAGLLayer& layer)
         return false;
     }
     drainGLErrors();
+    // New storage for a renderbuffer whose framebuffer draws into the
+    // layer's texture since a present: it draws into the renderbuffer again,
+    // until the next present copies it and takes the texture anew.
+    auto drawHere = [&] {
+        GLint framebuffer = 0, type = 0, name = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING_OES, &framebuffer);
+        if (framebuffer == 0 || layer.texture_ == 0)
+            return true;
+        glGetFramebufferAttachmentParameterivOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES,
+                                                 GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE_OES, &type);
+        glGetFramebufferAttachmentParameterivOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES,
+                                                 GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME_OES, &name);
+        if (type == GL_TEXTURE && static_cast<GLuint>(name) == layer.texture_)
+            glFramebufferRenderbufferOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES,
+                                         static_cast<GLuint>(renderbuffer));
+        return true;
+    };
     if (hasGLExtension("GL_OES_rgb8_rgba8")) {
         glRenderbufferStorageOES(GL_RENDERBUFFER_OES, GL_RGBA8_OES, width, height);
         if (glGetError() == GL_NO_ERROR)
-            return true;
+            return drawHere();
     }
     glRenderbufferStorageOES(GL_RENDERBUFFER_OES, GL_RGB565_OES, width, height);
     if (glGetError() == GL_NO_ERROR)
-        return true;
+        return drawHere();
     logLine("gles: renderbufferStorage: the driver refused %d x %d", width, height);
     return false;
 }
@@ -390,6 +407,12 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
                                              GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE_OES, &attachmentType);
     glGetFramebufferAttachmentParameterivOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES,
                                              GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME_OES, &attachment);
+    // The framebuffer draws into the layer's texture already (adopted at an
+    // earlier present): the picture is there, nothing is copied.
+    if (attachmentType == GL_TEXTURE && layer.texture_ != 0 && static_cast<GLuint>(attachment) == layer.texture_) {
+        ++layer.presentCount_;
+        return true;
+    }
     if (attachmentType != GL_RENDERBUFFER_OES || attachment == 0) {
         logLine("gles: presentRenderbuffer: the colour attachment is not a renderbuffer");
         return false;
@@ -458,7 +481,34 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
     layer.maxS_ = static_cast<float>(width) / static_cast<float>(layer.textureWidth_);
     layer.maxT_ = static_cast<float>(height) / static_cast<float>(layer.textureHeight_);
     ++layer.presentCount_;
+    adoptTexture(layer, static_cast<GLuint>(attachment));
     return true;
+}
+
+// From now on the framebuffer draws straight into the layer's texture, which
+// holds the renderbuffer's picture: later presents copy nothing, and the
+// window shows what the scene drew where it drew it. Only where the texture
+// is the picture's own size and 8 bits a channel (a 565 renderbuffer stays,
+// so that its pixels stay as they were); the renderbuffer is put back if the
+// driver cannot draw into the texture.
+void EAGLContext::adoptTexture(EAGLLayer& layer, unsigned renderbuffer)
+{
+    // ZORBEL_PRESENT_BY_COPY=1 keeps the renderbuffer and copies every
+    // present, as before: for a driver that draws into textures wrongly, and
+    // for comparing the two.
+    static const bool byCopy = [] {
+        const char* v = std::getenv("ZORBEL_PRESENT_BY_COPY");
+        return v && std::strcmp(v, "1") == 0;
+    }();
+    if (byCopy || layer.textureFormat_ != GL_RGBA || layer.textureWidth_ != layer.pictureWidth_ ||
+        layer.textureHeight_ != layer.pictureHeight_)
+        return;
+    drainGLErrors();
+    glFramebufferTexture2DOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_TEXTURE_2D, layer.texture_, 0);
+    if (glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES) == GL_FRAMEBUFFER_COMPLETE_OES && glGetError() == GL_NO_ERROR)
+        return;
+    glFramebufferRenderbufferOES(GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES, renderbuffer);
+    drainGLErrors();
 }
 
 }  // namespace zorbel

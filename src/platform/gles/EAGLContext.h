@@ -60,11 +60,14 @@ public:
     bool renderbufferStorage(EAGLLayer& layer);
 
     // Hands the picture in the bound framebuffer (an FBO whose colour
-    // attachment is a renderbuffer) to the layer: on the desktop it copies it
-    // into the layer's texture, made anew when the size changes; in the
-    // browser the layer shows the renderbuffer's own texture. Keeps the
-    // caller's texture, renderbuffer and framebuffer bindings. Counts the
-    // present. This context must be current. False (logged) on failure.
+    // attachment is a renderbuffer) to the layer: on the desktop the first
+    // present after the renderbuffer's storage is made copies it into the
+    // layer's texture (made anew when the size changes) and then has the
+    // framebuffer draw into that texture, so that later presents copy
+    // nothing; in the browser the layer shows the renderbuffer's own
+    // texture. Keeps the caller's texture, renderbuffer and framebuffer
+    // bindings. Counts the present. This context must be current. False
+    // (logged) on failure.
     bool presentRenderbuffer(EAGLLayer& layer);
 
     // True when the driver takes textures of any size (GL_OES_texture_npot).
@@ -78,6 +81,7 @@ public:
 
 private:
     explicit EAGLContext(std::unique_ptr<Impl> impl);
+    void adoptTexture(EAGLLayer& layer, unsigned renderbuffer);
     std::unique_ptr<Impl> impl_;
     friend const OesFramebufferProcs& currentOesFramebufferProcs();
 };

@@ -102,6 +102,29 @@ TEST(Sim, StripsBeforeAnyFrameAreEmpty)
                      "S nose 0\nS mouth 0\nM 0.0199999996 100\n");
 }
 
+// Frames drawn straight into the layer's texture are the frames a present
+// that copies the renderbuffer gives, byte for byte: standing up, dancing,
+// and with the screens over him.
+TEST(Sim, PicturesAreTheSameWhetherPresentsCopyOrNot)
+{
+    for (const char* script : {"standup", "music"}) {
+        std::string frames[2];
+        for (int copy : {0, 1}) {
+            const std::string png = test::freshDir("frames"), ui = test::freshDir("ui-frames");
+            setenv("ZORBEL_PRESENT_BY_COPY", copy ? "1" : "0", 1);
+            const Result r =
+                runSim("--png " + png + " --ui-png " + ui + " --every 20 " + ZORBEL_TRACES + "/" + script + ".script",
+                       nullptr);
+            unsetenv("ZORBEL_PRESENT_BY_COPY");
+            ASSERT_EQ(r.status, 0) << r.err;
+            frames[copy] = test::commandOutput("cd " + png + " && cat $(ls) | md5sum; cd " + ui +
+                                               " && ls | wc -l; cat $(ls) | md5sum");
+        }
+        EXPECT_EQ(frames[0], frames[1]) << script;
+        EXPECT_EQ(frames[0].find(" 0\n"), std::string::npos) << "no frames written";
+    }
+}
+
 TEST(Sim, FaceInstallsAPhotoFaceNoneTakesItAwayAndPngsShowIt)
 {
     const std::string dir = test::freshDir("face");
