@@ -53,8 +53,16 @@ int main(int argc, char** argv)
         }
     }
 
+    // An optional window size in pixels, to match the app's.
+    const int width = argc > 3 ? std::atoi(argv[2]) : kWidth;
+    const int height = argc > 3 ? std::atoi(argv[3]) : kHeight;
+    if (width <= 0 || height <= 0 || width > 8192 || height > 8192) {
+        std::fprintf(stderr, "usage: %s [seconds [width height]]\n", argv[0]);
+        return 2;
+    }
+
     zorbel::AppWindow window;
-    if (!window.open("zorbel bare loop", kWidth, kHeight))
+    if (!window.open("zorbel bare loop", width, height))
         return 1;
     const GLuint texture = makeCheckerTexture();
 

@@ -10,6 +10,9 @@
 # "threaded-ml") and the daemon are measured beside.
 #
 #   bench/cpu_compare.sh [--computer-sound] BUILD_DIR [SECONDS] [ROUNDS]
+#
+# SIZE=WIDTHxHEIGHT (say 480x720 or 1080x1600) opens both windows at that
+# size instead, on a screen a little larger.
 set -euo pipefail
 computer_sound=0
 if [ "${1:-}" = --computer-sound ]; then
@@ -20,11 +23,18 @@ build=${1:?usage: cpu_compare.sh [--computer-sound] BUILD_DIR [SECONDS] [ROUNDS]
 seconds=${2:-10}
 rounds=${3:-3}
 
+size=${SIZE:-}
+if [ -n "$size" ] && ! [[ "$size" =~ ^[0-9]+x[0-9]+$ ]]; then
+  echo "cpu_compare.sh: SIZE must be WIDTHxHEIGHT" >&2
+  exit 2
+fi
 if [ -z "${DISPLAY:-}" ]; then
   # A 1600 x 1300 screen makes the app open at scale 2: 640 x 960.
+  screen=1600x1300
+  [ -n "$size" ] && screen="$(( ${size%x*} + 200 ))x$(( ${size#*x} + 200 ))"
   args=("$@")
   [ "$computer_sound" = 1 ] && args=(--computer-sound "${args[@]}")
-  exec xvfb-run -a -s "-screen 0 1600x1300x24" "$0" "${args[@]}"
+  exec xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "${args[@]}"
 fi
 
 ticks_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -69,11 +79,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
+bare_size=()
+if [ -n "$size" ]; then
+  # The app opens where its window was left: at that size.
+  mkdir -p "$home/zorbel"
+  printf '[window]\nx=0\ny=0\nwidth=%s\nheight=%s\n' "${size%x*}" "${size#*x}" >"$home/zorbel/window.ini"
+  bare_size=("${size%x*}" "${size#*x}")
+fi
+
 if [ "$computer_sound" = 0 ]; then
   apps=() bares=()
   for ((r = 0; r < rounds; r++)); do
-    read -r app _ _ < <(XDG_CONFIG_HOME=$home XDG_DATA_HOME=$home measure "$build/zorbel")
-    read -r bare _ _ < <(measure "$build/bench/zorbel-bare-loop" $((seconds + 5)))
+    read -r app _ _ < <(XDG_CONFIG_HOME=$home XDG_DATA_HOME=$home XDG_STATE_HOME=$home measure "$build/zorbel")
+    read -r bare _ _ < <(measure "$build/bench/zorbel-bare-loop" $((seconds + 5)) "${bare_size[@]}")
     apps+=("$app") bares+=("$bare")
   done
   app=$(printf '%s\n' "${apps[@]}" | median)

