@@ -99,13 +99,17 @@ struct Load {
     double framesPerSecond;
 };
 
-// A page at 320 x 480 CSS pixels, twice that in device pixels: CPU over the
-// window and the frames the page counts with `frames` (a JavaScript
-// expression); with `recording`, while F9 records a clip of it.
+// A page at 320 x 480 CSS pixels, twice that (or ZORBEL_BENCH_SCALE times)
+// in device pixels: CPU over the window and the frames the page counts with
+// `frames` (a JavaScript expression); with `recording`, while F9 records a
+// clip of it.
 Load measure(Engine engine, const std::string& url, const std::string& frames, int seconds, bool recording = false)
 {
     BrowserOptions options;
-    options.deviceScaleFactor = 2;
+    // ZORBEL_BENCH_SCALE: device pixels per CSS pixel (2 unless said; a
+    // phone's is often 3).
+    const char* scale = std::getenv("ZORBEL_BENCH_SCALE");
+    options.deviceScaleFactor = scale && std::atof(scale) > 0 ? std::atof(scale) : 2;
     options.fakeMedia = false;
     auto tab = openBrowser(engine, options);
     if (!tab)
