@@ -195,12 +195,14 @@ TEST_P(Clips, APageHiddenMidClipKeepsWhatWasRecorded)
     ASSERT_FALSE(file.empty()) << "the clip is lost; console: " << ::testing::PrintToString(page->console());
     const ClipInfo info = inspectClip(file);
     EXPECT_TRUE(info.readable) << info.error;
-    // A recorder's WebM says no length: its pictures do (a clip without
-    // sound: this page never heard the microphone).
+    // Pictures up to the moment the page hid (a recorder's WebM says no
+    // length; a busy browser may start its encoder late, never later than
+    // the hiding).
     double last = 0;
     int pictures = 0;
     eachPicture(file, [&](double seconds, const RGBAImage&) { last = seconds, ++pictures; });
-    EXPECT_NEAR(last, 2, 1) << pictures << " pictures";
+    EXPECT_GT(pictures, 10) << "the clip holds no pictures";
+    EXPECT_LT(last, 3.5) << "the clip ran on after the page hid";
 }
 
 // A browser without MediaRecorder: the item says so, and the toy runs on.
