@@ -68,6 +68,13 @@ std::vector<double> flashesIn(const std::string& path)
 
 class Clips : public ::testing::TestWithParam<Engine> {
 protected:
+    // WebKitWebDriver cannot say where downloads go: no clip can be read back.
+    void skipWithoutDownloads()
+    {
+        if (GetParam() == Engine::WebKit)
+            GTEST_SKIP() << "WebKitWebDriver cannot say where downloads go, so the clip cannot be read back";
+    }
+
     // The page with a microphone that hears `raw`, listening, and showing.
     std::unique_ptr<Page> listening(const std::string& raw)
     {
@@ -103,6 +110,9 @@ protected:
 // the icon as long after its click as the desktop's ears take.
 TEST_P(Clips, AClipHoldsTheBoardAndTheClicksInStep)
 {
+    skipWithoutDownloads();
+    if (IsSkipped())
+        return;
     const std::string raw = clickTrack(120, 60);
     auto page = listening(raw);
     ASSERT_TRUE(page);
@@ -179,6 +189,9 @@ TEST_P(Clips, AClipHoldsTheBoardAndTheClicksInStep)
 // A page hidden mid-clip ends the clip, and what was recorded is saved.
 TEST_P(Clips, APageHiddenMidClipKeepsWhatWasRecorded)
 {
+    skipWithoutDownloads();
+    if (IsSkipped())
+        return;
     auto page = listening(clickTrack(120, 30));
     ASSERT_TRUE(page);
     recordFromTheInfoPage(*page);
@@ -224,7 +237,7 @@ TEST_P(Clips, WithoutMediaRecorderTheItemSaysNoClipsHere)
     EXPECT_TRUE(downloaded(downloads, 1).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(, Clips, ::testing::Values(Engine::Chromium, Engine::Firefox),
+INSTANTIATE_TEST_SUITE_P(, Clips, ::testing::Values(Engine::Chromium, Engine::Firefox, Engine::WebKit),
                          [](const auto& info) { return std::string(engineName(info.param)); });
 
 }  // namespace
