@@ -60,20 +60,26 @@ std::vector<double> pageBeats(Page& page)
     return beats;
 }
 
-// Of the beats in `a`, those within a frame of one in `b`, `a` taken `delay`
+// How far a flash may land from its beat: two frames. The page hears its
+// microphone in 16 ms blocks that reach the main thread between frames, and
+// on a busy machine a block waits a frame longer; 33 ms is still well inside
+// what an eye takes for "on the beat".
+constexpr double kSlack = 2.0 / 60;
+
+// Of the beats in `a`, those within kSlack of one in `b`, `a` taken `delay`
 // seconds later than `b`.
 int matched(const std::vector<double>& a, const std::vector<double>& b, double delay)
 {
     int n = 0;
     for (double t : a) {
-        const auto near = std::lower_bound(b.begin(), b.end(), t - delay - 1.0 / 60);
-        n += near != b.end() && *near <= t - delay + 1.0 / 60;
+        const auto near = std::lower_bound(b.begin(), b.end(), t - delay - kSlack);
+        n += near != b.end() && *near <= t - delay + kSlack;
     }
     return n;
 }
 
 // Forty seconds of music, heard through the page's microphone and through
-// the desktop's level meter: the same beats, each within a frame, with one
+// the desktop's level meter: the same beats, each within two frames, with one
 // constant delay (the sound's way from the fake microphone to the meter).
 TEST(Listening, ThePageHearsTheBeatsTheDesktopHears)
 {
@@ -111,8 +117,8 @@ TEST(Listening, ThePageHearsTheBeatsTheDesktopHears)
         if (t + delay > 1.0 && t + delay < heard.back())
             expected.push_back(t);
     const int found = matched(expected, heard, -delay);
-    std::printf("beats: %zu in the page, %zu on the desktop over the same 30 s; %d and %d of them within a frame of "
-                "the other's, %.0f ms later\n",
+    std::printf("beats: %zu in the page, %zu on the desktop over the same 30 s; %d and %d of them within two frames "
+                "of the other's, %.0f ms later\n",
                 heard.size(), expected.size(), best, found, 1000 * delay);
     EXPECT_GE(best, 0.9 * heard.size()) << "the page hears beats the desktop does not";
     EXPECT_GE(found, 0.9 * expected.size()) << "the page misses beats the desktop hears";
