@@ -185,18 +185,6 @@ TEST_F(FaceTest, TheAlbumPicksThePhotoTappedAndScrollsToItsLastRowOnly)
     }
 }
 
-TEST_F(FaceTest, AnEmptyAlbumSaysWhereItLooked)
-{
-    openPicker();
-    tapButton("Use a photo in your album");
-    AlbumPicker* empty = findKind<AlbumPicker>();
-    ASSERT_NE(empty, nullptr);
-    EXPECT_NE(empty->message().find(album), std::string::npos);
-    tapButton("Cancel");
-    EXPECT_EQ(findKind<AlbumPicker>(), nullptr);
-    EXPECT_EQ(glAnimationEnable, 0);  // still on the face picker
-}
-
 // A photo dropped on the window opens the crop editor; Cancel or Escape
 // goes back to the face picker, which waits with the scene paused.
 TEST_F(FaceTest, ADroppedPhotoOpensTheCropEditorAndCancelGoesBack)

@@ -101,21 +101,6 @@ protected:
     int w = 0, h = 0;
 };
 
-TEST_F(HeadlessGLES, ContextIsOpenGLES_CM_1_1)
-{
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    ASSERT_NE(version, nullptr);
-    EXPECT_EQ(std::string(version).rfind("OpenGL ES-CM 1.1", 0), 0u) << version;
-    EXPECT_EQ(EAGLContext::currentContext(), context_.get());
-    EXPECT_TRUE(hasGLExtension("GL_OES_framebuffer_object"));
-    EXPECT_FALSE(hasGLExtension("GL_OES_framebuffer"));  // a prefix is not a name
-    EXPECT_FALSE(hasGLExtension(""));
-
-    ASSERT_TRUE(EAGLContext::setCurrentContext(nullptr));
-    EXPECT_EQ(EAGLContext::currentContext(), nullptr);
-    EXPECT_EQ(glGetString(GL_VERSION), nullptr);
-}
-
 TEST_F(HeadlessGLES, PresentsTopRowFirstInPlaceWithAlphaAndAtANewSize)
 {
     makeLayer(640, 960);

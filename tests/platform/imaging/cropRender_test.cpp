@@ -129,20 +129,6 @@ TEST(CropRender, AMarkerLandsWhereTheTransformSays)
     }
 }
 
-TEST(CropRender, ASmallPhotoSitsInTheMiddleOnTransparency)
-{
-    const RGBAImage photo = makePhoto(200, 100, {0, 0, 200, 255});
-    RGBAImage face;
-    ASSERT_TRUE(renderCropFace(photo, modelFor(photo), face));
-    // The photo covers x 28..228 and y 78..178 of the face, about.
-    EXPECT_EQ(at(face, 128, 128).a, 255);
-    EXPECT_EQ(at(face, 30, 80).a, 255);
-    EXPECT_EQ(at(face, 226, 176).a, 255);
-    EXPECT_EQ(at(face, 128, 128).b, 200);
-    for (auto [x, y] : {std::pair{26, 128}, {230, 128}, {128, 76}, {128, 180}, {0, 0}, {255, 255}})
-        EXPECT_EQ(at(face, x, y).a, 0) << x << ", " << y;
-}
-
 // --- the clipped render ---
 
 TEST(CropRender, ClippedAndWholeRendersAreByteIdentical)
@@ -172,58 +158,7 @@ TEST(CropRender, ClippedAndWholeRendersAreByteIdentical)
     }
 }
 
-TEST(CropRender, EachRenderStartsFromAClearBitmap)
-{
-    const RGBAImage photo = noisePhoto(600, 500);
-    CropModel wide = modelFor(photo), narrow = modelFor(photo);
-    wide.imScale = 3;
-    narrow.imScale = 0.2f;
-    narrow.imRot = 0.4f;
-    for (bool clip : {true, false}) {
-        CropRenderer reused;
-        ASSERT_TRUE(reused.setPhoto(photo));
-        RGBAImage first, second, fresh;
-        ASSERT_TRUE(renderCropFace(reused, wide, first, clip));
-        ASSERT_TRUE(renderCropFace(reused, narrow, second, clip));
-        ASSERT_TRUE(renderCropFace(photo, narrow, fresh, clip));
-        EXPECT_TRUE(second.pixels == fresh.pixels) << "clip " << clip;
-        EXPECT_EQ(at(second, 2, 2).a, 0);  // the shrunken photo leaves the corner empty
-    }
-}
-
-TEST(CropRender, ANewPhotoReplacesTheOldOne)
-{
-    const RGBAImage big = makePhoto(800, 700, {0, 200, 0, 255});
-    const RGBAImage small = makePhoto(100, 100, {0, 0, 200, 255});
-    CropRenderer renderer;
-    ASSERT_TRUE(renderer.setPhoto(big));
-    ASSERT_TRUE(renderer.setPhoto(small));
-    RGBAImage face;
-    ASSERT_TRUE(renderCropFace(renderer, modelFor(small), face));
-    EXPECT_EQ(at(face, 128, 128).b, 200);
-    EXPECT_EQ(at(face, 10, 10).a, 0);
-}
-
 // --- no face, or a transform that cannot be drawn ---
-
-TEST(CropRender, NoBitmapNoFace)
-{
-    RGBAImage face;
-    CropRenderer renderer;
-    EXPECT_FALSE(renderer.hasBitmap());
-    const RGBAImage photo = makePhoto(300, 300, {9, 9, 9, 255});
-    EXPECT_FALSE(renderCropFace(renderer, modelFor(photo), face));
-
-    RGBAImage broken = photo;
-    broken.pixels.resize(100);
-    EXPECT_FALSE(renderer.setPhoto(broken));
-    EXPECT_FALSE(renderer.setPhoto(RGBAImage()));
-    EXPECT_FALSE(renderer.hasBitmap());
-
-    ASSERT_TRUE(renderer.setPhoto(photo));
-    EXPECT_FALSE(renderCropFace(renderer, CropModel(), face));  // the editor was given no photo
-    EXPECT_TRUE(face.pixels.empty());
-}
 
 TEST(CropRender, AnUndrawableTransformGivesAnEmptyFaceAndLeavesTheRendererWorking)
 {

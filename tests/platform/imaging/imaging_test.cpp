@@ -61,21 +61,6 @@ TEST_F(ImagingFiles, LoadGivesPremultipliedRGBATopRowFirst)
     EXPECT_PIXEL(img, 2, 1, 10, 20, 30, 255);
 }
 
-// Broken and lying files are the hardening tests'.
-TEST_F(ImagingFiles, LoadRefusesMissingAndOversizedFilesQuietly)
-{
-    const std::vector<uint8_t> line(10000 * 4, 255);
-    writePng("tall.png", 1, 10000, line);  // over the 8192 limit on one side only
-    writePng("wide.png", 10000, 1, line);
-    RGBAImage img;
-    img.width = 7;
-    for (const std::string& p : {path("nothing-here.png"), std::string(), path("tall.png"), path("wide.png")})
-        EXPECT_FALSE(loadPNG(p, img)) << p;
-    EXPECT_EQ(img.width, 7);  // untouched on failure
-    EXPECT_TRUE(loadPNG(path("tall.png"), img, 10000)) << "a limit of its size lets it through";
-    EXPECT_EQ(img.height, 10000);
-}
-
 TEST_F(ImagingFiles, SaveThenLoadRoundTripsEveryPremultipliedPixel)
 {
     RGBAImage img;
@@ -94,29 +79,7 @@ TEST_F(ImagingFiles, SaveThenLoadRoundTripsEveryPremultipliedPixel)
     EXPECT_EQ(back.pixels, img.pixels);
 }
 
-TEST_F(ImagingFiles, SaveRejectsMalformedImagesAndBadPaths)
-{
-    RGBAImage img;
-    EXPECT_FALSE(savePNG(path("empty.png"), img));
-    img.width = 2;
-    img.height = 2;
-    img.pixels.assign(15, 0);  // one byte short
-    EXPECT_FALSE(savePNG(path("short.png"), img));
-    img.pixels.assign(16, 255);
-    EXPECT_FALSE(savePNG(path("no-such-dir/x.png"), img));
-    EXPECT_FALSE(fs::exists(path("short.png")));
-}
-
 // --- Shipped resources.
-
-struct Shipped {
-    const char* name;
-    int width, height;
-};
-const Shipped kShipped[] = {
-    {"bb512x512.png", 512, 512}, {"chalk512x512.png", 512, 512}, {"thumbTack32.png", 32, 32},
-    {"bb480x320.png", 320, 480}, {"facemask25.png", 256, 256},
-};
 
 RGBAImage loadShipped(const char* name)
 {
@@ -136,15 +99,6 @@ TEST(Resources, PathIsAbsoluteAndIndependentOfTheCurrentDirectory)
     RGBAImage img;
     EXPECT_FALSE(loadPNG(resourcePath("no-such-image.png"), img));
     EXPECT_FALSE(resourcePath(nullptr).empty());
-}
-
-TEST(Resources, EveryShippedImageLoadsAtItsSize)
-{
-    for (const Shipped& s : kShipped) {
-        const RGBAImage img = loadShipped(s.name);
-        EXPECT_EQ(img.width, s.width) << s.name;
-        EXPECT_EQ(img.height, s.height) << s.name;
-    }
 }
 
 TEST(Resources, FaceMaskHidesOutsideTheHeadOutline)

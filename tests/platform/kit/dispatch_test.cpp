@@ -47,32 +47,6 @@ TEST(KitDispatch, GroupsTouchesPerViewInTheEventsOrder)
         EXPECT_TRUE(call.touches.size() == 1 && call.touches[0].id == 2);
 }
 
-TEST(KitDispatch, ATouchEndedOrCancelledIsForgotten)
-{
-    for (TouchPhase end : {TouchPhase::Ended, TouchPhase::Cancelled}) {
-        Screen screen;
-        auto view = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
-        screen.dispatch(TouchPhase::Began, {{1, {10, 10}}});
-        screen.dispatch(end, {{1, {10, 10}}});
-        screen.dispatch(TouchPhase::Moved, {{1, {20, 20}}});  // goes nowhere
-        screen.dispatch(end, {{1, {20, 20}}});
-        EXPECT_EQ(view->calls.size(), 2u) << static_cast<int>(end);
-    }
-}
-
-TEST(KitDispatch, TouchesThatBeginOnNoViewAreIgnored)
-{
-    Screen screen;
-    screen.root().setUserInteractionEnabled(false);
-    auto view = addTo<RecordingView>(screen.root(), Rect{0, 0, 320, 480});
-    Finger finger(screen);
-    finger.down(10, 10);
-    screen.root().setUserInteractionEnabled(true);
-    finger.move(20, 20);
-    finger.up();
-    EXPECT_TRUE(view->calls.empty());
-}
-
 // An overlay whose Dismiss button removes the overlay from its own action.
 TEST(KitDispatch, ViewRemovedFromItsOwnActionLivesUntilTheEventIsDone)
 {
@@ -126,44 +100,6 @@ TEST(KitDispatch, ControlRemovedMidGestureStopsReceiving)
     EXPECT_TRUE(weak.expired());
     finger.move(100, 103);  // its touch now leads nowhere
     finger.up();
-}
-
-TEST(KitDisplay, NeedsDisplayAfterChangesOnly)
-{
-    Screen screen;
-    RGBAImage picture;
-    EXPECT_TRUE(screen.needsDisplay());
-    screen.render(320, 480, picture);
-    EXPECT_FALSE(screen.needsDisplay());
-
-    auto detached = std::make_shared<Label>(Rect{0, 0, 100, 20});
-    detached->setText("not on the screen");
-    EXPECT_FALSE(screen.needsDisplay());
-    screen.root().addSubview(detached);
-    EXPECT_TRUE(screen.needsDisplay());
-    screen.render(320, 480, picture);
-
-    auto steps = std::vector<std::function<void()>>{
-        [&] { detached->setText("changed"); }, [&] { detached->setFrame({10, 0, 100, 20}); },
-        [&] { detached->setAlpha(0.5f); },     [&] { detached->setBackgroundColor(Color::white()); },
-        [&] { detached->setNeedsDisplay(); },  [&] { detached->removeFromSuperview(); },
-    };
-    for (auto& step : steps) {
-        step();
-        EXPECT_TRUE(screen.needsDisplay());
-        screen.render(320, 480, picture);
-    }
-
-    auto button = addTo<Button>(screen.root(), Rect{0, 0, 100, 40});
-    screen.render(320, 480, picture);
-    Finger finger(screen);
-    finger.down(50, 20);  // the button highlights
-    EXPECT_TRUE(screen.needsDisplay());
-    screen.render(320, 480, picture);
-    finger.move(51, 21);  // nothing changes
-    EXPECT_FALSE(screen.needsDisplay());
-    finger.up();
-    EXPECT_TRUE(screen.needsDisplay());
 }
 
 }  // namespace

@@ -51,27 +51,6 @@ TEST(KitHitTest, DeepestTopMostVisibleInteractiveViewWithThinSlidersAndPassingLa
     EXPECT_EQ(root.hitTest({50, 410}), button.get());
 }
 
-TEST(KitViewTree, MovesViewsAndRefusesCycles)
-{
-    Screen screen;
-    auto a = addTo<View>(screen.root(), Rect{0, 0, 100, 100});
-    auto b = addTo<View>(*a, Rect{10, 10, 50, 50});
-    auto c = addTo<View>(*b, Rect{5, 5, 10, 10});
-    EXPECT_FLOAT_EQ(c->convertToScreen({1, 2}).x, 16);
-    EXPECT_FLOAT_EQ(c->convertToScreen({1, 2}).y, 17);
-
-    c->addSubview(a);  // would make a loop: refused
-    b->addSubview(b);
-    b->addSubview(nullptr);
-    EXPECT_EQ(a->superview(), &screen.root());
-    EXPECT_EQ(b->subviews().size(), 1u);
-
-    screen.root().addSubview(c);  // moves it
-    EXPECT_EQ(c->superview(), &screen.root());
-    EXPECT_TRUE(b->subviews().empty());
-    EXPECT_EQ(screen.root().subviews().size(), 2u);
-}
-
 TEST(KitResponderChain, PlainViewsAndControllersPassTouchesToTheViewBelow)
 {
     // A GL-like view at the bottom, a controller's translucent overlay above it.
@@ -92,18 +71,6 @@ TEST(KitResponderChain, PlainViewsAndControllersPassTouchesToTheViewBelow)
     EXPECT_EQ(gl->calls[1].touches.at(0).locationInView(page.get()).x, 90);
     finger.tap({50, 50});  // on the button: kept by it
     EXPECT_EQ(gl->calls.size(), 3u);
-}
-
-TEST(KitViewController, LoadsItsViewOnceAndTheViewsLinkDoesNotOutliveIt)
-{
-    std::shared_ptr<View> orphan;
-    {
-        ViewController controller;
-        orphan = controller.view();
-        EXPECT_EQ(controller.view(), orphan);
-        EXPECT_EQ(orphan->viewController(), &controller);
-    }
-    EXPECT_EQ(orphan->viewController(), nullptr);
 }
 
 }  // namespace

@@ -28,28 +28,6 @@ bool hasInk(Pixel p)
 
 class KitRenderScale : public ::testing::TestWithParam<int> {};
 
-TEST_P(KitRenderScale, TranslucentWhitePageCoversItsFrame)
-{
-    const int s = GetParam();
-    Screen screen;
-    auto page = addTo<View>(screen.root(), Rect{20, 40, 100, 50});
-    page->setBackgroundColor(Color::white());
-    page->setAlpha(0.65f);
-    const RGBAImage out = render(screen, s);
-    ASSERT_EQ(out.width, 320 * s);
-    const Pixel inside = pixelAt(out, 20 * s, 40 * s);
-    EXPECT_NEAR(inside.a, 166, 1);  // 0.65 * 255
-    EXPECT_EQ(inside.r, inside.a);  // premultiplied white
-    EXPECT_EQ(inside.b, inside.a);
-    const Pixel lastInside = pixelAt(out, 120 * s - 1, 90 * s - 1);
-    EXPECT_NEAR(lastInside.a, 166, 1);
-    EXPECT_TRUE(isTransparent(pixelAt(out, 20 * s - 1, 40 * s)));
-    EXPECT_TRUE(isTransparent(pixelAt(out, 20 * s, 40 * s - 1)));
-    EXPECT_TRUE(isTransparent(pixelAt(out, 120 * s, 60 * s)));
-    EXPECT_TRUE(isTransparent(pixelAt(out, 60 * s, 90 * s)));
-    EXPECT_EQ(countPixels(out, 0, 0, out.width, out.height, hasInk), 100 * 50 * s * s);
-}
-
 TEST_P(KitRenderScale, AlphaFadesAViewWithItsSubviewsAsOne)
 {
     const int s = GetParam();
@@ -100,7 +78,7 @@ std::pair<int, int> inkColumns(const RGBAImage& img, int y0, int y1)
     return {first, last};
 }
 
-TEST(KitRender, LabelCentringWrappingAndItalic)
+TEST(KitRender, LabelCentringAndWrapping)
 {
     Screen screen;
     auto centred = addTo<Label>(screen.root(), Rect{0, 0, 320, 40});
@@ -128,75 +106,6 @@ TEST(KitRender, LabelCentringWrappingAndItalic)
     EXPECT_LT(singleRows, 25);  // one line, cut with an ellipsis
     EXPECT_GT(rowsWithInk(160, 310), 3 * singleRows);
     EXPECT_EQ(countPixels(out, 150, 100, 160, 220, hasInk), 0);  // neither spills into the gap
-
-    // The same text in italic leans: different pixels, about the same ink.
-    RGBAImage upright;
-    Screen other;
-    auto label = addTo<Label>(other.root(), Rect{0, 0, 320, 40});
-    label->setText("Hi there");
-    other.render(320, 480, upright);
-    label->setFont(Font::italicSystem(17));
-    RGBAImage italic;
-    other.render(320, 480, italic);
-    EXPECT_NE(upright.pixels, italic.pixels);
-    const int a = countPixels(upright, 0, 0, 320, 40, hasInk), b = countPixels(italic, 0, 0, 320, 40, hasInk);
-    EXPECT_NEAR(a, b, a / 3);
-}
-
-std::shared_ptr<RGBAImage> quadrants()
-{
-    // 2 x 2: red, green / blue, white (opaque).
-    return std::make_shared<RGBAImage>(
-        RGBAImage{2, 2, {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}});
-}
-
-// An image view of the quadrants, and beside it the same image masked: the
-// left half black (shows), the right half white (hides).
-TEST(KitRender, ImagesShowUprightScaledAndWhereTheirMaskIsDark)
-{
-    struct Masked : View {
-        Image image = quadrants();
-        Image mask = std::make_shared<RGBAImage>(RGBAImage{2, 1, {0, 0, 0, 255, 255, 255, 255, 255}});
-        using View::View;
-        void drawRect(GraphicsContext& gc, Rect) override { gc.drawImageMasked(image, mask, {0, 0, 40, 40}); }
-    };
-    Screen screen;
-    auto view = addTo<ImageView>(screen.root(), quadrants());
-    EXPECT_FLOAT_EQ(view->frame().width, 2);
-    view->setFrame({100, 100, 40, 40});
-    addTo<Masked>(screen.root(), Rect{200, 100, 40, 40});
-    const RGBAImage out = render(screen, 2);
-    auto at = [&](int x, int y) { return pixelAt(out, 2 * x, 2 * y); };
-    EXPECT_TRUE(near(at(105, 105), 255, 0, 0, 55));      // top left: red
-    EXPECT_TRUE(near(at(135, 105), 0, 255, 0, 55));      // top right: green
-    EXPECT_TRUE(near(at(105, 135), 0, 0, 255, 55));      // bottom left: blue
-    EXPECT_TRUE(near(at(135, 135), 255, 255, 255, 55));  // bottom right: white
-    EXPECT_EQ(at(100, 100).a, 255);                      // no faded edge
-    EXPECT_EQ(at(139, 139).a, 255);
-    EXPECT_TRUE(isTransparent(at(99, 120)));
-    EXPECT_TRUE(isTransparent(at(140, 120)));
-    EXPECT_TRUE(near(at(205, 105), 255, 0, 0, 55));  // masked: red, opaque
-    EXPECT_EQ(at(205, 105).a, 255);
-    EXPECT_TRUE(near(at(205, 135), 0, 0, 255, 55));  // blue
-    EXPECT_EQ(at(235, 105).a, 0);                    // hidden
-    EXPECT_EQ(at(235, 135).a, 0);
-}
-
-TEST(KitRender, ClearViewsMalformedImagesAndSizesDrawNothing)
-{
-    Screen screen;
-    addTo<View>(screen.root(), Rect{10, 10, 100, 100});  // clear, no content
-    auto broken = std::make_shared<RGBAImage>(RGBAImage{4, 4, std::vector<uint8_t>(10, 255)});
-    addTo<ImageView>(screen.root(), broken)->setFrame({0, 0, 50, 50});
-    RGBAImage out;
-    screen.render(320, 480, out);
-    ASSERT_EQ(out.width, 320);
-    ASSERT_EQ(out.height, 480);
-    EXPECT_EQ(countPixels(out, 0, 0, 320, 480, hasInk), 0);
-    EXPECT_FALSE(screen.needsDisplay());
-    screen.render(0, -5, out);
-    EXPECT_EQ(out.width, 0);
-    EXPECT_TRUE(out.pixels.empty());
 }
 
 TEST(KitRender, ControlsShowTheirState)
@@ -229,30 +138,6 @@ TEST(KitRender, ControlsShowTheirState)
     EXPECT_GT(trackBlue(40, 110), 100);
     EXPECT_EQ(trackBlue(150, 230), 0);
     EXPECT_GT(countPixels(normal, 2 * 150, 2 * 203, 2 * 230, 2 * 204, [](Pixel p) { return p.a > 200; }), 100);
-}
-
-// An action sheet sets every title at one size: the one a long title needs
-// to fit is the size of the short ones too (the same letters top out on the
-// same row of their buttons).
-TEST(KitRender, AnActionSheetsTitlesShareOneSize)
-{
-    Screen screen;
-    screen.root().addSubview(ActionSheet::create(
-        {{"Short", nullptr}, {"Short at first, then long enough to be set smaller", nullptr}}, "Cancel"));
-    const RGBAImage sheet = render(screen, 2);
-    const auto& buttons = screen.root().subviews().back()->subviews();
-    ASSERT_EQ(buttons.size(), 3u);
-    auto inkTop = [&](const View& b) {  // rows from the button's top to its title's first ink, off its corners
-        const Rect f = b.frame();
-        for (int y = static_cast<int>(2 * f.y) + 4; y < static_cast<int>(2 * (f.y + f.height)); ++y)
-            if (countPixels(sheet, static_cast<int>(2 * (f.x + 20)), y, static_cast<int>(2 * (f.x + f.width - 20)),
-                            y + 1, [](Pixel p) { return p.a > 200 && p.r < 60 && p.g < 60 && p.b < 60; }) > 0)
-                return y - static_cast<int>(2 * f.y);
-        return -1;
-    };
-    const int shortTop = inkTop(*buttons[0]), longTop = inkTop(*buttons[1]);
-    ASSERT_GT(shortTop, 0);
-    EXPECT_NEAR(shortTop, longTop, 1) << "the titles differ in size";
 }
 
 }  // namespace

@@ -127,20 +127,5 @@ TEST_F(AccelerometerKeyboard, SpaceShakesButKeyRepeatDoesNot)
     EXPECT_EQ(poll(acc, kTick).y, -1.0);
 }
 
-TEST_F(AccelerometerKeyboard, UnknownControllerEventsLeaveTheKeyboardInCharge)
-{
-    for (auto [type, which] : {std::pair{SDL_CONTROLLERDEVICEADDED, 42},
-                               {SDL_CONTROLLERDEVICEREMOVED, 42},
-                               {SDL_CONTROLLERDEVICEADDED, -1}}) {
-        SDL_Event e;
-        SDL_zero(e);
-        e.type = e.cdevice.type = type;
-        e.cdevice.which = which;
-        acc.handleEvent(translateEvent(e, nullptr));
-    }
-    EXPECT_STREQ(acc.sourceName(), "keyboard");
-    poll(acc, kTick);
-}
-
 }  // namespace
 }  // namespace zorbel

@@ -44,13 +44,6 @@ TEST(MotionConvention, BothConventionsGiveTheSameFloorInEveryPose)
         }
 }
 
-TEST(MotionConvention, WithoutEvidenceIOSWebKitIsTakenToReverse)
-{
-    EXPECT_EQ(initialMotionConvention(true).sign, -1);
-    EXPECT_EQ(initialMotionConvention(false).sign, 1);
-    EXPECT_FALSE(initialMotionConvention(true).fromEvidence);
-}
-
 // The angles decide, in every pose, whatever was assumed: iOS's readings on
 // a browser that did not ask, and the W3C's on one that did (as if Apple
 // changed its sign).

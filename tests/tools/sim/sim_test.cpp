@@ -80,28 +80,6 @@ TEST(Sim, ABadLineStopsTheScriptBeforeAnyFrame)
     EXPECT_EQ(r.out, "");
 }
 
-TEST(Sim, PausedFramesCountAndRepeatTheState)
-{
-    const Result r = runSim("", "frames 1\nanimation 0\nframes 2\nanimation 1\nframes 1\n");
-    ASSERT_EQ(r.status, 0);
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t nl; (nl = r.out.find('\n', start)) != std::string::npos; start = nl + 1)
-        lines.push_back(r.out.substr(start, nl - start));
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[1].substr(4), lines[0].substr(4));  // same state, beat 0, frame counted
-    EXPECT_EQ(lines[2].rfind("F 3 0 ", 0), 0u);
-    EXPECT_NE(lines[3].substr(4), lines[2].substr(4));
-}
-
-TEST(Sim, StripsBeforeAnyFrameAreEmpty)
-{
-    const Result r = runSim("", "strips\nsensitivity 100\n");
-    ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "S legs 0\nS arms 0\nS foot1 0\nS foot2 0\nS hand1 0\nS hand2 0\nS head 0\nS eye1 0\nS eye2 0\n"
-                     "S nose 0\nS mouth 0\nM 0.0199999996 100\n");
-}
-
 // Frames drawn straight into the layer's texture are the frames a present
 // that copies the renderbuffer gives, byte for byte: standing up, dancing,
 // and with the screens over him.
