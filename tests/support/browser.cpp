@@ -33,6 +33,15 @@ const char* engineName(Engine engine)
     return "WebKit";
 }
 
+RGBAImage screenshotOf(const std::string& base64Png)
+{
+    const std::string file = freshDir("screenshot") + "/page.png";
+    writeFile(file, base64Decode(base64Png));
+    RGBAImage image;
+    EXPECT_TRUE(loadPNG(file, image, 16384)) << "the screenshot cannot be read";
+    return image;
+}
+
 std::string webBuild()
 {
     return ZORBEL_WEB_BUILD;

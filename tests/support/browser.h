@@ -136,6 +136,9 @@ private:
     BoardRect board_;
 };
 
+// A screenshot as the drivers send it, base64 PNG, decoded.
+RGBAImage screenshotOf(const std::string& base64Png);
+
 // A browser of that engine with one page open on about:blank; null (with a
 // failure) when it cannot start.
 std::unique_ptr<Page> openBrowser(Engine engine, const BrowserOptions& options = {});

@@ -271,25 +271,9 @@ bool Tab::waitFor(const std::string& expression, int timeoutMs)
     }
 }
 
-void Tab::frames(int frames)
-{
-    eval("new Promise(done => { let n = " + std::to_string(frames) +
-         "; const next = () => (--n > 0 ? requestAnimationFrame(next) : done(true)); requestAnimationFrame(next); })");
-}
-
 RGBAImage Tab::screenshot()
 {
-    const json r = send("Page.captureScreenshot", {{"format", "png"}});
-    const std::string png = base64Decode(r.value("data", ""));
-    const std::string path = freshDir("screenshot") + "/page.png";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f) {
-        std::fwrite(png.data(), 1, png.size(), f);
-        std::fclose(f);
-    }
-    RGBAImage image;
-    EXPECT_TRUE(loadPNG(path, image, 16384)) << "the screenshot cannot be read";
-    return image;
+    return screenshotOf(send("Page.captureScreenshot", {{"format", "png"}}).value("data", ""));
 }
 
 std::vector<std::string> Tab::console()
@@ -327,9 +311,9 @@ void Tab::mouse(const std::string& type, double x, double y, const std::string& 
 
 namespace {
 
-json keyParams(const std::string& type, const std::string& key, int modifiers)
+json keyParams(const std::string& type, const std::string& key)
 {
-    json p = {{"type", type}, {"key", key}, {"modifiers", modifiers}};
+    json p = {{"type", type}, {"key", key}};
     if (key.size() == 1) {
         p["code"] = std::isalpha(static_cast<unsigned char>(key[0]))
                         ? "Key" + std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(key[0]))))
@@ -350,20 +334,14 @@ json keyParams(const std::string& type, const std::string& key, int modifiers)
 
 }  // namespace
 
-void Tab::keyDown(const std::string& key, int modifiers)
+void Tab::keyDown(const std::string& key)
 {
-    send("Input.dispatchKeyEvent", keyParams(key.size() == 1 ? "keyDown" : "rawKeyDown", key, modifiers));
+    send("Input.dispatchKeyEvent", keyParams(key.size() == 1 ? "keyDown" : "rawKeyDown", key));
 }
 
-void Tab::keyUp(const std::string& key, int modifiers)
+void Tab::keyUp(const std::string& key)
 {
-    send("Input.dispatchKeyEvent", keyParams("keyUp", key, modifiers));
-}
-
-void Tab::key(const std::string& key, int modifiers)
-{
-    keyDown(key, modifiers);
-    keyUp(key, modifiers);
+    send("Input.dispatchKeyEvent", keyParams("keyUp", key));
 }
 
 std::vector<std::string> fakeMediaFlags(const BrowserOptions& options)

@@ -63,8 +63,6 @@ public:
     // Waits until the expression (or the promise it gives) is true; false
     // after timeoutMs.
     bool waitFor(const std::string& expression, int timeoutMs = 20000);
-    // Returns once the page has drawn `frames` more animation frames.
-    void frames(int frames);
     // The page as it shows now, RGBA rows top first.
     RGBAImage screenshot();
     // What the page printed to the console so far.
@@ -75,10 +73,9 @@ public:
     void touch(const std::string& type, const std::vector<Finger>& fingers);
     // Input.dispatchMouseEvent; buttons as in the protocol ("left", "right").
     void mouse(const std::string& type, double x, double y, const std::string& button = "none", int modifiers = 0);
-    // A key pressed and released (DOM key name, e.g. "ArrowLeft", "t").
-    void key(const std::string& key, int modifiers = 0);
-    void keyDown(const std::string& key, int modifiers = 0);
-    void keyUp(const std::string& key, int modifiers = 0);
+    // A key pressed or released (DOM key name, e.g. "ArrowLeft", "t").
+    void keyDown(const std::string& key);
+    void keyUp(const std::string& key);
 
     const std::string& session() const { return session_; }
 

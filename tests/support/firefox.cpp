@@ -164,12 +164,7 @@ FirefoxPage::FirefoxPage(const BrowserOptions& options)
         prefs += "user_pref(\"browser.download.alwaysOpenPanel\", false);\n";
     }
     writeFile(profile + "/user.js", prefs);
-    if (recording) {
-        sound_ = std::make_unique<PulseServer>();
-        EXPECT_TRUE(sound_->start()) << "no sound server";
-        sound_->hearWhatPlays();
-        sound_->playFile(options.microphoneFile);
-    }
+    sound_ = PulseServer::hearing(options.microphoneFile);
 
     const int port = freePort();
     log_ = profile + "/../firefox.log";
@@ -288,12 +283,7 @@ void FirefoxPage::chooseFile(double x, double y, const std::string& path)
 
 RGBAImage FirefoxPage::viewportShot()
 {
-    const json r = send("browsingContext.captureScreenshot", {{"context", context_}});
-    const std::string file = freshDir("screenshot") + "/page.png";
-    writeFile(file, base64Decode(r.value("data", "")));
-    RGBAImage image;
-    EXPECT_TRUE(loadPNG(file, image, 16384)) << "the screenshot cannot be read";
-    return image;
+    return screenshotOf(send("browsingContext.captureScreenshot", {{"context", context_}}).value("data", ""));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/prctl.h>
@@ -107,6 +108,18 @@ void PulseServer::playFile(const std::string& file)
     end(player_);
     const char* const argv[] = {PAPLAY, file.c_str(), nullptr};
     player_ = spawn(argv, dir_ + "/paplay.log");
+}
+
+std::unique_ptr<PulseServer> PulseServer::hearing(const std::string& file)
+{
+    if (file.empty())
+        return nullptr;
+    auto server = std::make_unique<PulseServer>();
+    if (!server->start())
+        std::fprintf(stderr, "the private sound server does not start\n");
+    server->hearWhatPlays();
+    server->playFile(file);
+    return server;
 }
 
 bool PulseServer::pactl(const std::string& args)

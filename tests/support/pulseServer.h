@@ -4,6 +4,7 @@
 // else. Works as root.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 
@@ -28,6 +29,9 @@ public:
     bool hearWhatPlays();
     // Plays a sound file in a format it names (WAV), in the background.
     void playFile(const std::string& file);
+    // A started server whose only microphone hears `file` (WAV) playing;
+    // null when no file is named.
+    static std::unique_ptr<PulseServer> hearing(const std::string& file);
     // Runs pactl with these arguments; true on success.
     bool pactl(const std::string& args);
 

@@ -124,12 +124,7 @@ WebKitPage::WebKitPage(const BrowserOptions& options) : site_(options.site)
     // A recording to hear: the microphone is the default source of a private
     // sound server, which hears what it plays; else WebKit's mock devices.
     const bool recording = !options.microphoneFile.empty();
-    if (recording) {
-        sound_ = std::make_unique<PulseServer>();
-        EXPECT_TRUE(sound_->start()) << "no sound server";
-        sound_->hearWhatPlays();
-        sound_->playFile(options.microphoneFile);
-    }
+    sound_ = PulseServer::hearing(options.microphoneFile);
     if (site_)
         site_->setPreload(preload_);
     port_ = freePort();
@@ -267,11 +262,7 @@ void WebKitPage::chooseFile(double x, double y, const std::string& path)
 RGBAImage WebKitPage::viewportShot()
 {
     const json data = command("GET", "/screenshot", json());
-    const std::string file = freshDir("screenshot") + "/page.png";
-    writeFile(file, base64Decode(data.is_string() ? data.get<std::string>() : ""));
-    RGBAImage image;
-    EXPECT_TRUE(loadPNG(file, image, 16384)) << "the screenshot cannot be read";
-    return image;
+    return screenshotOf(data.is_string() ? data.get<std::string>() : "");
 }
 
 }  // namespace

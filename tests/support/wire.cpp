@@ -1,61 +1,21 @@
 #include "wire.h"
 
 #include <gtest/gtest.h>
+#include <libsoup/soup.h>
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <deque>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
-#include <random>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace zorbel::test {
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int msLeft(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-bool sendAll(int fd, const std::string& bytes)
-{
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Reads what has come, waiting up to the deadline; false when closed or late.
-bool readSome(int fd, std::string& into, Clock::time_point deadline)
-{
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, msLeft(deadline)) <= 0)
-        return false;
-    char chunk[65536];
-    const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
-    if (n <= 0)
-        return false;
-    into.append(chunk, static_cast<size_t>(n));
-    return true;
-}
-
-}  // namespace
 
 int freePort()
 {
@@ -72,203 +32,132 @@ int freePort()
     return port;
 }
 
-int connectLoopback(int port)
+std::string loopbackUrl(const char* scheme, int port, const std::string& path)
 {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    const int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return fd;
+    return std::string(scheme) + "://127.0.0.1:" + std::to_string(port) + path;
 }
 
 HttpReply httpRequest(int port, const std::string& method, const std::string& path, const std::string& body,
                       int timeoutMs)
 {
     HttpReply reply;
-    const int fd = connectLoopback(port);
-    if (fd < 0)
-        return reply;
-    std::string request = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
-                          "\r\nConnection: close\r\nAccept: application/json\r\n";
-    if (!body.empty() || method == "POST")
-        request +=
-            "Content-Type: application/json; charset=utf-8\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
-    request += "\r\n" + body;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::string in;
-    size_t headerEnd = std::string::npos;
-    if (sendAll(fd, request))
-        while ((headerEnd = in.find("\r\n\r\n")) == std::string::npos && readSome(fd, in, deadline)) {
-        }
-    if (headerEnd == std::string::npos) {
-        close(fd);
-        return reply;
+    SoupSession* session = soup_session_new_with_options("timeout", (timeoutMs + 999) / 1000, nullptr);
+    SoupMessage* message = soup_message_new(method.c_str(), loopbackUrl("http", port, path).c_str());
+    if (message && (!body.empty() || method == "POST")) {
+        GBytes* bytes = g_bytes_new(body.data(), body.size());
+        soup_message_set_request_body_from_bytes(message, "application/json; charset=utf-8", bytes);
+        g_bytes_unref(bytes);
     }
-    std::string header = in.substr(0, headerEnd);
-    std::string rest = in.substr(headerEnd + 4);
-    for (char& c : header)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    reply.status = std::atoi(header.c_str() + header.find(' ') + 1);
-    const size_t lengthAt = header.find("content-length:");
-    if (header.find("transfer-encoding: chunked") != std::string::npos) {
-        // Chunks: a hex size line, the bytes, CRLF; a chunk of 0 ends it.
-        for (;;) {
-            size_t lineEnd;
-            while ((lineEnd = rest.find("\r\n")) == std::string::npos && readSome(fd, rest, deadline)) {
-            }
-            if (lineEnd == std::string::npos)
-                break;
-            const size_t size = std::stoul(rest.substr(0, lineEnd), nullptr, 16);
-            if (size == 0)
-                break;
-            while (rest.size() < lineEnd + 2 + size + 2 && readSome(fd, rest, deadline)) {
-            }
-            reply.body += rest.substr(lineEnd + 2, size);
-            rest.erase(0, std::min(rest.size(), lineEnd + 2 + size + 2));
-        }
-    } else if (lengthAt != std::string::npos) {
-        const size_t length = std::stoul(header.substr(lengthAt + 15));
-        while (rest.size() < length && readSome(fd, rest, deadline)) {
-        }
-        reply.body = rest.substr(0, length);
-    } else {
-        while (readSome(fd, rest, deadline)) {
-        }
-        reply.body = rest;
+    GBytes* answer = message ? soup_session_send_and_read(session, message, nullptr, nullptr) : nullptr;
+    if (answer) {
+        reply.status = static_cast<int>(soup_message_get_status(message));
+        gsize size = 0;
+        const char* data = static_cast<const char*>(g_bytes_get_data(answer, &size));
+        reply.body.assign(data ? data : "", size);
+        g_bytes_unref(answer);
     }
-    close(fd);
+    if (message)
+        g_object_unref(message);
+    g_object_unref(session);
     return reply;
 }
 
-WebSocket::~WebSocket()
-{
-    if (fd_ >= 0)
-        close(fd_);
-}
+// The connection lives on a main context of its own, the thread's default
+// while the test sends or waits on it (libsoup attaches its sources to the
+// default of the moment); messages that come meanwhile queue up.
+struct WebSocket::Connection {
+    GMainContext* context = g_main_context_new();
+    SoupSession* session = nullptr;
+    SoupWebsocketConnection* socket = nullptr;
+    bool connecting = false;
+    std::deque<std::string> in;
+
+    struct Within {
+        GMainContext* context;
+        explicit Within(GMainContext* c) : context(c) { g_main_context_push_thread_default(c); }
+        ~Within() { g_main_context_pop_thread_default(context); }
+    };
+
+    ~Connection()
+    {
+        if (socket)
+            g_object_unref(socket);
+        if (session)
+            g_object_unref(session);
+        g_main_context_unref(context);
+    }
+    // Runs the context until `done` or the deadline.
+    template <class Done> bool runUntil(Done done, int timeoutMs)
+    {
+        const Within within(context);
+        const gint64 deadline = g_get_monotonic_time() + gint64(timeoutMs) * 1000;
+        while (!done() && g_get_monotonic_time() < deadline)
+            if (!g_main_context_iteration(context, FALSE))
+                g_usleep(1000);
+        while (g_main_context_iteration(context, FALSE)) {
+        }
+        return done();
+    }
+};
+
+WebSocket::WebSocket() = default;
+WebSocket::~WebSocket() = default;
 
 bool WebSocket::open(int port, const std::string& path)
 {
-    fd_ = connectLoopback(port);
-    if (fd_ < 0)
-        return false;
-    std::string nonce(16, '\0');
-    std::random_device random;
-    for (char& c : nonce)
-        c = static_cast<char>(random());
-    const std::string request =
-        "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
-        "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: " + base64Encode(nonce) +
-        "\r\nSec-WebSocket-Version: 13\r\n\r\n";
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    size_t headerEnd = std::string::npos;
-    if (sendAll(fd_, request))
-        while ((headerEnd = in_.find("\r\n\r\n")) == std::string::npos && readSome(fd_, in_, deadline)) {
-        }
-    if (headerEnd == std::string::npos || in_.compare(0, 12, "HTTP/1.1 101") != 0) {
-        close(fd_);
-        fd_ = -1;
+    connection_ = std::make_unique<Connection>();
+    Connection& c = *connection_;
+    {
+        const Connection::Within within(c.context);
+        c.session = soup_session_new();
+        SoupMessage* message = soup_message_new("GET", loopbackUrl("ws", port, path).c_str());
+        c.connecting = true;
+        soup_session_websocket_connect_async(
+            c.session, message, nullptr, nullptr, G_PRIORITY_DEFAULT, nullptr,
+            [](GObject* session, GAsyncResult* result, gpointer data) {
+                auto& c = *static_cast<Connection*>(data);
+                c.socket = soup_session_websocket_connect_finish(SOUP_SESSION(session), result, nullptr);
+                c.connecting = false;
+            },
+            &c);
+        g_object_unref(message);
+    }
+    c.runUntil([&] { return !c.connecting; }, 10000);
+    if (!c.socket) {
+        connection_.reset();
         return false;
     }
-    in_.erase(0, headerEnd + 4);
+    soup_websocket_connection_set_max_incoming_payload_size(c.socket, 0);  // screenshots are large
+    g_signal_connect(c.socket, "message",
+                     G_CALLBACK(+[](SoupWebsocketConnection*, gint type, GBytes* bytes, gpointer data) {
+                         gsize size = 0;
+                         const char* text = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+                         if (type == SOUP_WEBSOCKET_DATA_TEXT)
+                             static_cast<Connection*>(data)->in.emplace_back(text ? text : "", size);
+                     }),
+                     &c);
     return true;
-}
-
-bool WebSocket::sendFrame(int opcode, const std::string& payload)
-{
-    // A client masks every frame it sends.
-    std::string frame(1, static_cast<char>(0x80 | opcode));
-    const size_t n = payload.size();
-    if (n < 126) {
-        frame += static_cast<char>(0x80 | n);
-    } else if (n < 65536) {
-        frame += static_cast<char>(0x80 | 126);
-        frame += static_cast<char>(n >> 8);
-        frame += static_cast<char>(n & 0xff);
-    } else {
-        frame += static_cast<char>(0x80 | 127);
-        for (int shift = 56; shift >= 0; shift -= 8)
-            frame += static_cast<char>((static_cast<uint64_t>(n) >> shift) & 0xff);
-    }
-    const char mask[4] = {0x37, 0x5a, 0x11, 0x6c};
-    frame.append(mask, 4);
-    for (size_t i = 0; i < n; ++i)
-        frame += static_cast<char>(payload[i] ^ mask[i % 4]);
-    return fd_ >= 0 && sendAll(fd_, frame);
 }
 
 bool WebSocket::send(const std::string& text)
 {
-    return sendFrame(1, text);
-}
-
-bool WebSocket::fill(size_t bytes, int timeoutMs)
-{
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (in_.size() < bytes)
-        if (!readSome(fd_, in_, deadline))
-            return false;
+    if (!connection_ || soup_websocket_connection_get_state(connection_->socket) != SOUP_WEBSOCKET_STATE_OPEN)
+        return false;
+    const Connection::Within within(connection_->context);
+    soup_websocket_connection_send_text(connection_->socket, text.c_str());
     return true;
 }
 
 bool WebSocket::receive(std::string& text, int timeoutMs)
 {
-    if (fd_ < 0)
+    if (!connection_)
         return false;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::string message;
-    for (;;) {
-        if (!fill(2, msLeft(deadline)))
-            return false;
-        const auto* b = reinterpret_cast<const unsigned char*>(in_.data());
-        const bool final = b[0] & 0x80;
-        const int opcode = b[0] & 0x0f;
-        size_t length = b[1] & 0x7f, at = 2;
-        if (length == 126) {
-            if (!fill(4, msLeft(deadline)))
-                return false;
-            b = reinterpret_cast<const unsigned char*>(in_.data());
-            length = static_cast<size_t>(b[2]) << 8 | b[3];
-            at = 4;
-        } else if (length == 127) {
-            if (!fill(10, msLeft(deadline)))
-                return false;
-            b = reinterpret_cast<const unsigned char*>(in_.data());
-            length = 0;
-            for (int i = 2; i < 10; ++i)
-                length = length << 8 | b[i];
-            at = 10;
-        }
-        // A large screenshot takes a while to arrive whole.
-        if (!fill(at + length, std::max(msLeft(deadline), 30000)))
-            return false;
-        const std::string payload = in_.substr(at, length);
-        in_.erase(0, at + length);
-        if (opcode == 8) {  // close
-            close(fd_);
-            fd_ = -1;
-            return false;
-        }
-        if (opcode == 9) {  // ping
-            sendFrame(10, payload);
-            continue;
-        }
-        if (opcode == 10)
-            continue;
-        message += payload;
-        if (final) {
-            text = std::move(message);
-            return true;
-        }
-    }
+    Connection& c = *connection_;
+    if (!c.runUntil([&] { return !c.in.empty(); }, timeoutMs))
+        return false;
+    text = std::move(c.in.front());
+    c.in.pop_front();
+    return true;
 }
 
 pid_t spawnGroup(const std::vector<std::string>& argv, const std::string& log, const std::vector<std::string>& env)
@@ -341,42 +230,18 @@ Xvfb::~Xvfb()
 
 std::string base64Encode(const std::string& in)
 {
-    static const char* chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    uint32_t value = 0;  // wraps: only its low bits are read
-    int bits = -6;
-    for (unsigned char c : in) {
-        value = (value << 8) + c;
-        bits += 8;
-        while (bits >= 0) {
-            out += chars[(value >> bits) & 0x3F];
-            bits -= 6;
-        }
-    }
-    if (bits > -6)
-        out += chars[((value << 8) >> (bits + 8)) & 0x3F];
-    while (out.size() % 4)
-        out += '=';
+    gchar* text = g_base64_encode(reinterpret_cast<const guchar*>(in.data()), in.size());
+    std::string out = text;
+    g_free(text);
     return out;
 }
 
 std::string base64Decode(const std::string& in)
 {
-    static const std::string chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    int bits = 0;
-    uint32_t value = 0;
-    for (char c : in) {
-        const size_t v = chars.find(c);
-        if (v == std::string::npos)
-            continue;
-        value = value << 6 | static_cast<uint32_t>(v);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out += static_cast<char>((value >> bits) & 0xff);
-        }
-    }
+    gsize size = 0;
+    guchar* bytes = g_base64_decode(in.c_str(), &size);
+    std::string out(reinterpret_cast<const char*>(bytes), size);
+    g_free(bytes);
     return out;
 }
 

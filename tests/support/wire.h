@@ -1,8 +1,9 @@
-// What the browser drivers speak over loopback: one HTTP/1.1 request at a
-// time (W3C WebDriver) and a WebSocket client (WebDriver BiDi), on plain
-// sockets, and the child processes the browsers run in.
+// What the browser drivers speak over loopback, through libsoup: one HTTP
+// request at a time (W3C WebDriver) and a WebSocket client (WebDriver
+// BiDi); and the child processes the browsers run in.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -11,9 +12,6 @@ namespace zorbel::test {
 
 // A port of 127.0.0.1 that nothing listens on just now.
 int freePort();
-
-// A TCP connection to 127.0.0.1:port; -1 when nothing listens there.
-int connectLoopback(int port);
 
 struct HttpReply {
     int status = 0;  // 0: no answer
@@ -26,7 +24,7 @@ HttpReply httpRequest(int port, const std::string& method, const std::string& pa
 
 class WebSocket {
 public:
-    WebSocket() = default;
+    WebSocket();
     ~WebSocket();
     WebSocket(const WebSocket&) = delete;
     WebSocket& operator=(const WebSocket&) = delete;
@@ -38,11 +36,8 @@ public:
     bool receive(std::string& text, int timeoutMs);
 
 private:
-    bool fill(size_t bytes, int timeoutMs);
-    bool sendFrame(int opcode, const std::string& payload);
-
-    int fd_ = -1;
-    std::string in_;
+    struct Connection;
+    std::unique_ptr<Connection> connection_;
 };
 
 // A browser and its helpers in a process group of their own, ended with the
