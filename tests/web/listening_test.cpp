@@ -143,25 +143,18 @@ TEST(Listening, TheMicrophoneFollowsThePagesLife)
     BrowserOptions options;
     options.microphoneFile = wavOf(clickTrack(120, 60));
     ChromiumPage page(fakeMediaFlags(options), options);
-    Chromium& browser = page.browser();
     page.addPreloadScript(kStreamNotes);
     page.open(server.url());
     ASSERT_TRUE(boardShown(page));
     tap(page, 40, 120);
     ASSERT_TRUE(iconTurnsRed(page, 15)) << "no dance to the clicks";
 
-    auto activate = [&](Tab& t) {
-        const json info = t.send("Target.getTargetInfo");
-        browser.send("Target.activateTarget", {{"targetId", info["targetInfo"]["targetId"]}});
-    };
     const std::string allEnded = "__streams.every(s => s.getTracks().every(t => t.readyState == 'ended'))";
-    Tab other(browser, Tab::Viewport{});
-    other.open("about:blank");
-    activate(other);
+    page.coverWithAnotherTab();
     ASSERT_TRUE(page.waitFor("document.visibilityState == 'hidden'", 5000));
     EXPECT_TRUE(page.waitFor(allEnded, 5000)) << "the hidden page keeps the microphone";
 
-    activate(page.tab());
+    page.uncover();
     ASSERT_TRUE(page.waitFor("document.visibilityState == 'visible'", 5000));
     EXPECT_TRUE(page.waitFor("!(" + allEnded + ")", 5000)) << "the microphone is not taken again";
     EXPECT_TRUE(iconTurnsRed(page, 15)) << "no dance after the page shows again";

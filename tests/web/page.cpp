@@ -224,6 +224,76 @@ void openFacePicker(Page& page)
     page.frames(3);
 }
 
+std::string photoFile(const std::string& name, const std::string& recipe, int orientation)
+{
+    const std::string path = freshDir("photos") + "/" + name;
+    const std::string cmd = IM_CONVERT " " + recipe + " " + path;
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    if (orientation)
+        tagJpegOrientation(path, static_cast<unsigned char>(orientation));
+    return path;
+}
+
+std::string sidewaysPhoto()
+{
+    return photoFile("turned.jpg", "-size 200x300 xc:red -size 200x300 xc:blue +append", 6);
+}
+
+bool wearsUpright(const RGBAImage& img)
+{
+    return wears(img, red, blue) && !wears(img, blue, red);
+}
+
+bool putOnAFace(Page& page, const std::string& photo, bool (*shows)(const RGBAImage&))
+{
+    openFacePicker(page);
+    page.chooseFile(160, 312, photo);  // "Use a photo in your album"
+    until(page, shows, 10);
+    tap(page, 270, 462);  // OK
+    page.frames(3);
+    tap(page, 270, 462);  // Dismiss
+    return shows(until(page, shows));
+}
+
+bool headTop(const RGBAImage& img, double& x, double& y)
+{
+    const Extent c = extent(img, chalk, 0, img.height * 7 / 8);
+    int sum = 0, n = 0;
+    for (int column = 0; c.count && column < img.width; ++column)
+        if (chalk(at(img, column, c.top + 2)))
+            sum += column, ++n;
+    x = n ? static_cast<double>(sum) / n : 0;
+    y = c.top;
+    return n > 0;
+}
+
+void liftWithAFinger(Page& page, double x, double y, double toY)
+{
+    page.touch("touchStart", {{x, y, 1}});
+    for (int step = 1; step <= 40; ++step) {
+        page.touch("touchMove", {{x, y - (y - toY) * step / 40, 1}});
+        page.frames(2);
+    }
+}
+
+bool onLeftWall(const RGBAImage& img)
+{
+    const Extent c = extent(img, chalk, 0, img.height * 7 / 8);
+    return c.count > 300 && c.left <= img.width / 16 && (c.left + c.right) / 2 < img.width * 15 / 32;
+}
+
+bool onRightWall(const RGBAImage& img)
+{
+    const Extent c = extent(img, chalk, 0, img.height * 7 / 8);
+    return c.count > 300 && c.right >= img.width * 15 / 16 && (c.left + c.right) / 2 > img.width * 17 / 32;
+}
+
+bool onCeiling(const RGBAImage& img)
+{
+    const Extent c = extent(img, chalk, 0, img.height * 7 / 8);
+    return c.count > 300 && c.top <= img.height / 24 && c.bottom < img.height * 13 / 24;
+}
+
 std::string runInPage(Page& page, const SiteServer& server, const std::string& script)
 {
     page.open(server.url() + "?script=" + "data:text/plain;base64," + base64Encode(script));

@@ -71,6 +71,33 @@ std::string silence(int seconds);
 // `top` above `bottom` when both are given.
 bool wears(const RGBAImage& img, bool (*top)(Pixel), bool (*bottom)(Pixel) = nullptr);
 
+// A picture file `name` in a fresh folder, made by ImageMagick's convert
+// from `recipe` (what comes before the file's name); a JPEG is tagged to be
+// turned by EXIF `orientation` where it is not 0.
+std::string photoFile(const std::string& name, const std::string& recipe, int orientation = 0);
+// A photo taken with the phone on its side: stored 400 x 300, red left and
+// blue right, tagged to be turned a quarter clockwise. Upright it is red
+// above blue.
+std::string sidewaysPhoto();
+// He wears that photo upright: red above blue, and never blue above red.
+bool wearsUpright(const RGBAImage& img);
+// Puts a photo on his head through the face picker: the file input, OK in
+// the crop editor once `shows` holds, and Dismiss on the overlay under it.
+// Whether `shows` holds of the board then.
+bool putOnAFace(Page& page, const std::string& photo, bool (*shows)(const RGBAImage&));
+
+// The middle of his head's top, in the picture's pixels (standing still,
+// his arms hang: the head's top is the chalk's top); false without chalk.
+bool headTop(const RGBAImage& img, double& x, double& y);
+// One finger takes him at (x, y) and lifts him to `toY` at a finger's pace
+// (a few points a frame, as he follows it), and stays down.
+void liftWithAFinger(Page& page, double x, double y, double toY);
+
+// He has slid to the left wall, the right wall, or the ceiling.
+bool onLeftWall(const RGBAImage& img);
+bool onRightWall(const RGBAImage& img);
+bool onCeiling(const RGBAImage& img);
+
 // Runs a zorbel-sim script in the page (index.html?script=); the trace it printed.
 std::string runInPage(Page& page, const SiteServer& server, const std::string& script);
 

@@ -22,19 +22,6 @@ protected:
     SiteServer server{webBuild() + "/site"};
 };
 
-// The microphone hears a silent room: he does not dance.
-TEST_F(ScreensTest, ASilentRoomIsNoMusic)
-{
-    BrowserOptions options;
-    options.microphoneFile = wavOf(silence(10));
-    ChromiumPage page(fakeMediaFlags(options), options);
-    page.open(server.url());
-    ASSERT_TRUE(boardShown(page));
-    tap(page, 40, 120);
-    EXPECT_FALSE(iconTurnsRed(page, 8)) << "he dances in a silent room";
-    EXPECT_FALSE(logged(page, "microphone:")) << ::testing::PrintToString(page.console());
-}
-
 // The microphone and the camera refused: a notice says so about the
 // microphone and the toy goes on; the camera screen gives the desktop's
 // text, and a tap goes back to the face picker.
@@ -79,22 +66,11 @@ TEST_F(ScreensTest, ANoticeKeepsOffHim)
                         {{"permission", {{"name", "microphone"}}}, {"setting", "denied"}, {"origin", server.origin()}});
     page.open(server.url());
     ASSERT_TRUE(boardShown(page));
-    const RGBAImage still = standingStill(page);
-    ASSERT_TRUE(still.width > 0) << "he does not stand still";
-    const Extent c = extent(still, chalk, 0, 420);
-    int headX = 0, n = 0;
-    for (int x = 0; x < still.width; ++x)
-        if (chalk(at(still, x, c.top + 2)))
-            headX += x, ++n;
-    ASSERT_GT(n, 0);
-    const double x = static_cast<double>(headX) / n, headY = c.top + 12;
+    double x, y;
+    ASSERT_TRUE(headTop(standingStill(page), x, y)) << "he does not stand still";
     // One finger lifts him by the head to the top of the board and holds
     // him there; a second one taps the board, which starts the microphone.
-    page.touch("touchStart", {{x, headY, 1}});
-    for (int step = 1; step <= 40; ++step) {
-        page.touch("touchMove", {{x, headY - (headY - 30) * step / 40, 1}});
-        page.frames(2);
-    }
+    liftWithAFinger(page, x, y + 12, 30);
     page.frames(30);
     const RGBAImage held = page.screenshot();
     page.touch("touchStart", {{x, 30, 1}, {295, 400, 2}});  // out of his reach
@@ -118,37 +94,21 @@ TEST_F(ScreensTest, ANoticeKeepsOffHim)
 // and the next visit has the face before it.
 TEST_F(ScreensTest, WhenStorageIsFullTheFaceBeforeIsKept)
 {
-    const std::string dir = freshDir("photos");
-    const std::string turned = dir + "/turned.jpg", noisy = dir + "/green.jpg";
-    for (auto [path, recipe] : {std::pair{turned, "-size 200x300 xc:red -size 200x300 xc:blue +append"},
-                                {noisy, "-size 300x300 xc:lime -attenuate 0.4 +noise Uniform"}}) {
-        const std::string cmd = IM_CONVERT " " + std::string(recipe) + " " + path;
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    }
-    tagJpegOrientation(turned, 6);
-
+    const std::string noisy = photoFile("green.jpg", "-size 300x300 xc:lime -attenuate 0.4 +noise Uniform");
     const std::string profile = freshDir("profile");
     BrowserOptions options;  // a microphone, so that no notice says there is none
-    auto upright = [](const RGBAImage& img) { return wears(img, red, blue) && !wears(img, blue, red); };
     {
         ChromiumPage page(fakeMediaFlags(options), options, profile);
         page.open(server.url());
         ASSERT_TRUE(boardShown(page));
-        openFacePicker(page);
-        page.chooseFile(160, 312, turned);  // "Use a photo in your album"
-        until(
-            page, [](const RGBAImage& img) { return wears(img, red, blue); }, 10);
-        tap(page, 270, 462);
-        page.frames(3);
-        tap(page, 270, 462);  // Dismiss, on the overlay under the face editor
-        ASSERT_TRUE(upright(until(page, upright))) << "the face is not upright on his head";
+        ASSERT_TRUE(putOnAFace(page, sidewaysPhoto(), wearsUpright)) << "the face is not upright on his head";
     }
 
     ChromiumPage page(fakeMediaFlags(options), options, profile);
     page.tab().send("Storage.overrideQuotaForOrigin", {{"origin", server.origin()}, {"quotaSize", 1000}});
     page.open(server.url());
     ASSERT_TRUE(boardShown(page));
-    EXPECT_TRUE(upright(until(page, upright))) << "the face is gone on the next visit";
+    EXPECT_TRUE(wearsUpright(until(page, wearsUpright))) << "the face is gone on the next visit";
     openFacePicker(page);
     page.chooseFile(160, 312, noisy);
     until(
@@ -161,7 +121,7 @@ TEST_F(ScreensTest, WhenStorageIsFullTheFaceBeforeIsKept)
     EXPECT_TRUE(wears(until(page, [](const RGBAImage& img) { return wears(img, green); }), green));
     page.reload();
     ASSERT_TRUE(boardShown(page));
-    EXPECT_TRUE(upright(until(page, upright))) << "the face stored before is lost";
+    EXPECT_TRUE(wearsUpright(until(page, wearsUpright))) << "the face stored before is lost";
 }
 
 // A browser that can only decode a photo whole: no image decoder, and a
@@ -180,12 +140,10 @@ window.createImageBitmap = function (source, options) {
 // picker stays. Without a camera the camera button does nothing.
 TEST_F(ScreensTest, APhotoThatCannotBeUsedSaysWhy)
 {
-    const std::string dir = freshDir("bad");
+    const std::string small = photoFile("small.jpg", "-size 64x64 xc:gray +noise Random");
+    const std::string dir = small.substr(0, small.rfind('/'));
     const std::string text = dir + "/notes.jpg", huge = dir + "/huge.jpg";
     writeFile(text, "a shopping list, not a picture\n");
-    const std::string small = dir + "/small.jpg";
-    const std::string cmd = IM_CONVERT " -size 64x64 xc:gray +noise Random " + small;
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     writeFile(huge, claimJpegSize(readFile(small), 10000, 10000));
 
     ChromiumPage page({}, {});
@@ -227,10 +185,9 @@ long residentKb(pid_t root)
 // memory grows by far less than the 190 MB the whole photo would take.
 TEST_F(ScreensTest, ABigPhotoIsDecodedSmall)
 {
-    const std::string big = freshDir("big") + "/camera.jpg";
-    const std::string cmd = IM_CONVERT " -size 4000x6000 xc:red -size 4000x6000 xc:blue +append -quality 80 " + big;
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    tagJpegOrientation(big, 6);  // taken with the phone on its side: upright, red above blue
+    // Taken with the phone on its side: upright, red above blue.
+    const std::string big =
+        photoFile("camera.jpg", "-size 4000x6000 xc:red -size 4000x6000 xc:blue +append -quality 80", 6);
 
     BrowserOptions options;
     options.fakeMedia = false;
