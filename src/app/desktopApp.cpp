@@ -101,7 +101,7 @@ void DesktopApp::composite()
         return;
     if (screensChanged)
         uploadScreens();
-    window.composite(view->layer(), screensShown ? screensTexture : 0, 1, 1, screensPart);
+    window.composite(view->layer(), screensShown ? screensTexture : 0, 1, 1, screensPart, screensChanged);
     if (presented != composited)
         recordFrame();
     composited = presented;
@@ -290,6 +290,7 @@ void DesktopApp::handle(const InputEvent& e)
         break;
     case InputEvent::Shown:
         setVisible(true);
+        window.redrawAll();
         mustComposite = true;
         break;
     case InputEvent::Resized:

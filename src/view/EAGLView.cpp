@@ -13,6 +13,7 @@
 #include "view/infoIcon.h"
 #include "view/textureUpload.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -366,7 +367,29 @@ void EAGLView::drawView()
         }
     }
 
+    // What changed since the last picture: the board laid where the last
+    // frame drew, and what this one drew. Without the kept board, all of it.
+    const bool laidInParts = boardCache_.isReady() && !boardCache_.drewNothing();
+    DirtyBox changed[BoardCache::kParts];
+    for (int i = 0; i < BoardCache::kParts; ++i)
+        changed[i] = boardCache_.drawn[i];
     rememberDrawnArea(faceTexture != 0 && faceVertices && faceTextCoords);
+    if (laidInParts) {
+        const int margin = static_cast<int>(std::ceil(kBodyLineWidth * pixelsPerPoint()));
+        EAGLLayer::Region regions[BoardCache::kParts];
+        int count = 0;
+        for (int i = 0; i < BoardCache::kParts; ++i) {
+            const DirtyBox& now = boardCache_.drawn[i];
+            if (!now.empty()) {  // the part's box before and now
+                changed[i].addPoint(now.minX, now.minY);
+                changed[i].addPoint(now.maxX, now.maxY);
+            }
+            const ScissorRect r = dirtyPixels(changed[i], backingWidth, backingHeight, margin);
+            if (r.width > 0 && r.height > 0)
+                regions[count++] = {r.x, r.y, r.width, r.height};
+        }
+        layer_->setNextPresentDamage(regions, count);
+    }
 
     glBindRenderbufferOES(GL_RENDERBUFFER_OES, viewRenderbuffer);
     context->presentRenderbuffer(*layer_);
@@ -403,16 +426,16 @@ Rect EAGLView::figureBounds() const
 // Everything this frame drew on the board: strokes, head, icons and tacks.
 void EAGLView::rememberDrawnArea(bool photoFace)
 {
-    DirtyBox& box = boardCache_.drawn;
-    box.clear();
-    addFigure(box, photoFace);
-    box.addSquare(kInfoIconX, kInfoIconY, kInfoIconHalf);
-    if (guy->grabCount > guy->tackCount)
-        box.addSquare(kTackToolX, kTackToolY, kTackHalf);
+    boardCache_.clearDrawn();
+    DirtyBox& figure = boardCache_.drawn[0];
+    addFigure(figure, photoFace);
     for (int i = 0; i < guy->grabCount; ++i) {
         if (guy->grabTacked[i])
-            box.addSquare(guy->grabX[i] + kTackOffsetX, guy->grabY[i] + kTackOffsetY, kTackHalf);
+            figure.addSquare(guy->grabX[i] + kTackOffsetX, guy->grabY[i] + kTackOffsetY, kTackHalf);
     }
+    boardCache_.drawn[1].addSquare(kInfoIconX, kInfoIconY, kInfoIconHalf);
+    if (guy->grabCount > guy->tackCount)
+        boardCache_.drawn[2].addSquare(kTackToolX, kTackToolY, kTackHalf);
 }
 
 void EAGLView::touchesBegan(const TouchPoint* touches, int count)

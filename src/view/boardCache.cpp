@@ -21,7 +21,7 @@ void BoardCache::setEnabled(bool on)
 void BoardCache::make(GLuint boardTexture, int width, int height, bool npotTextures)
 {
     release();
-    drawn.clear();
+    clearDrawn();
     if (!enabled_ || !boardTexture || width <= 0 || height <= 0 || !npotTextures)
         return;
     setWorldProjection(width, height);
@@ -50,24 +50,42 @@ void BoardCache::release()
     texture_ = 0;
 }
 
+bool BoardCache::drewNothing() const
+{
+    for (const DirtyBox& box : drawn)
+        if (!box.empty())
+            return false;
+    return true;
+}
+
+void BoardCache::clearDrawn()
+{
+    for (DirtyBox& box : drawn)
+        box.clear();
+}
+
 void BoardCache::lay(int width, int height, int marginPixels) const
 {
     // The opaque board drawn with blending gives exactly its own pixels, so
-    // copying them unblended and unmodulated changes nothing.
-    const bool partial = !drawn.empty();
-    if (partial) {
-        const ScissorRect r = dirtyPixels(drawn, width, height, marginPixels);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(r.x, r.y, r.width, r.height);
-    }
+    // copying them unblended and unmodulated changes nothing, however often.
     glBindTexture(GL_TEXTURE_2D, texture_);
     glDisable(GL_BLEND);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    if (drewNothing()) {
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        for (const DirtyBox& box : drawn) {
+            if (box.empty())
+                continue;
+            const ScissorRect r = dirtyPixels(box, width, height, marginPixels);
+            glScissor(r.x, r.y, r.width, r.height);
+            glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        }
+        glDisable(GL_SCISSOR_TEST);
+    }
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_BLEND);
-    if (partial)
-        glDisable(GL_SCISSOR_TEST);
 }
 
 }  // namespace zorbel

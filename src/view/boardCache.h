@@ -37,7 +37,13 @@ public:
     // last frame drew, grown by marginPixels, or all of it when that is empty.
     void lay(int width, int height, int marginPixels) const;
 
-    DirtyBox drawn;  // what the last frame drew on the board, world units
+    // What the last frame drew on the board, world units, in parts that lie
+    // apart (the figure, the info icon, the tack tool): laying the board
+    // inside each costs far less than inside the box around them all.
+    static constexpr int kParts = 3;
+    DirtyBox drawn[kParts];
+    bool drewNothing() const;
+    void clearDrawn();
 
 private:
     bool enabled_ = true;

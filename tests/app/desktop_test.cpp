@@ -5,6 +5,7 @@
 #include "audio/audioInMeter.h"
 #include "figure/myGuy.h"
 #include "pixels.h"
+#include "platform/gles/EAGLContext.h"
 #include "platform/gles/EAGLLayer.h"
 #include "platform/files/files.h"
 #include "platform/imaging/image.h"
@@ -23,6 +24,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 
@@ -33,7 +36,7 @@ class Desktop : public ::testing::Test {
 public:
     void SetUp() override
     {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("SDL_VIDEODRIVER", videoDriver, 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         ASSERT_TRUE(app.start());
         run(0.1);
@@ -169,6 +172,7 @@ public:
         return n;
     }
 
+    const char* videoDriver = "offscreen";
     DesktopApp app;
 };
 
@@ -483,6 +487,68 @@ TEST_F(Desktop, AScreenshotSaysWhereItWent)
     const std::string said = shownNotice();
     EXPECT_EQ(said.rfind("Screenshot saved: ", 0), 0u) << said;
     EXPECT_NE(said.find(shots[0]), std::string::npos) << said;
+}
+
+// In a window of an X server the back buffer keeps its picture over a swap,
+// and a composite draws only what changed since the last one.
+class DesktopOnX : public Desktop {
+public:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X server: run under xvfb-run";
+        videoDriver = "x11";
+        Desktop::SetUp();
+    }
+
+    // What the window shows now, after the composites of changes only,
+    // against what drawing all of it gives: the same bytes. The scene waits
+    // meanwhile; the screens over it must be still.
+    void expectTheWholePicture(const char* when)
+    {
+        glAnimationEnable = 0;
+        run(0.05);
+        std::vector<uint8_t> shown, whole;
+        int w = 0, h = 0, w2 = 0, h2 = 0;
+        ASSERT_TRUE(app.appWindow().readDrawablePixels(shown, w, h));
+        windowEvent(SDL_WINDOWEVENT_EXPOSED);  // draws all of it
+        run(0.05);
+        ASSERT_TRUE(app.appWindow().readDrawablePixels(whole, w2, h2));
+        glAnimationEnable = 1;
+        ASSERT_EQ(w2, w);
+        size_t differ = 0;
+        for (size_t i = 0; i < shown.size() && i < whole.size(); i += 4)
+            differ += std::memcmp(&shown[i], &whole[i], 4) != 0;
+        EXPECT_EQ(differ, 0u) << when << " at " << w << " x " << h << ": pixels differ";
+    }
+};
+
+// Standing, hopping about and with the overlay open over him, at the
+// window's first size and at 1080 x 1600.
+TEST_F(DesktopOnX, EachCompositeShowsWhatDrawingAllOfItGives)
+{
+    ASSERT_TRUE(app.appWindow().sharedContext()->keepsBackBuffer()) << "every composite draws all of the window";
+    for (const bool large : {false, true}) {
+        if (large) {
+            SDL_SetWindowSize(app.appWindow().sharedContext()->window(), 1080, 1600);
+            run(0.3);
+        }
+        run(3.0);
+        expectTheWholePicture("standing");
+        key(SDLK_SPACE);
+        key(SDLK_RIGHT, KMOD_NONE, {SDL_KEYDOWN});
+        run(0.4);
+        expectTheWholePicture("hopping");
+        run(0.4);
+        key(SDLK_RIGHT, KMOD_NONE, {SDL_KEYUP});
+        key(SDLK_HOME);
+        click({312, 472});  // the info corner: the overlay
+        run(0.6);
+        expectTheWholePicture("with the overlay");
+        key(SDLK_ESCAPE);
+        run(0.6);
+        expectTheWholePicture("after the overlay");
+    }
 }
 
 // Started with this computer's sound chosen and no sound server: the board

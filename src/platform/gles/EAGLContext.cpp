@@ -91,6 +91,7 @@ struct EAGLContext::Impl {
     // Window
     SDL_Window* window = nullptr;
     SDL_GLContext sdlContext = nullptr;
+    bool keepsBackBuffer = false;
 
     // Filled the first time the context is current.
     bool driverQueried = false;
@@ -254,6 +255,14 @@ std::shared_ptr<EAGLContext> EAGLContext::createForWindow(SDL_Window* window)
     }
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const bool es1 = isEsCommonProfile1(version);
+    // SDL makes OpenGL ES contexts with EGL where it can: ask it to keep the
+    // back buffer's picture over a swap.
+    const EGLDisplay display = eglGetCurrentDisplay();
+    const EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+    const char* whole = std::getenv("ZORBEL_COMPOSITE_WHOLE");
+    const bool keeps = !(whole && std::strcmp(whole, "1") == 0) && display != EGL_NO_DISPLAY &&
+                       surface != EGL_NO_SURFACE &&
+                       eglSurfaceAttrib(display, surface, EGL_SWAP_BEHAVIOR, EGL_BUFFER_PRESERVED) == EGL_TRUE;
     if (!es1) {
         logLine("gles: window context is \"%s\", not OpenGL ES 1.x", version ? version : "(none)");
     }
@@ -269,6 +278,7 @@ std::shared_ptr<EAGLContext> EAGLContext::createForWindow(SDL_Window* window)
     impl->headless = false;
     impl->window = window;
     impl->sdlContext = sdlContext;
+    impl->keepsBackBuffer = keeps;
     return std::shared_ptr<EAGLContext>(new EAGLContext(std::move(impl)));
 }
 
@@ -312,6 +322,11 @@ bool EAGLContext::draws() const
 SDL_Window* EAGLContext::window() const
 {
     return impl_->window;
+}
+
+bool EAGLContext::keepsBackBuffer() const
+{
+    return impl_->keepsBackBuffer;
 }
 
 namespace {
@@ -410,7 +425,7 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
     // The framebuffer draws into the layer's texture already (adopted at an
     // earlier present): the picture is there, nothing is copied.
     if (attachmentType == GL_TEXTURE && layer.texture_ != 0 && static_cast<GLuint>(attachment) == layer.texture_) {
-        ++layer.presentCount_;
+        layer.presented(false);
         return true;
     }
     if (attachmentType != GL_RENDERBUFFER_OES || attachment == 0) {
@@ -480,7 +495,7 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
     layer.pictureHeight_ = height;
     layer.maxS_ = static_cast<float>(width) / static_cast<float>(layer.textureWidth_);
     layer.maxT_ = static_cast<float>(height) / static_cast<float>(layer.textureHeight_);
-    ++layer.presentCount_;
+    layer.presented(true);
     adoptTexture(layer, static_cast<GLuint>(attachment));
     return true;
 }

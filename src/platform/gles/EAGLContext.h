@@ -76,6 +76,10 @@ public:
     bool draws() const;
     // Window of a window context, nullptr for a headless one.
     SDL_Window* window() const;
+    // Whether the window's back buffer keeps its picture over a swap (asked
+    // of EGL when the context is made), so that a frame may redraw only what
+    // changed. False for other contexts, and where ZORBEL_COMPOSITE_WHOLE=1.
+    bool keepsBackBuffer() const;
 
     struct Impl;  // EGL or SDL handles, driver entry points
 

@@ -128,6 +128,11 @@ SDL_Window* EAGLContext::window() const
     return nullptr;
 }
 
+bool EAGLContext::keepsBackBuffer() const
+{
+    return false;
+}
+
 bool EAGLContext::renderbufferStorage(EAGLLayer& layer)
 {
     if (t_current != this) {
@@ -180,7 +185,7 @@ bool EAGLContext::presentRenderbuffer(EAGLLayer& layer)
     layer.textureWidth_ = layer.pictureWidth_ = width;
     layer.textureHeight_ = layer.pictureHeight_ = height;
     layer.maxS_ = layer.maxT_ = 1.0f;
-    ++layer.presentCount_;
+    layer.presented(false);
     return true;
 }
 

@@ -71,6 +71,29 @@ void EAGLLayer::forgetTexture()
     maxS_ = maxT_ = 1.0f;
 }
 
+void EAGLLayer::setNextPresentDamage(const Region* changed, int count)
+{
+    nextDamageCount_ = 0;
+    for (int i = 0; i < count && i < kDamageParts; ++i)
+        nextDamage_[nextDamageCount_++] = changed[i];
+    if (count > kDamageParts)
+        nextDamageCount_ = -1;
+}
+
+void EAGLLayer::presented(bool whole)
+{
+    ++presentCount_;
+    if (whole || nextDamageCount_ < 0) {
+        damage_[0] = {0, 0, pictureWidth_, pictureHeight_};
+        damageCount_ = 1;
+    } else {
+        for (int i = 0; i < nextDamageCount_; ++i)
+            damage_[i] = nextDamage_[i];
+        damageCount_ = nextDamageCount_;
+    }
+    nextDamageCount_ = -1;
+}
+
 bool EAGLLayer::readPresentedPixels(std::vector<uint8_t>& rgba, int& width, int& height) const
 {
     std::shared_ptr<EAGLContext> owner = owner_.lock();

@@ -37,6 +37,20 @@ public:
     float presentedMaxT() const { return maxT_; }
     uint64_t presentCount() const { return presentCount_; }
 
+    // A part of the picture, in its pixels, origin at the bottom left.
+    struct Region {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    // What the next present changes in the picture (the scene knows where it
+    // drew): up to kDamageParts regions, so that the window redraws only
+    // those. Without it, or where the present copies the picture anew, a
+    // present changes all of it.
+    static constexpr int kDamageParts = 3;
+    void setNextPresentDamage(const Region* changed, int count);
+    // What the last present changed: presentedDamageCount() regions.
+    const Region& presentedDamage(int i) const { return damage_[i]; }
+    int presentedDamageCount() const { return damageCount_; }
+
     // Reads the last presented picture back: rows top first, 4 bytes RGBA per
     // pixel, alpha as rendered (255 for a picture without alpha). Makes the
     // presenting context current for the read and restores the previous one.
@@ -47,6 +61,8 @@ private:
     friend class EAGLContext;
     void releaseTexture();  // deletes it in its own context
     void forgetTexture();   // drops the name and the picture's description
+    // Counts a present; `whole`: it copied the picture anew.
+    void presented(bool whole);
 
     int drawableWidth_ = 0;
     int drawableHeight_ = 0;
@@ -61,7 +77,9 @@ private:
     float maxS_ = 1.0f;
     float maxT_ = 1.0f;
     uint64_t presentCount_ = 0;
-    bool borrowed_ = false;  // the texture is a renderbuffer's, not the layer's own
+    Region damage_[kDamageParts], nextDamage_[kDamageParts];
+    int damageCount_ = 0, nextDamageCount_ = -1;  // -1: not told
+    bool borrowed_ = false;                       // the texture is a renderbuffer's, not the layer's own
 };
 
 }  // namespace zorbel

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gles/EAGLContext.h"
+#include "platform/gles/EAGLLayer.h"
 #include "platform/imaging/image.h"
 #include "platform/log/log.h"
 #include "platform/window/compositor.h"
@@ -268,8 +269,47 @@ bool AppWindow::makeCurrent()
     return EAGLContext::currentContext() == context_.get() || EAGLContext::setCurrentContext(context_.get());
 }
 
+void AppWindow::Changed::add(const PixelRect& r)
+{
+    if (r.width <= 0 || r.height <= 0)
+        return;
+    if (count < kMost) {
+        rects[count++] = r;
+        return;
+    }
+    PixelRect& last = rects[kMost - 1];  // no room: grown to hold it
+    const int x0 = std::min(last.x, r.x), y0 = std::min(last.y, r.y);
+    const int x1 = std::max(last.x + last.width, r.x + r.width), y1 = std::max(last.y + last.height, r.y + r.height);
+    last = {x0, y0, x1 - x0, y1 - y0};
+}
+
+bool AppWindow::changedParts(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, OverlayPart part,
+                             bool overlayChanged, Changed& changed) const
+{
+    const PixelRect screen = letterboxPixelRect(fitLetterbox(static_cast<float>(width), static_cast<float>(height)));
+    const uint64_t presents = glLayer.presentCount();
+    // Only a picture shown pixel for pixel, presented at most once since.
+    if (!context_->keepsBackBuffer() || !shown_.valid || shown_.width != width || shown_.height != height ||
+        shown_.picture != glLayer.presentedTexture() || glLayer.presentedWidth() != screen.width ||
+        glLayer.presentedHeight() != screen.height || presents < shown_.presents || presents > shown_.presents + 1)
+        return false;
+    for (int i = 0; presents == shown_.presents + 1 && i < glLayer.presentedDamageCount(); ++i) {
+        const EAGLLayer::Region& d = glLayer.presentedDamage(i);  // rows from the bottom
+        changed.add({screen.x + d.x, screen.y + screen.height - d.y - d.height, d.width, d.height});
+    }
+    const bool samePart = part.left == shown_.part.left && part.top == shown_.part.top &&
+                          part.right == shown_.part.right && part.bottom == shown_.part.bottom;
+    if (overlayChanged || overlayTexture != shown_.overlay || !samePart) {
+        if (shown_.overlay)
+            changed.add(overlayPixels(width, height, shown_.part));
+        if (overlayTexture)
+            changed.add(overlayPixels(width, height, part));
+    }
+    return true;
+}
+
 void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS, float overlayMaxT,
-                              OverlayPart part)
+                              OverlayPart part, bool overlayChanged)
 {
     if (!makeCurrent())
         return;
@@ -278,7 +318,13 @@ void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, f
     if (width <= 0 || height <= 0)
         return;  // minimised
 
-    compositeScreen(width, height, glLayer, overlayTexture, overlayMaxS, overlayMaxT, part);
+    Changed changed;
+    const bool partly = changedParts(width, height, glLayer, overlayTexture, part, overlayChanged, changed);
+    shown_ = {true, width, height, glLayer.presentedTexture(), overlayTexture, glLayer.presentCount(), part};
+    if (partly && changed.count == 0)
+        return;  // the back buffer shows it already
+    compositeScreen(width, height, glLayer, overlayTexture, overlayMaxS, overlayMaxT, part,
+                    partly ? changed.rects : nullptr, changed.count);
 }
 
 void AppWindow::swap()
@@ -288,9 +334,9 @@ void AppWindow::swap()
 }
 
 void AppWindow::composite(const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS, float overlayMaxT,
-                          OverlayPart part)
+                          OverlayPart part, bool overlayChanged)
 {
-    drawComposite(glLayer, overlayTexture, overlayMaxS, overlayMaxT, part);
+    drawComposite(glLayer, overlayTexture, overlayMaxS, overlayMaxT, part, overlayChanged);
     swap();
 }
 

@@ -77,14 +77,20 @@ public:
     // screen (an image uploaded top row first) and it spans [0, maxS] x
     // [0, maxT] of its texture. Makes the window's context current and leaves
     // it so; the GL state a scene relies on is put back (see compositor.cpp).
-    // `part`: where the overlay's views are (it is clear elsewhere).
+    // `part`: where the overlay's views are (it is clear elsewhere);
+    // `overlayChanged`: its texture holds a new picture. Where the back
+    // buffer keeps its picture over a swap, only what changed since the last
+    // composite is drawn: the same picture at a fraction of the cost.
     void drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
-                       float overlayMaxT = 1.0f, OverlayPart part = {});
+                       float overlayMaxT = 1.0f, OverlayPart part = {}, bool overlayChanged = true);
+    // The next composite draws all of the window, whatever it kept (after
+    // the window was uncovered, say).
+    void redrawAll() { shown_.valid = false; }
     // Shows the back buffer.
     void swap();
     // drawComposite then swap.
     void composite(const EAGLLayer& glLayer, GLuint overlayTexture = 0, float overlayMaxS = 1.0f,
-                   float overlayMaxT = 1.0f, OverlayPart part = {});
+                   float overlayMaxT = 1.0f, OverlayPart part = {}, bool overlayChanged = true);
 
     // Reads the back buffer (valid between drawComposite and swap): rows top
     // first, RGBA. For screenshots and tests.
@@ -95,8 +101,30 @@ private:
     bool openAt(const char* title, int x, int y, int width, int height);
     bool startVideo();
 
+    // What the back buffer shows, for drawing only what changed.
+    struct Shown {
+        bool valid = false;
+        int width = 0, height = 0;  // the drawable's
+        GLuint picture = 0, overlay = 0;
+        uint64_t presents = 0;
+        OverlayPart part;
+    };
+    // Where the picture in the back buffer differs from the one to draw, in
+    // the drawable's pixels: the layer's changed regions and the overlay's
+    // part before and now.
+    struct Changed {
+        static constexpr int kMost = 5;
+        PixelRect rects[kMost];
+        int count = 0;
+        void add(const PixelRect& r);
+    };
+    // False when all of it differs.
+    bool changedParts(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, OverlayPart part,
+                      bool overlayChanged, Changed& changed) const;
+
     SDL_Window* window_ = nullptr;
     std::shared_ptr<EAGLContext> context_;
+    Shown shown_;
     bool videoInitialised_ = false;
     WindowPlacement normalPlacement_;  // before going fullscreen
 };

@@ -146,27 +146,34 @@ void drawTexturedRect(const PixelRect& r, GLuint texture, float leftS, float rig
 
 }  // namespace
 
+PixelRect overlayPixels(int width, int height, OverlayPart part)
+{
+    const PixelRect screen = letterboxPixelRect(fitLetterbox(static_cast<float>(width), static_cast<float>(height)));
+    const int x0 = std::max(0, static_cast<int>(std::floor(part.left * screen.width)));
+    const int y0 = std::max(0, static_cast<int>(std::floor(part.top * screen.height)));
+    const int x1 = std::min(screen.width, static_cast<int>(std::ceil(part.right * screen.width)));
+    const int y1 = std::min(screen.height, static_cast<int>(std::ceil(part.bottom * screen.height)));
+    return {screen.x + x0, screen.y + y0, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
 void compositeScreen(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS,
-                     float overlayMaxT, OverlayPart part)
+                     float overlayMaxT, OverlayPart part, const PixelRect* only, int onlyCount)
 {
     SavedGLState saved;
     glBindFramebufferOES(GL_FRAMEBUFFER_OES, 0);
     glViewport(0, 0, width, height);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-
     for (GLenum cap : {GL_DEPTH_TEST, GL_CULL_FACE, GL_ALPHA_TEST, GL_LIGHTING, GL_FOG, GL_SCISSOR_TEST,
                        GL_STENCIL_TEST, GL_COLOR_LOGIC_OP, GL_COLOR_MATERIAL}) {
         glDisable(cap);
     }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
     // Pixel coordinates, y down.
@@ -175,34 +182,45 @@ void compositeScreen(int width, int height, const EAGLLayer& glLayer, GLuint ove
     glMatrixMode(GL_MODELVIEW);
 
     const PixelRect screen = letterboxPixelRect(fitLetterbox(static_cast<float>(width), static_cast<float>(height)));
+    // Shown pixel for pixel (the usual case): nearest sampling and no colour
+    // modulation give the same bytes at a fraction of the rasteriser's cost.
+    const bool oneToOne = screen.width == glLayer.presentedWidth() && screen.height == glLayer.presentedHeight();
     if (glLayer.presentedTexture() != 0) {
-        // The picture is opaque; its alpha is not blended. Its row t = 0 is the
-        // bottom (GL order).
-        glDisable(GL_BLEND);
-        // Shown pixel for pixel (the usual case): nearest sampling and no colour
-        // modulation give the same bytes at a fraction of the rasteriser's cost.
-        const bool oneToOne = screen.width == glLayer.presentedWidth() && screen.height == glLayer.presentedHeight();
         glBindTexture(GL_TEXTURE_2D, glLayer.presentedTexture());
         const GLint filter = oneToOne ? GL_NEAREST : GL_LINEAR;
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, oneToOne ? GL_REPLACE : GL_MODULATE);
-        drawTexturedRect(screen, glLayer.presentedTexture(), 0.0f, glLayer.presentedMaxS(), glLayer.presentedMaxT(),
-                         0.0f);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
     // The overlay over its part only, in whole pixels, each sampled where
     // the whole quad would sample it.
-    const int x0 = std::max(0, static_cast<int>(std::floor(part.left * screen.width)));
-    const int y0 = std::max(0, static_cast<int>(std::floor(part.top * screen.height)));
-    const int x1 = std::min(screen.width, static_cast<int>(std::ceil(part.right * screen.width)));
-    const int y1 = std::min(screen.height, static_cast<int>(std::ceil(part.bottom * screen.height)));
-    if (overlayTexture != 0 && x1 > x0 && y1 > y0 && screen.width > 0 && screen.height > 0) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-        const float w = static_cast<float>(screen.width), h = static_cast<float>(screen.height);
-        drawTexturedRect({screen.x + x0, screen.y + y0, x1 - x0, y1 - y0}, overlayTexture, overlayMaxS * x0 / w,
-                         overlayMaxS * x1 / w, overlayMaxT * y0 / h, overlayMaxT * y1 / h);
+    const PixelRect o = overlayPixels(width, height, part);
+    const bool overlay = overlayTexture != 0 && o.width > 0 && o.height > 0 && screen.width > 0 && screen.height > 0;
+
+    // Every step gives the same pixels wherever it draws, so drawing only
+    // parts of the drawable leaves the same picture as drawing all of it.
+    if (only)
+        glEnable(GL_SCISSOR_TEST);
+    for (int i = 0; i < (only ? onlyCount : 1); ++i) {
+        if (only)
+            glScissor(only[i].x, height - only[i].y - only[i].height, only[i].width, only[i].height);
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (glLayer.presentedTexture() != 0) {
+            // The picture is opaque; its alpha is not blended. Its row t = 0
+            // is the bottom (GL order).
+            glDisable(GL_BLEND);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, oneToOne ? GL_REPLACE : GL_MODULATE);
+            drawTexturedRect(screen, glLayer.presentedTexture(), 0.0f, glLayer.presentedMaxS(), glLayer.presentedMaxT(),
+                             0.0f);
+        }
+        if (overlay) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            const float w = static_cast<float>(screen.width), h = static_cast<float>(screen.height);
+            const int x0 = o.x - screen.x, y0 = o.y - screen.y, x1 = x0 + o.width, y1 = y0 + o.height;
+            drawTexturedRect(o, overlayTexture, overlayMaxS * x0 / w, overlayMaxS * x1 / w, overlayMaxT * y0 / h,
+                             overlayMaxT * y1 / h);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/gles/gles.h"
+#include "platform/window/letterbox.h"
 
 namespace zorbel {
 
@@ -20,7 +21,13 @@ struct OverlayPart {
 
 // width x height: the drawable, in pixels. The overlay's row t = 0 is the top
 // of the screen and it spans [0, overlayMaxS] x [0, overlayMaxT] of its texture.
+// `only`: onlyCount rectangles to draw in, in the drawable's pixels from its
+// top left (null: everywhere); the rest of the drawable is left as it is.
 void compositeScreen(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS,
-                     float overlayMaxT, OverlayPart part = {});
+                     float overlayMaxT, OverlayPart part = {}, const PixelRect* only = nullptr, int onlyCount = 0);
+
+// Where the overlay's part lies in a width x height drawable, in its pixels
+// from its top left.
+PixelRect overlayPixels(int width, int height, OverlayPart part);
 
 }  // namespace zorbel
