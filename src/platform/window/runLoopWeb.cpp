@@ -1,6 +1,6 @@
 // The run loop in the browser: the page's animation frames drive it. Each
 // frame fires the timers that are due and then refreshes (composites).
-// Events come from the page's callbacks, between frames. A hidden tab gets
+// Events come from the page's callbacks, between frames. A hidden tab runs
 // no frames; coming back, a timer that fell far behind takes one step and
 // goes on from there, without a burst of the missed ones.
 #include "platform/window/RunLoop.h"
@@ -22,6 +22,11 @@ constexpr uint64_t kToleranceNs = 4000000;
 bool g_woken = false;
 
 // clang-format off
+// Firefox still gives a hidden page an animation frame a second.
+EM_JS(int, jsPageHidden, (), {
+    return document.hidden ? 1 : 0;
+});
+
 EM_JS(void, jsQueueQuit, (), {
     if (Module.quit)
         Module.quit();
@@ -56,6 +61,8 @@ void RunLoop::run()
                 loop.running_ = false;
                 return EM_FALSE;
             }
+            if (jsPageHidden())
+                return EM_TRUE;  // no frames while hidden, whatever the browser gives
             bool activity = loop.needsRefresh_ || g_woken;
             loop.needsRefresh_ = false;
             g_woken = false;
