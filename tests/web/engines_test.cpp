@@ -480,8 +480,6 @@ TEST_P(Engines, AHiddenPageDrawsNothingAndGoesOnWithoutAJump)
     if (!page->coverWithAnotherTab())
         GTEST_SKIP() << "WebKitWebDriver opens no second tab: the page cannot be hidden";
     ASSERT_TRUE(page->waitFor("document.visibilityState == 'hidden'", 5000));
-    // A frame under way as the page hid may still end (Firefox's does).
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const double frames = page->eval("_zorbelFramesDrawn()").get<double>();
     std::this_thread::sleep_for(std::chrono::seconds(2));
     EXPECT_EQ(page->eval("_zorbelFramesDrawn()").get<double>(), frames) << "a hidden page draws";
