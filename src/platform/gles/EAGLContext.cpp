@@ -92,6 +92,8 @@ struct EAGLContext::Impl {
     SDL_Window* window = nullptr;
     SDL_GLContext sdlContext = nullptr;
     bool keepsBackBuffer = false;
+    EGLDisplay windowDisplay = EGL_NO_DISPLAY;  // SDL's, for the window's surface
+    EGLSurface windowSurface = EGL_NO_SURFACE;
 
     // Filled the first time the context is current.
     bool driverQueried = false;
@@ -279,6 +281,8 @@ std::shared_ptr<EAGLContext> EAGLContext::createForWindow(SDL_Window* window)
     impl->window = window;
     impl->sdlContext = sdlContext;
     impl->keepsBackBuffer = keeps;
+    impl->windowDisplay = display;
+    impl->windowSurface = surface;
     return std::shared_ptr<EAGLContext>(new EAGLContext(std::move(impl)));
 }
 
@@ -327,6 +331,18 @@ SDL_Window* EAGLContext::window() const
 bool EAGLContext::keepsBackBuffer() const
 {
     return impl_->keepsBackBuffer;
+}
+
+bool EAGLContext::surfaceSize(int& width, int& height) const
+{
+    EGLint w = 0, h = 0;
+    if (impl_->destroyed || impl_->windowSurface == EGL_NO_SURFACE ||
+        eglQuerySurface(impl_->windowDisplay, impl_->windowSurface, EGL_WIDTH, &w) != EGL_TRUE ||
+        eglQuerySurface(impl_->windowDisplay, impl_->windowSurface, EGL_HEIGHT, &h) != EGL_TRUE)
+        return false;
+    width = w;
+    height = h;
+    return true;
 }
 
 namespace {

@@ -80,6 +80,10 @@ public:
     // of EGL when the context is made), so that a frame may redraw only what
     // changed. False for other contexts, and where ZORBEL_COMPOSITE_WHOLE=1.
     bool keepsBackBuffer() const;
+    // The window surface's size in pixels as the driver sees it now (on X11
+    // a round trip to the server). While the window is resized it can differ
+    // from SDL's size for a frame. False where it cannot be asked.
+    bool surfaceSize(int& width, int& height) const;
 
     struct Impl;  // EGL or SDL handles, driver entry points
 

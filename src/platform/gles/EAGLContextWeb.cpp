@@ -133,6 +133,11 @@ bool EAGLContext::keepsBackBuffer() const
     return false;
 }
 
+bool EAGLContext::surfaceSize(int&, int&) const
+{
+    return false;
+}
+
 bool EAGLContext::renderbufferStorage(EAGLLayer& layer)
 {
     if (t_current != this) {

@@ -284,14 +284,16 @@ void AppWindow::Changed::add(const PixelRect& r)
 }
 
 bool AppWindow::changedParts(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, OverlayPart part,
-                             bool overlayChanged, Changed& changed) const
+                             bool overlayChanged, int settled, Changed& changed) const
 {
     const PixelRect screen = letterboxPixelRect(fitLetterbox(static_cast<float>(width), static_cast<float>(height)));
     const uint64_t presents = glLayer.presentCount();
-    // Only a picture shown pixel for pixel, presented at most once since.
+    // Only a picture shown pixel for pixel, presented at most once since,
+    // onto a back buffer that has held this size for two composites.
     if (!context_->keepsBackBuffer() || !shown_.valid || shown_.width != width || shown_.height != height ||
-        shown_.picture != glLayer.presentedTexture() || glLayer.presentedWidth() != screen.width ||
-        glLayer.presentedHeight() != screen.height || presents < shown_.presents || presents > shown_.presents + 1)
+        shown_.settled < 2 || settled == 0 || shown_.picture != glLayer.presentedTexture() ||
+        glLayer.presentedWidth() != screen.width || glLayer.presentedHeight() != screen.height ||
+        presents < shown_.presents || presents > shown_.presents + 1)
         return false;
     for (int i = 0; presents == shown_.presents + 1 && i < glLayer.presentedDamageCount(); ++i) {
         const EAGLLayer::Region& d = glLayer.presentedDamage(i);  // rows from the bottom
@@ -308,6 +310,16 @@ bool AppWindow::changedParts(int width, int height, const EAGLLayer& glLayer, GL
     return true;
 }
 
+int AppWindow::settledAt(int width, int height) const
+{
+    int surfaceWidth = 0, surfaceHeight = 0;
+    if (context_->surfaceSize(surfaceWidth, surfaceHeight) && (surfaceWidth != width || surfaceHeight != height))
+        return 0;
+    if (!shown_.valid || shown_.width != width || shown_.height != height)
+        return 1;
+    return std::min(shown_.settled + 1, 2);
+}
+
 void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, float overlayMaxS, float overlayMaxT,
                               OverlayPart part, bool overlayChanged)
 {
@@ -319,8 +331,10 @@ void AppWindow::drawComposite(const EAGLLayer& glLayer, GLuint overlayTexture, f
         return;  // minimised
 
     Changed changed;
-    const bool partly = changedParts(width, height, glLayer, overlayTexture, part, overlayChanged, changed);
-    shown_ = {true, width, height, glLayer.presentedTexture(), overlayTexture, glLayer.presentCount(), part};
+    const int settled = settledAt(width, height);
+    const bool partly = changedParts(width, height, glLayer, overlayTexture, part, overlayChanged, settled, changed);
+    shown_ = {true, width, height, glLayer.presentedTexture(), overlayTexture, glLayer.presentCount(), part, settled};
+    drewChangesOnly_ = partly;
     if (partly && changed.count == 0)
         return;  // the back buffer shows it already
     compositeScreen(width, height, glLayer, overlayTexture, overlayMaxS, overlayMaxT, part,

@@ -86,6 +86,8 @@ public:
     // The next composite draws all of the window, whatever it kept (after
     // the window was uncovered, say).
     void redrawAll() { shown_.valid = false; }
+    // Whether the last composite drew only what changed.
+    bool drewChangesOnly() const { return drewChangesOnly_; }
     // Shows the back buffer.
     void swap();
     // drawComposite then swap.
@@ -108,6 +110,9 @@ private:
         GLuint picture = 0, overlay = 0;
         uint64_t presents = 0;
         OverlayPart part;
+        // Composites in a row at this size, up to 2. A new size takes the
+        // driver a swap or two to give the back buffer, which starts black.
+        int settled = 0;
     };
     // Where the picture in the back buffer differs from the one to draw, in
     // the drawable's pixels: the layer's changed regions and the overlay's
@@ -118,13 +123,18 @@ private:
         int count = 0;
         void add(const PixelRect& r);
     };
-    // False when all of it differs.
+    // False when all of it differs, or the back buffer may not hold what
+    // was drawn (`settled`, from settledAt).
     bool changedParts(int width, int height, const EAGLLayer& glLayer, GLuint overlayTexture, OverlayPart part,
-                      bool overlayChanged, Changed& changed) const;
+                      bool overlayChanged, int settled, Changed& changed) const;
+    // Composites in a row at this size, counting this one; 0 while the
+    // window surface is of another size than the window.
+    int settledAt(int width, int height) const;
 
     SDL_Window* window_ = nullptr;
     std::shared_ptr<EAGLContext> context_;
     Shown shown_;
+    bool drewChangesOnly_ = false;
     bool videoInitialised_ = false;
     WindowPlacement normalPlacement_;  // before going fullscreen
 };
