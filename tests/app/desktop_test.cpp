@@ -502,35 +502,54 @@ public:
     }
 
     // What the window shows now, after the composites of changes only,
-    // against what drawing all of it gives: the same bytes. The scene waits
-    // meanwhile; the screens over it must be still.
-    void expectTheWholePicture(const char* when)
+    // against what drawing all of it gives: the same bytes. Without the
+    // overlay, the screen's part of it is the scene's picture one pixel for
+    // one. The scene waits meanwhile; the screens over it must be still.
+    void expectTheWholePicture(const char* when, bool overlay = false)
     {
         glAnimationEnable = 0;
         run(0.05);
+        EXPECT_TRUE(app.appWindow().drewChangesOnly()) << when;
         std::vector<uint8_t> shown, whole;
         int w = 0, h = 0, w2 = 0, h2 = 0;
         ASSERT_TRUE(app.appWindow().readDrawablePixels(shown, w, h));
         windowEvent(SDL_WINDOWEVENT_EXPOSED);  // draws all of it
         run(0.05);
         ASSERT_TRUE(app.appWindow().readDrawablePixels(whole, w2, h2));
-        glAnimationEnable = 1;
         ASSERT_EQ(w2, w);
         size_t differ = 0;
         for (size_t i = 0; i < shown.size() && i < whole.size(); i += 4)
             differ += std::memcmp(&shown[i], &whole[i], 4) != 0;
         EXPECT_EQ(differ, 0u) << when << " at " << w << " x " << h << ": pixels differ";
+
+        RGBAImage scene;
+        ASSERT_TRUE(app.glView().layer().readPresentedPixels(scene.pixels, scene.width, scene.height));
+        glAnimationEnable = 1;
+        const PixelRect r = letterboxPixelRect(fitLetterbox(static_cast<float>(w), static_cast<float>(h)));
+        ASSERT_EQ(r.width, scene.width) << when;
+        ASSERT_EQ(r.height, scene.height) << when;
+        ASSERT_LE(r.x + r.width, w);
+        ASSERT_LE(r.y + r.height, h);
+        differ = 0;
+        for (int y = 0; y < r.height && !overlay; ++y)
+            for (int x = 0; x < r.width; ++x)
+                differ += std::memcmp(&scene.pixels[(static_cast<size_t>(y) * r.width + x) * 4],
+                                      &shown[(static_cast<size_t>(y + r.y) * w + x + r.x) * 4], 3) != 0;
+        EXPECT_EQ(differ, 0u) << when << " at " << w << " x " << h << ": the scene is not shown one for one";
     }
 };
 
 // Standing, hopping about and with the overlay open over him, at the
-// window's first size and at 1080 x 1600.
+// window's first size, at 1080 x 1600 and at a size of no round scale.
 TEST_F(DesktopOnX, EachCompositeShowsWhatDrawingAllOfItGives)
 {
     ASSERT_TRUE(app.appWindow().sharedContext()->keepsBackBuffer()) << "every composite draws all of the window";
-    for (const bool large : {false, true}) {
-        if (large) {
-            SDL_SetWindowSize(app.appWindow().sharedContext()->window(), 1080, 1600);
+    const struct {
+        int width, height;
+    } sizes[] = {{0, 0}, {1080, 1600}, {1000, 1333}};
+    for (const auto& size : sizes) {
+        if (size.width) {
+            SDL_SetWindowSize(app.appWindow().sharedContext()->window(), size.width, size.height);
             run(0.3);
         }
         run(3.0);
@@ -544,7 +563,7 @@ TEST_F(DesktopOnX, EachCompositeShowsWhatDrawingAllOfItGives)
         key(SDLK_HOME);
         click({312, 472});  // the info corner: the overlay
         run(0.6);
-        expectTheWholePicture("with the overlay");
+        expectTheWholePicture("with the overlay", true);
         key(SDLK_ESCAPE);
         run(0.6);
         expectTheWholePicture("after the overlay");

@@ -26,11 +26,15 @@ bool letterboxToPoints(const Letterbox& box, float x, float y, float& px, float&
 
 PixelRect letterboxPixelRect(const Letterbox& box)
 {
+    // The size a GL view renders at (round(320 * scale) x round(480 * scale)),
+    // so that its picture is shown one pixel for one. Rounding both edges
+    // instead can make the rectangle a pixel narrower than the picture, which
+    // would then be resampled, blurred, over the whole window every frame.
     const int left = static_cast<int>(std::lround(box.offsetX));
     const int top = static_cast<int>(std::lround(box.offsetY));
-    const int right = static_cast<int>(std::lround(box.offsetX + kScreenWidth * box.scale));
-    const int bottom = static_cast<int>(std::lround(box.offsetY + kScreenHeight * box.scale));
-    return PixelRect{left, top, right - left, bottom - top};
+    const int width = static_cast<int>(std::lround(kScreenWidth * box.scale));
+    const int height = static_cast<int>(std::lround(kScreenHeight * box.scale));
+    return PixelRect{left, top, width, height};
 }
 
 float initialWindowScale(int usableWidth, int usableHeight)

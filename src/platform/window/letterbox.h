@@ -24,8 +24,9 @@ Letterbox fitLetterbox(float areaWidth, float areaHeight);
 // With scale 0 gives (0, 0) and false.
 bool letterboxToPoints(const Letterbox& box, float x, float y, float& px, float& py);
 
-// The screen's rectangle in whole pixels, edges rounded to the nearest pixel
-// (for the viewport and the quad of the composited picture).
+// The screen's rectangle in whole pixels (for the quad of the composited
+// picture): the top-left corner rounded to the nearest pixel, the size that
+// of a GL view's picture, round(320 * scale) x round(480 * scale).
 struct PixelRect {
     int x, y, width, height;
 };

@@ -14,11 +14,12 @@ TEST(Letterbox, FitsTheScreenCentredWithBarsOnTheSpareSides)
         float w, h, scale, offsetX, offsetY;
         PixelRect rect;
     } cases[] = {
-        {1000, 600, 1.25f, 300, 0, {300, 0, 400, 600}},  // wide: bars left and right
-        {640, 1200, 2, 0, 120, {0, 120, 640, 960}},      // tall: bars top and bottom
-        {480, 720, 1.5f, 0, 0, {0, 0, 480, 720}},        // exact: no bars
-        {333, 480, 1, 6.5f, 0, {7, 0, 320, 480}},        // edges round to the nearest pixel, inside the area
-        {0, 600, 0, 0, 0, {0, 0, 0, 0}},                 // empty window: no screen
+        {1000, 600, 1.25f, 300, 0, {300, 0, 400, 600}},             // wide: bars left and right
+        {640, 1200, 2, 0, 120, {0, 120, 640, 960}},                 // tall: bars top and bottom
+        {480, 720, 1.5f, 0, 0, {0, 0, 480, 720}},                   // exact: no bars
+        {333, 480, 1, 6.5f, 0, {7, 0, 320, 480}},                   // edges round to the nearest pixel, inside the area
+        {1080, 1600, 10.0f / 3, 6.666687f, 0, {7, 0, 1067, 1600}},  // as wide as a picture of round(320 * scale)
+        {0, 600, 0, 0, 0, {0, 0, 0, 0}},                            // empty window: no screen
         {-5, -5, 0, 0, 0, {0, 0, 0, 0}},
         {NAN, 600, 0, 0, 0, {0, 0, 0, 0}},
     };
