@@ -2,7 +2,8 @@
 # CPU use of the running app against a bare SDL2 GLES 1.1 loop that draws one
 # full-window textured quad, both at 60 frames a second in a 640 x 960 window
 # under Xvfb. Alternates the two for several rounds and prints the medians
-# and their ratio.
+# and their ratio, and the frames a second each drew (a loop that cannot
+# keep up draws fewer, and then costs less than it would).
 #
 # With --computer-sound: the app listening to this computer's sound against
 # the app with listening switched off, both while a private PulseAudio daemon
@@ -49,22 +50,30 @@ capture_ns() {
   echo 0
 }
 
+# Frames shown so far by a process started with the swap counter.
+swaps_in() { local n; n=$(od -An -t u8 "$1" 2>/dev/null | tr -d ' '); echo "${n:-0}"; }
+
 # Percent of one core used over $seconds, after a 2 s settle; with a sound
-# server running, also the server's and the app's capture thread's.
+# server running, also the server's and the app's capture thread's; then
+# hundredths of frames a second.
 measure() {
-  "$@" >/dev/null 2>&1 &
-  local pid=$! a b sa=0 sb=0 ca cb
+  local count=$home/swaps
+  rm -f "$count"
+  ZORBEL_SWAP_COUNT=$count LD_PRELOAD=$build/bench/libzorbel-swap-count.so "$@" >/dev/null 2>&1 &
+  local pid=$! a b sa=0 sb=0 ca cb fa fb
   sleep 2
   a=$(ticks_of $pid)
   ca=$(capture_ns $pid)
+  fa=$(swaps_in "$count")
   [ -n "$server" ] && sa=$(ticks_of "$server")
   sleep "$seconds"
   b=$(ticks_of $pid)
   cb=$(capture_ns $pid)
+  fb=$(swaps_in "$count")
   [ -n "$server" ] && sb=$(ticks_of "$server")
   kill $pid 2>/dev/null || true
   wait $pid 2>/dev/null || true
-  echo "$(percent "$a" "$b") $(percent "$sa" "$sb") $(( (cb - ca) / (seconds * 100000) ))"
+  echo "$(percent "$a" "$b") $(percent "$sa" "$sb") $(( (cb - ca) / (seconds * 100000) )) $(( (fb - fa) * 100 / seconds ))"
 }
 
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
@@ -88,16 +97,19 @@ if [ -n "$size" ]; then
 fi
 
 if [ "$computer_sound" = 0 ]; then
-  apps=() bares=()
+  apps=() bares=() app_fps=() bare_fps=()
   for ((r = 0; r < rounds; r++)); do
-    read -r app _ _ < <(XDG_CONFIG_HOME=$home XDG_DATA_HOME=$home XDG_STATE_HOME=$home measure "$build/zorbel")
-    read -r bare _ _ < <(measure "$build/bench/zorbel-bare-loop" $((seconds + 5)) "${bare_size[@]}")
-    apps+=("$app") bares+=("$bare")
+    read -r app _ _ fps < <(XDG_CONFIG_HOME=$home XDG_DATA_HOME=$home XDG_STATE_HOME=$home measure "$build/zorbel")
+    apps+=("$app") app_fps+=("$fps")
+    read -r bare _ _ fps < <(measure "$build/bench/zorbel-bare-loop" $((seconds + 5)) "${bare_size[@]}")
+    bares+=("$bare") bare_fps+=("$fps")
   done
   app=$(printf '%s\n' "${apps[@]}" | median)
   bare=$(printf '%s\n' "${bares[@]}" | median)
-  printf 'app:       %s %% of one core (rounds: %s)\n' "$(show "$app")" "${apps[*]}"
-  printf 'bare loop: %s %% of one core (rounds: %s)\n' "$(show "$bare")" "${bares[*]}"
+  printf 'app:       %s %% of one core at %s frames a second (rounds: %s)\n' "$(show "$app")" \
+    "$(show "$(printf '%s\n' "${app_fps[@]}" | median)")" "${apps[*]}"
+  printf 'bare loop: %s %% of one core at %s frames a second (rounds: %s)\n' "$(show "$bare")" \
+    "$(show "$(printf '%s\n' "${bare_fps[@]}" | median)")" "${bares[*]}"
   printf 'ratio:     %d.%02d\n' $((app / bare)) $(( (app * 100 / bare) % 100 ))
   exit 0
 fi
@@ -120,9 +132,9 @@ printf '[zorbel]\nLISTEN_TO=computer\n' >"$home/listening/zorbel/preferences.ini
 printf '[zorbel]\nDISABLE_MIC=true\n' >"$home/off/zorbel/preferences.ini"
 ons=() offs=() son=() soff=() caps=()
 for ((r = 0; r < rounds; r++)); do
-  read -r app srv cap < <(XDG_CONFIG_HOME=$home/listening XDG_DATA_HOME=$home measure "$build/zorbel")
+  read -r app srv cap _ < <(XDG_CONFIG_HOME=$home/listening XDG_DATA_HOME=$home measure "$build/zorbel")
   ons+=("$app") son+=("$srv") caps+=("$cap")
-  read -r app srv _ < <(XDG_CONFIG_HOME=$home/off XDG_DATA_HOME=$home measure "$build/zorbel")
+  read -r app srv _ _ < <(XDG_CONFIG_HOME=$home/off XDG_DATA_HOME=$home measure "$build/zorbel")
   offs+=("$app") soff+=("$srv")
 done
 cap=$(printf '%s\n' "${caps[@]}" | median)
