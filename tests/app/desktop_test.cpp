@@ -539,11 +539,17 @@ public:
     }
 };
 
-// Standing, hopping about and with the overlay open over him, at the
-// window's first size, at 1080 x 1600 and at a size of no round scale.
+// Standing, dancing to this computer's music, hopping about and with the
+// overlay open over him, at the window's first size, at 1080 x 1600 and at
+// a size of no round scale.
 TEST_F(DesktopOnX, EachCompositeShowsWhatDrawingAllOfItGives)
 {
     ASSERT_TRUE(app.appWindow().sharedContext()->keepsBackBuffer()) << "every composite draws all of the window";
+    PulseServer server;
+    ASSERT_TRUE(server.start());
+    click({160, 100}, SDL_BUTTON_RIGHT);
+    click(centreOfButton("Listen to this computer's sound"));
+    server.play(musicTrack(12));
     const struct {
         int width, height;
     } sizes[] = {{0, 0}, {1080, 1600}, {1000, 1333}};
@@ -554,6 +560,8 @@ TEST_F(DesktopOnX, EachCompositeShowsWhatDrawingAllOfItGives)
         }
         run(3.0);
         expectTheWholePicture("standing");
+        EXPECT_TRUE(iconTurnsRed(5)) << "no dance";
+        expectTheWholePicture("dancing");
         key(SDLK_SPACE);
         key(SDLK_RIGHT, KMOD_NONE, {SDL_KEYDOWN});
         run(0.4);
