@@ -649,6 +649,28 @@ TEST_P(Engines, TheScreensTextsFitTheirFrames)
     expectWhole(drawn(), {"Use a photo in your album", "Take a picture with your camera", "(with the front camera)"});
 }
 
+// In a viewport the board fits at no round scale, each canvas lies on whole
+// device pixels and as many of them as it has: shown, not resampled.
+TEST_P(Engines, TheBoardIsShownOneDevicePixelForOne)
+{
+    BrowserOptions options;
+    options.width = 500;
+    options.height = 653;
+    options.deviceScaleFactor = 2;
+    auto page = browse(options);
+    ASSERT_TRUE(page);
+    page->open(server.url());
+    ASSERT_TRUE(boardShown(*page));
+    const json placed = page->eval(R"(["board", "screens"].map(id => {
+        const c = document.getElementById(id), r = c.getBoundingClientRect(), d = devicePixelRatio;
+        const whole = v => Math.abs(v - Math.round(v)) < 0.05;
+        return d == 2 && whole(r.left * d) && whole(r.top * d) && Math.abs(r.width * d - c.width) < 0.05 &&
+            Math.abs(r.height * d - c.height) < 0.05 ? "" : `${id}: ${c.width} x ${c.height} pixels at ${r.left},${r.top} ` +
+            `in ${r.width} x ${r.height} CSS pixels, ${d} a pixel.`;
+    }).filter(Boolean).join(" "))");
+    EXPECT_EQ(placed, json(""));
+}
+
 // Every committed trace, printed by the page's WebAssembly: V8,
 // SpiderMonkey and JavaScriptCore give the same bytes as the desktop.
 TEST_P(Engines, ScriptsInThePagePrintEveryCommittedTrace)

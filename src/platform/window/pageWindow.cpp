@@ -324,8 +324,14 @@ bool PageWindow::layout()
     const float ppp = box.scale > 0 ? box.scale * ratio : 1.0f;
     const int pixelWidth = static_cast<int>(std::lround(kScreenWidth * ppp));
     const int pixelHeight = static_cast<int>(std::lround(kScreenHeight * ppp));
-    jsPlaceCanvases(box.offsetX, box.offsetY, kScreenWidth * box.scale, kScreenHeight * box.scale, pixelWidth,
-                    pixelHeight);
+    // Shown one device pixel for one, not resampled: the canvases' corner on
+    // a device pixel and their CSS size their pixels' size.
+    if (box.scale > 0) {
+        box.offsetX = std::round(box.offsetX * ratio) / ratio;
+        box.offsetY = std::round(box.offsetY * ratio) / ratio;
+    }
+    jsPlaceCanvases(box.offsetX, box.offsetY, box.scale > 0 ? pixelWidth / ratio : 0,
+                    box.scale > 0 ? pixelHeight / ratio : 0, pixelWidth, pixelHeight);
     const bool changed = ppp != pixelsPerPoint_;
     box_ = box;
     pixelsPerPoint_ = ppp;
