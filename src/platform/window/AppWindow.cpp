@@ -312,8 +312,10 @@ bool AppWindow::changedParts(int width, int height, const EAGLLayer& glLayer, GL
 
 int AppWindow::settledAt(int width, int height) const
 {
+    // Asked only where a composite may draw less than all (a round trip).
     int surfaceWidth = 0, surfaceHeight = 0;
-    if (context_->surfaceSize(surfaceWidth, surfaceHeight) && (surfaceWidth != width || surfaceHeight != height))
+    if (context_->keepsBackBuffer() && context_->surfaceSize(surfaceWidth, surfaceHeight) &&
+        (surfaceWidth != width || surfaceHeight != height))
         return 0;
     if (!shown_.valid || shown_.width != width || shown_.height != height)
         return 1;
