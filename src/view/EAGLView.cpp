@@ -13,7 +13,6 @@
 #include "view/infoIcon.h"
 #include "view/textureUpload.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
