@@ -282,23 +282,11 @@ TEST_P(Engines, ALostGLContextComesBack)
     page->open(server.url());
     ASSERT_TRUE(boardShown(*page));
     ASSERT_TRUE(putOnAFace(*page, sidewaysPhoto(), wearsUpright)) << "no face on his head";
-    // His face and his feet: where he is (his arms sway as he stands).
-    auto where = [](const RGBAImage& img) {
-        const Extent face = extent(img, red, 0, 440), feet = extent(cropOf(img, 0, 440, 280, 40), chalk);
-        return std::array<int, 4>{face.left, face.top, feet.left, feet.right};
-    };
-    auto moved = [&](const RGBAImage& a, const RGBAImage& b) {
-        const auto p = where(a), q = where(b);
-        int sum = 0;
-        for (int i = 0; i < 4; ++i)
-            sum += std::abs(p[i] - q[i]);
-        return sum;
-    };
     RGBAImage before = page->screenshot();
     for (int i = 0; i < 60; ++i) {  // until he stands still
         page->frames(30);
         const RGBAImage now = page->screenshot();
-        const bool still = moved(before, now) <= 1;
+        const bool still = jumpBetween(before, now) <= 1;
         before = now;
         if (still)
             break;
@@ -319,7 +307,7 @@ TEST_P(Engines, ALostGLContextComesBack)
     EXPECT_TRUE(board(at(after, 5, 5)) && board(at(after, 314, 300))) << "no board";
     // A figure made anew would stand far off; a busy machine may leave his
     // arms a few pixels from where they swayed.
-    EXPECT_LE(moved(before, after), 12) << "he jumped";
+    EXPECT_LE(jumpBetween(before, after), 12) << "he jumped";
     EXPECT_TRUE(logged(*page, "graphics: the GL context is back")) << ::testing::PrintToString(page->console());
 }
 
@@ -489,15 +477,8 @@ TEST_P(Engines, AHiddenPageDrawsNothingAndGoesOnWithoutAJump)
     page->frames(10);
     const RGBAImage after = page->screenshot();
     EXPECT_GT(page->eval("_zorbelFramesDrawn()").get<double>(), frames) << "no frames after coming back";
-    // His head and his feet where they were (his arms sway as he stands).
     EXPECT_TRUE(standing(after)) << "he fell";
-    const Extent headBefore = extent(before, chalk, 0, 420), headAfter = extent(after, chalk, 0, 420);
-    const Extent feetBefore = extent(cropOf(before, 0, 440, 280, 40), chalk),
-                 feetAfter = extent(cropOf(after, 0, 440, 280, 40), chalk);
-    EXPECT_LT(std::abs(headBefore.top - headAfter.top) + std::abs(feetBefore.left - feetAfter.left) +
-                  std::abs(feetBefore.right - feetAfter.right),
-              6)
-        << "he jumped while the page was hidden";
+    EXPECT_LT(jumpBetween(before, after), 6) << "he jumped while the page was hidden";
 }
 
 // The site keeps itself (the service worker's cache): with its server gone

@@ -191,6 +191,18 @@ RGBAImage standingStill(Page& page, int bandTop, int bandLeft, int width, int he
     return {};
 }
 
+int jumpBetween(const RGBAImage& a, const RGBAImage& b)
+{
+    auto headTop = [](const RGBAImage& img) {
+        return extent(
+                   img, [](Pixel p) { return chalk(p) || red(p); }, 0, 420)
+            .top;
+    };
+    auto feet = [](const RGBAImage& img) { return extent(cropOf(img, 0, 440, 280, 40), chalk); };
+    const Extent fa = feet(a), fb = feet(b);
+    return std::abs(headTop(a) - headTop(b)) + std::abs(fa.left - fb.left) + std::abs(fa.right - fb.right);
+}
+
 bool boardShown(Page& page)
 {
     return page.waitFor("document.getElementById('board').style.visibility == 'visible'");

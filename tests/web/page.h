@@ -46,6 +46,9 @@ bool standing(const RGBAImage& img);
 // the same place. The last shot (of the given part of the page, or all of
 // it); empty when he never settles.
 RGBAImage standingStill(Page& page, int bandTop = 0, int bandLeft = 0, int width = 0, int height = 0);
+// How far he moved between two screenshots of him standing, in pixels: the
+// top of his head (chalk or a photo face) and his feet, not his swaying arms.
+int jumpBetween(const RGBAImage& a, const RGBAImage& b);
 
 // Waits for the page's first frame; false when it never comes.
 bool boardShown(Page& page);
