@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <dirent.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace zorbel::test {
@@ -25,6 +26,7 @@ namespace {
 // empty when none comes within `seconds`.
 std::string downloaded(const std::string& dir, int seconds)
 {
+    off_t lastSize = -1;
     for (int i = 0; i < seconds * 10; ++i) {
         std::string done;
         bool partial = false;
@@ -42,8 +44,13 @@ std::string downloaded(const std::string& dir, int seconds)
             }
             closedir(d);
         }
-        if (!done.empty() && !partial)
+        // Firefox first makes the clip's name empty, then renames its part
+        // file over it: a clip counts once it has bytes that stay put.
+        struct stat st {};
+        const off_t size = !done.empty() && stat((dir + "/" + done).c_str(), &st) == 0 ? st.st_size : -1;
+        if (!done.empty() && !partial && size > 0 && size == lastSize)
             return dir + "/" + done;
+        lastSize = partial ? -1 : size;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return "";
